@@ -1,0 +1,142 @@
+#include "menu_pdf.h"
+
+#include "affic_pdf.h"
+#include "desktop.h"
+#include "events.h"
+#include "failures.h"
+#include "inter_logg.h"
+#include "modu_declarations.h"
+#include "record_file.h"
+#include "resources.h"
+#include "text.h"
+
+#include <QPushButton>
+
+namespace krv {
+
+namespace {
+
+QLabel* hidden_label(QWidget* parent, const twips_rect& where) {
+    auto* label = new QLabel(QStringLiteral("Label1"), parent);
+    form::place(label, where);
+    label->hide();
+    return label;
+}
+
+} // namespace
+
+menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
+    setWindowTitle(QStringLiteral("© KRV"));
+    setWindowIcon(images::icone());
+    set_key_preview(true);
+    set_twips_width(1515);
+    set_twips_height(11070);
+
+    Label2 = new QLabel(QStringLiteral("Aide"), this);
+    place(Label2, {120, 120, 1185, 375});
+    Label2->setAlignment(Qt::AlignCenter);
+    QFont titre(QStringLiteral("MS Sans Serif"));
+    titre.setPixelSize(points_to_pixels(12));
+    Label2->setFont(titre);
+    Label2->setAutoFillBackground(true);
+    QPalette couleurs = Label2->palette();
+    couleurs.setColor(QPalette::Window, QColor(0, 0, 64));
+    couleurs.setColor(QPalette::WindowText, QColor(255, 255, 0));
+    Label2->setPalette(couleurs);
+
+    // The logo has no place of its own in the layout: under the title, centred.
+    Image1 = new picture_control(this);
+    place(Image1, {232.5f, 720, 960, 720});
+    Image1->set_picture(QPixmap(images::logo));
+    Image1->setToolTip(QStringLiteral("KRV"));
+    Image1->setCursor(Qt::PointingHandCursor);
+
+    bt_rech = new picture_control(this);
+    place(bt_rech, {150, 8070, 1095, 1095});
+    bt_rech->set_picture(QPixmap(images::bt_rech));
+    bt_rech->setToolTip(QStringLiteral("Consultez une documentation disponible"));
+
+    bt_fin = new picture_control(this);
+    place(bt_fin, {150, 9330, 1095, 1095});
+    bt_fin->set_picture(QPixmap(images::bt_fin));
+    bt_fin->setToolTip(QStringLiteral("Sortie de l'aide"));
+
+    // Outside the client area, and never focused: a stray Enter cannot end the help.
+    Commande1 = new QPushButton(QStringLiteral("Fin"), this);
+    place(Commande1, {3600, 9180, 765, 945});
+    Commande1->setFocusPolicy(Qt::NoFocus);
+    Commande1->setToolTip(QStringLiteral("Retour a la fiche Ridaza"));
+    QFont petit(QStringLiteral("MS Serif"));
+    petit.setPixelSize(points_to_pixels(6));
+    Commande1->setFont(petit);
+    Commande1->setStyleSheet(QStringLiteral("QPushButton { background: white; }"));
+
+    Label1 = hidden_label(this, {720, 5430, 3075, 405});
+    Label7 = hidden_label(this, {240, 2250, 3075, 405});
+
+    connect(bt_rech, &picture_control::clicked, this, [this] { run_handler([this] { bt_rech_Click(); }); });
+    connect(bt_fin, &picture_control::clicked, this, [this] { run_handler([this] { bt_fin_Click(); }); });
+    connect(Image1, &picture_control::clicked, this, [this] { run_handler([this] { Image1_Click(); }); });
+    connect(Commande1, &QPushButton::clicked, this, [this] { run_handler([this] { Commande1_Click(); }); });
+}
+
+void menu_pdf::Form_Load() {
+    etat_partage& etat = partage();
+    bool document_par_defaut = true;
+    run_statements({
+        [&] { set_twips_left((screen_width_twips() - largeur_reference) / 2.0f); },
+        [&] { set_twips_top(0); },
+        [&] { instance<affic_pdf>().show_modeless(); },
+        [&] { etat.nom_document = inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")); },
+        [&] { document_par_defaut = trim_spaces(etat.nom_document).isEmpty(); },
+        [&] {
+            if (document_par_defaut)
+                etat.nom_document = QStringLiteral("Documentation.pdf");
+        },
+        [&] { affic_document(); },
+    });
+}
+
+void menu_pdf::Form_KeyPress(std::int16_t& key_ascii) {
+    if (key_ascii == 27)
+        bt_fin_Click();
+}
+
+void menu_pdf::system_close() { bt_fin_Click(); }
+
+void menu_pdf::affic_document() {
+    etat_partage& etat = partage();
+    const double maintenant = horloge();
+    if (etat.heure_ouverture && maintenant - *etat.heure_ouverture <= 0.5) {
+        attente();
+        return;
+    }
+    etat.heure_ouverture = maintenant;
+    set_mouse_pointer(mouse_pointer::busy);
+    etat.w_chaine = chemin_document(File1.path(), etat.nom_document);
+    etat.chemin_demande = etat.w_chaine;
+    affic_pdf& viewer = instance<affic_pdf>();
+    viewer.Timer1->set_interval(250);
+    viewer.refresh();
+    set_mouse_pointer(mouse_pointer::arrow);
+}
+
+void menu_pdf::bt_rech_Click() {}
+
+void menu_pdf::bt_fin_Click() { end_program(0); }
+
+void menu_pdf::Commande1_Click() {
+    close_all_files();
+    process_events();
+    end_program(0);
+}
+
+void menu_pdf::Image1_Click() {
+    etat_partage& etat = partage();
+    etat.w_chaine = adresse_fabricant;
+    if (!open_in_browser(etat.w_chaine))
+        message_box(QStringLiteral("Aucun navigateur Web n'a pu être lancé pour afficher %1.")
+                        .arg(etat.w_chaine));
+}
+
+} // namespace krv

@@ -1,0 +1,45 @@
+// The menu window: the narrow start-up window on the left. Its load handler is
+// the program's start-up; it asks for documents to be displayed and ends the help.
+#pragma once
+
+#include "controls.h"
+#include "form.h"
+
+class QPushButton;
+
+namespace krv {
+
+/// The maker's home page, opened by a click on the logo.
+inline const QString adresse_fabricant = QStringLiteral("https://www.krv.example/");
+
+/// Combined width of the menu and viewer windows, in twips.
+inline constexpr float largeur_reference = 15360.0f;
+
+class menu_pdf : public form {
+    Q_OBJECT
+public:
+    menu_pdf();
+
+    void Form_Load() override;
+    void Form_KeyPress(std::int16_t& key_ascii) override;
+    void system_close() override;
+
+    /// Asks the viewer to display nom_document, refusing requests that come too fast.
+    void affic_document();
+
+    void bt_rech_Click();
+    void bt_fin_Click();
+    void Commande1_Click();
+    void Image1_Click();
+
+    QLabel* Label2;
+    file_list File1{QStringLiteral("do*.pdf")};
+    picture_control* bt_rech;
+    picture_control* bt_fin;
+    picture_control* Image1;
+    QPushButton* Commande1;
+    QLabel* Label1;
+    QLabel* Label7;
+};
+
+} // namespace krv

@@ -1,0 +1,28 @@
+// One 128-byte record of the exchange file shared with the host application.
+#pragma once
+
+#include "codepage.h"
+
+#include <array>
+#include <cstdint>
+
+namespace krv {
+
+struct enreg_intlog {
+    static constexpr int longueur = 128;
+    using octets = std::array<std::uint8_t, longueur>;
+
+    fixed_text<15> cle;     ///< key; "#INIT#..." in the header
+    fixed_text<8> zone8;    ///< the host's own
+    fixed_text<40> valeur;  ///< value
+    fixed_text<1> zone1;    ///< the host's own
+    fixed_text<60> zone60;  ///< the host's own
+    std::int32_t nombre = 0; ///< header: entry count; entries written here: 0
+
+    /// Converts the record from its bytes on disk (Windows-1252, little-endian count).
+    void lit_octets(const octets& bytes);
+    /// Converts the record to its bytes on disk.
+    octets en_octets() const;
+};
+
+} // namespace krv

@@ -1,0 +1,105 @@
+#include "controls.h"
+
+#include "errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace krv {
+
+picture_control::picture_control(QWidget* parent) : QLabel(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void picture_control::set_picture(const QPixmap& picture) { setPixmap(picture); }
+
+void picture_control::mousePressEvent(QMouseEvent* e) {
+    pressed_ = e->button() == Qt::LeftButton;
+    e->accept();
+}
+
+void picture_control::mouseReleaseEvent(QMouseEvent* e) {
+    const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
+    pressed_ = false;
+    e->accept();
+    if (click)
+        emit clicked();
+}
+
+bool matches_pattern(QStringView name, QStringView pattern) {
+    // Iterative wildcard match with one back-tracking point: linear for the
+    // patterns the windows use ("*.pdf", "do*.pdf").
+    qsizetype n = 0, p = 0, star = -1, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == u'?' || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+            ++p;
+            ++n;
+        } else if (star >= 0) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+file_list::file_list(QString pattern) : path_(QDir::currentPath()), pattern_(std::move(pattern)) {}
+
+void file_list::refresh() {
+    names_.clear();
+    const QByteArray folder = QFile::encodeName(path_);
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        throw file_error(QStringLiteral("de lister le dossier"), path_, errno);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        bool regular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            // Links count when they lead to a regular file.
+            struct stat info;
+            const QByteArray full = folder + '/' + entry->d_name;
+            regular = ::stat(full.constData(), &info) == 0 && S_ISREG(info.st_mode);
+        }
+        if (!regular)
+            continue;
+        QString name = QFile::decodeName(entry->d_name);
+        if (matches_pattern(name, pattern_))
+            names_.push_back(std::move(name));
+    }
+    ::closedir(dir);
+    std::sort(names_.begin(), names_.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b; // same order on every run
+    });
+}
+
+form_timer::form_timer(QObject* parent) : QObject(parent) {
+    connect(&timer_, &QTimer::timeout, this, &form_timer::tick);
+}
+
+void form_timer::set_interval(int milliseconds) {
+    interval_ = milliseconds;
+    if (milliseconds <= 0) {
+        timer_.stop();
+        return;
+    }
+    timer_.start(milliseconds);
+    emit armed();
+}
+
+} // namespace krv

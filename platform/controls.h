@@ -1,0 +1,75 @@
+// The controls the windows are made of, beyond what Qt gives as it is.
+#pragma once
+
+#include <QLabel>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+namespace krv {
+
+/// A light-weight picture that reacts to a click; it has no pressed state and never
+/// takes the keyboard focus. Stretch off shows the picture at its natural size.
+class picture_control : public QLabel {
+    Q_OBJECT
+public:
+    explicit picture_control(QWidget* parent);
+    void set_picture(const QPixmap& picture);
+    QPixmap picture() const { return pixmap(); }
+    void set_stretch(bool stretch) { setScaledContents(stretch); }
+    bool stretch() const { return hasScaledContents(); }
+    /// Puts the control under every other control of its window.
+    void send_to_back() { lower(); }
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    bool pressed_ = false;
+};
+
+/// The names of the files of one folder that match a pattern, never shown.
+/// The folder is the current folder when the list is made; names starting with
+/// "." (hidden files) and anything but regular files are left out; the pattern
+/// ignores case; the order is alphabetical without regard to case.
+class file_list {
+public:
+    explicit file_list(QString pattern);
+    const QString& path() const { return path_; }
+    const QString& pattern() const { return pattern_; }
+    /// Reads the folder again; throws file_error when it cannot be listed.
+    void refresh();
+    int list_count() const { return static_cast<int>(names_.size()); }
+    const QString& list(int number) const { return names_.at(number); }
+
+private:
+    QString path_;
+    QString pattern_;
+    QStringList names_;
+};
+
+/// Whether a file name matches a pattern of '*' and '?' without regard to case.
+bool matches_pattern(QStringView name, QStringView pattern);
+
+/// A timer set by its interval alone: a positive interval starts it, 0 stops it.
+class form_timer : public QObject {
+    Q_OBJECT
+public:
+    explicit form_timer(QObject* parent);
+    void set_interval(int milliseconds);
+    int interval() const { return interval_; }
+
+signals:
+    void armed(); ///< a positive interval was set
+    void tick();
+
+private:
+    QTimer timer_;
+    int interval_ = 0;
+};
+
+} // namespace krv

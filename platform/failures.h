@@ -1,0 +1,46 @@
+// The program's three ways of meeting a failure: the start-up reports each
+// failing statement and goes on; the list dialog's confirm ignores them; every
+// other handler runs under run_handler, which reports the failure and ends.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <initializer_list>
+
+namespace krv {
+
+inline const QString application_title = QStringLiteral("Aide KRV");
+
+/// Runs one event handler; a failure inside it is shown in a message box and ends the program.
+void run_handler(const std::function<void()>& handler);
+
+/// Runs statements in order; each failure is shown in a message box titled
+/// "Aide KRV" and the next statement runs.
+void run_statements(std::initializer_list<std::function<void()>> statements);
+
+/// Runs statements in order, ignoring failures.
+void run_ignoring_failures(std::initializer_list<std::function<void()>> statements);
+
+/// The French text of the exception being handled.
+QString current_failure_text();
+
+/// A modal message box with the text, an OK button and no icon.
+void message_box(const QString& text, const QString& title = application_title);
+
+/// Closes every open file, hides every window and leaves the event loop with `status`.
+void end_program(int status = 0);
+
+/// True once end_program has been called: waits and nested loops stop then.
+bool program_ending();
+
+/// The status given to end_program.
+int program_exit_status();
+
+/// Replaces what end_program does after closing the files (tests watch it).
+void set_end_program_action(std::function<void(int)> action);
+
+/// Replaces the message box (tests record the texts instead of showing them).
+void set_message_box_action(std::function<void(const QString& text, const QString& title)> action);
+
+} // namespace krv

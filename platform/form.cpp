@@ -1,0 +1,197 @@
+#include "form.h"
+
+#include "failures.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+
+#include <set>
+
+namespace krv {
+
+namespace {
+
+// Frame of a titled window before the window manager has told its real one:
+// 45 twips left and right and at the bottom, 435 twips for the title bar.
+const QMargins frame_allowance(3, 29, 3, 3);
+
+std::set<form*>& loaded_forms() {
+    static std::set<form*> forms;
+    return forms;
+}
+
+} // namespace
+
+form::form(frame_style frame) : QWidget(nullptr), frame_(frame) {
+    Qt::WindowFlags flags = Qt::Window;
+    if (frame == frame_style::none)
+        flags |= Qt::FramelessWindowHint;
+    else
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    setWindowFlags(flags);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    loaded_forms().insert(this);
+}
+
+form::~form() {
+    loaded_forms().erase(this);
+    if (!unloaded_ && forget_)
+        forget_();
+}
+
+void form::set_twips_left(float left) {
+    outer_.left = left;
+    apply_geometry();
+}
+void form::set_twips_top(float top) {
+    outer_.top = top;
+    apply_geometry();
+}
+void form::set_twips_width(float width) {
+    outer_.width = width;
+    apply_geometry();
+}
+void form::set_twips_height(float height) {
+    outer_.height = height;
+    apply_geometry();
+}
+
+void form::place(QWidget* control, const twips_rect& where) { control->setGeometry(where.to_pixels()); }
+
+QMargins form::frame_margins() const {
+    if (frame_ == frame_style::none)
+        return {};
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    if (!isVisible() || inner == outer)
+        return frame_allowance;
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+// The outer rectangle is what the program sets; the client area takes what the
+// window manager's frame leaves, so that windows placed side by side abut.
+void form::apply_geometry() {
+    const QRect outer = outer_.to_pixels();
+    const QMargins margins = frame_margins();
+    applied_margins_ = margins;
+    const QSize client(std::max(0, outer.width() - margins.left() - margins.right()),
+                       std::max(0, outer.height() - margins.top() - margins.bottom()));
+    setFixedSize(client);
+    move(outer.topLeft());
+}
+
+bool form::event(QEvent* e) {
+    const bool handled = QWidget::event(e);
+    switch (e->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+        if (frame_ != frame_style::none && frame_margins() != applied_margins_)
+            apply_geometry();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void form::closeEvent(QCloseEvent* e) {
+    if (unloaded_ || program_ending()) {
+        e->accept();
+        return;
+    }
+    e->ignore();
+    run_handler([this] { system_close(); });
+}
+
+void form::show_modeless() {
+    show();
+    apply_geometry();
+}
+
+void form::show_modal() {
+    setWindowModality(Qt::ApplicationModal);
+    show_modeless();
+    raise();
+    activateWindow();
+    if (unloaded_)
+        return;
+    QEventLoop loop;
+    modal_loop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    // The window may be gone by now: nothing of it is touched after the loop.
+}
+
+void form::unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    hide();
+    if (forget_)
+        forget_();
+    loaded_forms().erase(this);
+    if (modal_loop_)
+        modal_loop_->quit();
+    deleteLater();
+}
+
+void form::refresh() { repaint(); }
+
+void form::bring_to_front() {
+    raise();
+    activateWindow();
+}
+
+void unload_all_forms() {
+    while (!loaded_forms().empty()) {
+        form* f = *loaded_forms().begin();
+        loaded_forms().erase(f);
+        delete f;
+    }
+}
+
+std::int16_t key_ascii(int qt_key, const QString& text, Qt::KeyboardModifiers modifiers) {
+    switch (qt_key) {
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+        return 9;
+    default:
+        break;
+    }
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() < 0x8000)
+        return static_cast<std::int16_t>(text[0].unicode());
+    return 0;
+}
+
+bool preview_key(QObject* receiver, QEvent* e) {
+    if (e->type() != QEvent::KeyPress || !receiver->isWidgetType())
+        return false;
+    auto* target = qobject_cast<form*>(static_cast<QWidget*>(receiver)->window());
+    if (!target || !target->key_preview() || target->unloaded())
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(e);
+    std::int16_t code = key_ascii(key->key(), key->text(), key->modifiers());
+    if (code == 0)
+        return false;
+    QPointer<form> alive(target);
+    run_handler([&] { target->Form_KeyPress(code); });
+    // A key that closed its window, or the program, goes no further.
+    return code == 0 || !alive || alive->unloaded() || program_ending();
+}
+
+} // namespace krv
