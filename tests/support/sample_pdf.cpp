@@ -47,7 +47,7 @@ bool write_colour_pdf(const QString& path, const QColor& colour, const QString& 
     return write_pdf(path, {page{colour, title, {}}});
 }
 
-QByteArray exchange_file(const std::vector<entry>& entries, std::int32_t count) {
+QByteArray exchange_file(const std::vector<entry>& entries, std::optional<std::int32_t> count) {
     QByteArray bytes;
     auto append = [&bytes](const enreg_intlog& record) {
         const auto raw = record.en_octets();
@@ -59,7 +59,7 @@ QByteArray exchange_file(const std::vector<entry>& entries, std::int32_t count) 
     header.valeur.assign(u"");
     header.zone1.assign(u"");
     header.zone60.assign(u"");
-    header.nombre = count >= 0 ? count : static_cast<std::int32_t>(entries.size());
+    header.nombre = count.value_or(static_cast<std::int32_t>(entries.size()));
     append(header);
     for (const entry& e : entries) {
         enreg_intlog record = header;

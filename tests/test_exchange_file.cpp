@@ -1,0 +1,444 @@
+// The exchange file: the record layer, the text fields, and the key lookup.
+#include "codepage.h"
+#include "enreg_intlog.h"
+#include "errors.h"
+#include "inter_logg.h"
+#include "record_file.h"
+#include "sample_pdf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace krv;
+using samples::entry;
+
+namespace {
+
+const QString exchange = QStringLiteral("W_intlog.wdo");
+
+QByteArray spaces(int n) { return QByteArray(n, ' '); }
+
+QByteArray count_bytes(std::int32_t n) {
+    QByteArray b(4, 0);
+    const auto u = static_cast<std::uint32_t>(n);
+    for (int i = 0; i < 4; ++i)
+        b[i] = static_cast<char>(u >> (8 * i));
+    return b;
+}
+
+// A record that is not a header: a key that does not begin with "#INIT#".
+QByteArray foreign_record(std::int32_t n) { return QByteArray("#init#") + spaces(118) + count_bytes(n); }
+
+QByteArray fresh_header() { return QByteArray("#INIT#") + spaces(118) + count_bytes(0); }
+QByteArray blank_entry() { return spaces(124) + count_bytes(0); }
+
+QByteArray read_all(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+enum class outcome { value, overflow, bad_record, other_error };
+
+struct lookup_result {
+    outcome kind = outcome::value;
+    QString value;
+};
+
+lookup_result lookup(const QString& key) {
+    try {
+        return {outcome::value, inter_logg::lit_intlog(key)};
+    } catch (const overflow_error&) {
+        return {outcome::overflow, {}};
+    } catch (const bad_record_number_error&) {
+        return {outcome::bad_record, {}};
+    } catch (const error& e) {
+        return {outcome::other_error, e.description()};
+    }
+}
+
+QString padded(const QString& value, int width = 40) { return value.leftJustified(width, u' ', true); }
+
+} // namespace
+
+Q_DECLARE_METATYPE(outcome)
+
+class test_exchange_file : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString previous_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        previous_ = QDir::currentPath();
+    }
+    void init() {
+        QDir::setCurrent(previous_);
+        QDir(dir_.path()).removeRecursively();
+        QDir().mkpath(dir_.path());
+        QVERIFY(QDir::setCurrent(dir_.path()));
+    }
+    void cleanupTestCase() { QDir::setCurrent(previous_); }
+
+    // ---------------------------------------------------------- code page and fields
+    void code_page_agrees_with_qt() {
+        QStringDecoder decoder("windows-1252");
+        QVERIFY(decoder.isValid());
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            const QString qt = decoder.decode(QByteArrayView(&byte, 1));
+            const char16_t ours = cp1252_to_char(static_cast<std::uint8_t>(b));
+            QCOMPARE(char_to_cp1252(ours), static_cast<std::uint8_t>(b));
+            if (qt.size() == 1 && qt[0] != QChar::ReplacementCharacter)
+                QCOMPARE(ours, qt[0].unicode());
+        }
+        QCOMPARE(cp1252_to_char(0x80), u'€');
+        QCOMPARE(char_to_cp1252(u'é'), std::uint8_t(0xE9));
+        QCOMPARE(char_to_cp1252(u'Ω'), std::uint8_t('?'));
+    }
+
+    void fields_are_padded_and_cut_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("short") << "Tarifs.pdf" << padded("Tarifs.pdf");
+        QTest::newRow("exactly 40") << QString(40, u'x') << QString(40, u'x');
+        QTest::newRow("41 loses the last") << QString(40, u'x') + u'y' << QString(40, u'x');
+        QTest::newRow("empty") << "" << QString(40, u' ');
+        QTest::newRow("accents") << "Règlement été.pdf" << padded("Règlement été.pdf");
+    }
+    void fields_are_padded_and_cut() {
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        enreg_intlog record;
+        record.valeur.assign(text);
+        enreg_intlog back;
+        back.lit_octets(record.en_octets());
+        QCOMPARE(back.valeur.text(), stored);
+    }
+
+    void record_reads_every_character() {
+        enreg_intlog::octets bytes{};
+        bytes[0] = 'A';
+        bytes[1] = 0xE9;
+        bytes[124] = 0xFF;
+        bytes[125] = 0xFF;
+        bytes[126] = 0xFF;
+        bytes[127] = 0xFF;
+        enreg_intlog record;
+        record.lit_octets(bytes);
+        QCOMPARE(record.cle.text(), QStringLiteral("Aé") + QString(13, QChar(0)));
+        QCOMPARE(record.nombre, -1);
+        QCOMPARE(record.en_octets(), bytes);
+    }
+
+    // ---------------------------------------------------------- record file
+    void record_file_reads_zero_beyond_end() {
+        QVERIFY(samples::write_file(exchange, QByteArray(200, 'a')));
+        record_file file;
+        file.open(exchange, 128, free_file_number());
+        std::array<std::uint8_t, 128> rec{};
+        file.read(2, rec); // bytes 128..199 exist, the rest reads as zero
+        QCOMPARE(rec[71], std::uint8_t('a'));
+        QCOMPARE(rec[72], std::uint8_t(0));
+        file.read(10, rec);
+        QVERIFY(std::all_of(rec.begin(), rec.end(), [](auto b) { return b == 0; }));
+        rec.fill('z');
+        file.write(4, rec); // leaves a zero gap after byte 200
+        file.close();
+        const QByteArray all = read_all(exchange);
+        QCOMPARE(all.size(), 512);
+        QCOMPARE(all.mid(200, 184), QByteArray(184, 0));
+        QCOMPARE(all.mid(384), QByteArray(128, 'z'));
+    }
+
+    void record_file_refuses_numbers_below_one_data() {
+        QTest::addColumn<int>("number");
+        QTest::newRow("0") << 0;
+        QTest::newRow("-1") << -1;
+        QTest::newRow("lowest") << int(INT32_MIN);
+    }
+    void record_file_refuses_numbers_below_one() {
+        QFETCH(int, number);
+        QVERIFY(samples::write_file(exchange, QByteArray(128, 'a')));
+        record_file file;
+        file.open(exchange, 128, free_file_number());
+        std::array<std::uint8_t, 128> rec{};
+        QVERIFY_THROWS_EXCEPTION(bad_record_number_error, file.read(number, rec));
+        QVERIFY_THROWS_EXCEPTION(bad_record_number_error, file.write(number, rec));
+        file.close();
+        QCOMPARE(read_all(exchange), QByteArray(128, 'a'));
+    }
+
+    void record_file_reports_the_system_message() {
+        QVERIFY(QDir().mkdir(exchange));
+        record_file file;
+        try {
+            file.open(exchange, 128, 1);
+            QFAIL("a folder opened as a record file");
+        } catch (const file_error& e) {
+            QCOMPARE(e.system_error(), EISDIR);
+            QVERIFY(e.description().contains(exchange));
+            QVERIFY(e.description().contains(system_message(EISDIR)));
+        }
+        QVERIFY(!file.is_open());
+    }
+
+    void close_all_files_closes_everything() {
+        record_file a, b;
+        a.open(QStringLiteral("a.dat"), 128, free_file_number());
+        b.open(QStringLiteral("b.dat"), 128, free_file_number());
+        QCOMPARE(a.file_number(), std::int16_t(1));
+        QCOMPARE(b.file_number(), std::int16_t(2));
+        close_all_files();
+        QVERIFY(!a.is_open());
+        QVERIFY(!b.is_open());
+        QCOMPARE(free_file_number(), std::int16_t(1));
+    }
+
+    // ---------------------------------------------------------- initialisation
+    void missing_file_is_created_with_256_bytes() {
+        QCOMPARE(inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")), QString());
+        const QByteArray expected = fresh_header() + blank_entry();
+        QCOMPARE(read_all(exchange), expected);
+        QCOMPARE(inter_logg::etat_module().nb_entrees, std::int16_t(0));
+        QCOMPARE(inter_logg::etat_module().indice_trouve, -1);
+        // Initialised once: the second lookup writes nothing.
+        QCOMPARE(inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")), QString());
+        QCOMPARE(read_all(exchange), expected);
+    }
+
+    void empty_file_is_initialised_the_same() {
+        QVERIFY(samples::write_file(exchange, {}));
+        QCOMPARE(inter_logg::lit_intlog(QStringLiteral("X")), QString());
+        QCOMPARE(read_all(exchange), fresh_header() + blank_entry());
+    }
+
+    void foreign_first_record_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<outcome>("kind");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray tail = QByteArray(128, 'h'); // a record of the host after record 1
+        QTest::newRow("N=5") << 5 << outcome::value
+                             << fresh_header() + tail + QByteArray(128 * 4, 0) + blank_entry();
+        QTest::newRow("N=-1") << -1 << outcome::value << fresh_header() + tail;
+        QTest::newRow("N=-2") << -2 << outcome::bad_record << foreign_record(-1) + tail;
+        QTest::newRow("N=2^31-2") << 2147483646 << outcome::overflow
+                                  << foreign_record(2147483647) + tail;
+        QTest::newRow("N=2^31-1") << 2147483647 << outcome::overflow
+                                  << foreign_record(2147483647) + tail;
+        QTest::newRow("N=32765, last readable record")
+            << 32765 << outcome::value << QByteArray();
+        QTest::newRow("N=32766, beyond what a lookup reads")
+            << 32766 << outcome::other_error << foreign_record(32767) + tail;
+        QTest::newRow("N=40000") << 40000 << outcome::other_error << foreign_record(40001) + tail;
+    }
+    void foreign_first_record() {
+        QFETCH(int, count);
+        QFETCH(outcome, kind);
+        QFETCH(QByteArray, expected);
+        QVERIFY(samples::write_file(exchange, foreign_record(count) + QByteArray(128, 'h')));
+        const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+        QCOMPARE(r.kind, kind);
+        const QByteArray after = read_all(exchange);
+        if (!expected.isEmpty())
+            QCOMPARE(after, expected);
+        else
+            QCOMPARE(after.size(), 32767 * 128);
+        QVERIFY(after.size() <= 32767 * 128);
+        QCOMPARE(free_file_number(), std::int16_t(1)); // closed, error or not
+    }
+
+    void header_mark_is_exact_data() {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("#INIT# and any 9") << QByteArray("#INIT#xyz\x01\x02\x03" "abc") << true;
+        QTest::newRow("#INIT then space") << QByteArray("#INIT ") + spaces(9) << false;
+        QTest::newRow("lower case") << QByteArray("#init#") + spaces(9) << false;
+    }
+    void header_mark_is_exact() {
+        QFETCH(QByteArray, key);
+        QFETCH(bool, valid);
+        const QByteArray file = key + spaces(109) + count_bytes(0);
+        QVERIFY(samples::write_file(exchange, file));
+        QCOMPARE(inter_logg::lit_intlog(QStringLiteral("A")), QString());
+        QCOMPARE(read_all(exchange) == file, valid);
+    }
+
+    // ---------------------------------------------------------- search
+    void key_lookup_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        const QByteArray doc =
+            samples::exchange_file({{"FICHE:NUM", "124"}, {"DOC:FCAIS", "Documentation.pdf"}});
+        QTest::newRow("exact") << doc << "DOC:FCAIS" << padded("Documentation.pdf");
+        QTest::newRow("lower case key") << doc << "doc:fcais" << padded("Documentation.pdf");
+        QTest::newRow("spaces round the key") << doc << "  Doc:Fcais  " << padded("Documentation.pdf");
+        QTest::newRow("tab is not a space") << doc << "\tDOC:FCAIS" << QString();
+        QTest::newRow("absent") << doc << "DOC:AUTRE" << QString();
+        QTest::newRow("stored in lower case")
+            << samples::exchange_file({{"doc:fcais", "x.pdf"}}) << "DOC:FCAIS" << QString();
+        QByteArray nul_filled = samples::exchange_file({{"DOC:FCAIS", "x.pdf"}});
+        nul_filled.replace(128 + 9, 6, QByteArray(6, 0));
+        QTest::newRow("stored key filled with NULs") << nul_filled << "DOC:FCAIS" << QString();
+        QTest::newRow("key longer than 15 is cut")
+            << samples::exchange_file({{"ABCDEFGHIJKLMNO", "cut"}}) << "abcdefghijklmnopqrs"
+            << padded("cut");
+        QTest::newRow("blank key finds a blank entry")
+            << samples::exchange_file({{"", ""}}) << "   " << QString(40, u' ');
+        QTest::newRow("first match wins")
+            << samples::exchange_file({{"DOC:FCAIS", "premier.pdf"}, {"DOC:FCAIS", "second.pdf"}})
+            << "DOC:FCAIS" << padded("premier.pdf");
+        QTest::newRow("entry beyond the count is ignored")
+            << samples::exchange_file({{"A", "1"}, {"DOC:FCAIS", "hors.pdf"}}, 1) << "DOC:FCAIS"
+            << QString();
+        QTest::newRow("count 0") << samples::exchange_file({{"DOC:FCAIS", "x.pdf"}}, 0)
+                                 << "DOC:FCAIS" << QString();
+        QTest::newRow("count -5") << samples::exchange_file({{"DOC:FCAIS", "x.pdf"}}, -5)
+                                  << "DOC:FCAIS" << QString();
+        QTest::newRow("value of 40") << samples::exchange_file({{"V", QString(40, u'v')}}) << "V"
+                                     << QString(40, u'v');
+        QTest::newRow("value of 41 keeps 40")
+            << samples::exchange_file({{"V", QString(40, u'v') + u'w'}}) << "V" << QString(40, u'v');
+        QTest::newRow("Windows-1252 value")
+            << samples::exchange_file({{"DOC:FCAIS", "Règlement €.pdf"}}) << "DOC:FCAIS"
+            << padded("Règlement €.pdf");
+        QByteArray partial = samples::exchange_file({{"DOC:FCAIS", "coupé.pdf"}});
+        partial.chop(60);
+        QTest::newRow("partial last record")
+            << partial << "DOC:FCAIS" << padded("coupé.pdf");
+    }
+    void key_lookup() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QVERIFY(samples::write_file(exchange, file));
+        QCOMPARE(inter_logg::lit_intlog(key), value);
+        QCOMPARE(read_all(exchange), file); // a valid file is never written
+    }
+
+    void normalised_key() {
+        QCOMPARE(inter_logg::normalise_cle(QStringLiteral(" doc:fcais ")), QStringLiteral("DOC:FCAIS      "));
+        QCOMPARE(inter_logg::normalise_cle(QString()), QString(15, u' '));
+    }
+
+    void entry_count_bounds_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("key_at"); // entry holding the key, 0 for none
+        QTest::addColumn<outcome>("kind");
+        QTest::newRow("32767, key in entry 32766") << 32767 << 32766 << outcome::value;
+        QTest::newRow("32767, key absent") << 32767 << 0 << outcome::overflow;
+        QTest::newRow("32768") << 32768 << 1 << outcome::overflow;
+        QTest::newRow("40000") << 40000 << 1 << outcome::overflow;
+        QTest::newRow("-32769") << -32769 << 1 << outcome::overflow;
+    }
+    void entry_count_bounds() {
+        QFETCH(int, count);
+        QFETCH(int, key_at);
+        QFETCH(outcome, kind);
+        std::vector<entry> entries(std::min(count > 0 ? count : 1, 32767), entry{"AUTRE", "-"});
+        if (key_at > 0)
+            entries[key_at - 1] = {"DOC:FCAIS", "trouve.pdf"};
+        const QByteArray file = samples::exchange_file(entries, count);
+        QVERIFY(samples::write_file(exchange, file));
+        const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+        QCOMPARE(r.kind, kind);
+        if (kind == outcome::value)
+            QCOMPARE(r.value, padded("trouve.pdf"));
+        QCOMPARE(read_all(exchange), file);
+        QCOMPARE(free_file_number(), std::int16_t(1));
+    }
+
+    // ---------------------------------------------------------- bad input
+    void unusable_files_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("as_directory");
+        QTest::newRow("exchange file is a folder") << QString() << true;
+        QTest::newRow("folder where nothing can be created") << "/proc/self" << false;
+    }
+    void unusable_files() {
+        QFETCH(QString, folder);
+        QFETCH(bool, as_directory);
+        if (as_directory)
+            QVERIFY(QDir().mkdir(exchange));
+        if (!folder.isEmpty())
+            QVERIFY(QDir::setCurrent(folder));
+        const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+        QCOMPARE(r.kind, outcome::other_error);
+        QVERIFY(r.value.contains(exchange));
+        QCOMPARE(free_file_number(), std::int16_t(1));
+    }
+
+    void read_only_file() {
+        if (geteuid() == 0)
+            QSKIP("permissions do not bind the super-user");
+        QVERIFY(samples::write_file(exchange, samples::exchange_file({{"DOC:FCAIS", "x.pdf"}})));
+        QVERIFY(QFile::setPermissions(exchange, QFile::ReadOwner));
+        QCOMPARE(lookup(QStringLiteral("DOC:FCAIS")).kind, outcome::other_error);
+    }
+
+    void random_bytes_never_crash() {
+        std::mt19937 random(12345);
+        for (int round = 0; round < 300; ++round) {
+            const int size = std::uniform_int_distribution<int>(0, 1000)(random);
+            QByteArray bytes(size, 0);
+            for (auto& b : bytes)
+                b = static_cast<char>(random());
+            if (round % 3 == 0 && size >= 6)
+                bytes.replace(0, 6, "#INIT#"); // reach the search too
+            QVERIFY(samples::write_file(exchange, bytes));
+            const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+            QVERIFY(r.kind == outcome::value || r.kind == outcome::overflow ||
+                    r.kind == outcome::bad_record || r.kind == outcome::other_error);
+            const QByteArray after = read_all(exchange);
+            QVERIFY(after.size() <= std::max<qsizetype>(size, 32767 * 128));
+            // Beyond record 1 and the blank entry, nothing of the host's data changes.
+            if (size > 128 && r.kind == outcome::value && bytes.startsWith("#INIT#"))
+                QCOMPARE(after, bytes);
+            QCOMPARE(free_file_number(), std::int16_t(1));
+        }
+    }
+
+    void host_writes_while_we_read() {
+        const QByteArray a = samples::exchange_file({{"DOC:FCAIS", "alpha.pdf"}});
+        const QByteArray b = samples::exchange_file({{"AUTRE", "-"}, {"DOC:FCAIS", "beta.pdf"}});
+        QVERIFY(samples::write_file(exchange, a));
+        const pid_t host = fork();
+        if (host == 0) {
+            // The host rewrites the file in place, record by record, as fast as it can.
+            const int fd = ::open("W_intlog.wdo", O_WRONLY);
+            for (int i = 0; i < 200000; ++i) {
+                const QByteArray& next = (i % 2) ? a : b;
+                for (qsizetype off = 0; off < next.size(); off += 128)
+                    if (::pwrite(fd, next.constData() + off, 128, off) < 0)
+                        _exit(1);
+            }
+            _exit(0);
+        }
+        QVERIFY(host > 0);
+        int seen = 0;
+        for (int i = 0; i < 2000; ++i) {
+            const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+            QCOMPARE(r.kind, outcome::value);
+            QVERIFY2(r.value.isEmpty() || r.value == padded("alpha.pdf") || r.value == padded("beta.pdf"),
+                     qPrintable(r.value));
+            seen += !r.value.isEmpty();
+        }
+        ::kill(host, SIGKILL);
+        int status = 0;
+        ::waitpid(host, &status, 0);
+        QVERIFY(seen > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(test_exchange_file)
+#include "test_exchange_file.moc"
