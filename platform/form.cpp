@@ -76,14 +76,15 @@ QMargins form::frame_margins() const {
 
 // The outer rectangle is what the program sets; the client area takes what the
 // window manager's frame leaves, so that windows placed side by side abut.
-void form::apply_geometry() {
+void form::apply_geometry(bool with_position) {
     const QRect outer = outer_.to_pixels();
     const QMargins margins = frame_margins();
     applied_margins_ = margins;
     const QSize client(std::max(0, outer.width() - margins.left() - margins.right()),
                        std::max(0, outer.height() - margins.top() - margins.bottom()));
     setFixedSize(client);
-    move(outer.topLeft());
+    if (with_position)
+        move(outer.topLeft());
 }
 
 bool form::event(QEvent* e) {
@@ -93,8 +94,10 @@ bool form::event(QEvent* e) {
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::WindowActivate:
+        // The window manager has told the real frame: the client area gives way to
+        // it. Moving a mapped window again would put its frame off by the frame's width.
         if (frame_ != frame_style::none && frame_margins() != applied_margins_)
-            apply_geometry();
+            apply_geometry(false);
         break;
     default:
         break;
@@ -111,10 +114,7 @@ void form::closeEvent(QCloseEvent* e) {
     run_handler([this] { system_close(); });
 }
 
-void form::show_modeless() {
-    show();
-    apply_geometry();
-}
+void form::show_modeless() { show(); }
 
 void form::show_modal() {
     setWindowModality(Qt::ApplicationModal);

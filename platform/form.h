@@ -69,7 +69,7 @@ protected:
 
 private:
     QMargins frame_margins() const;
-    void apply_geometry();
+    void apply_geometry(bool with_position = true);
 
     frame_style frame_;
     twips_rect outer_;

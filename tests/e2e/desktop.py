@@ -1,0 +1,150 @@
+"""A real X server with a window manager, and the means to look at it as a person
+would: windows, their places, the colours on screen, and keys and clicks."""
+import os
+import shutil
+import struct
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+
+SCREEN = (1024, 768)
+
+
+def wait_for(condition, timeout=20.0, step=0.05, what="condition"):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(step)
+    raise AssertionError("timed out waiting for " + what)
+
+
+class Desktop:
+    """Xvfb at 1024 x 768 with openbox, on a display number of its own."""
+
+    def __init__(self):
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp"],
+            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            self.display = ":" + f.readline().strip()
+        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        wait_for(lambda: "_NET_SUPPORTING_WM_CHECK" in self.run(["xprop", "-root"]), what="openbox")
+
+    def close(self):
+        for p in (self.wm, self.xvfb):
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+
+    def run(self, args):
+        return subprocess.run(args, env=self.env, capture_output=True, text=True).stdout
+
+    def windows(self):
+        """Top-level client windows: name -> (left, top, width, height) of the outer frame."""
+        found = {}
+        for wid in self.run(["xdotool", "search", "--onlyvisible", "--name", "."]).split():
+            name = self.run(["xdotool", "getwindowname", wid]).strip()
+            info = self.run(["xwininfo", "-id", wid])
+            geo = {}
+            for line in info.splitlines():
+                if ":" in line:
+                    k, v = line.split(":", 1)
+                    geo[k.strip()] = v.strip()
+            try:
+                x, y = int(geo["Absolute upper-left X"]), int(geo["Absolute upper-left Y"])
+                w, h = int(geo["Width"]), int(geo["Height"])
+            except (KeyError, ValueError):
+                continue  # gone meanwhile
+            left = right = top = bottom = 0
+            ext = self.run(["xprop", "-id", wid, "_NET_FRAME_EXTENTS"])
+            if "=" in ext:
+                left, right, top, bottom = (int(v) for v in ext.split("=")[1].split(","))
+            found[name] = (x - left, y - top, w + left + right, h + top + bottom, wid)
+        return found
+
+    def window(self, name, timeout=20.0):
+        return wait_for(lambda: self.windows().get(name), timeout, what="window " + name)
+
+    def screenshot(self):
+        path = tempfile.mktemp(suffix=".png")
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        image = Image.open(path).convert("RGB")
+        image.load()
+        os.unlink(path)
+        return image
+
+    def activate(self, name):
+        """Gives the focus to the window of that name, looked up afresh on each try
+        (a window may be mapped again under a new id while it opens)."""
+        def attempt():
+            found = self.windows().get(name)
+            return found and subprocess.run(["xdotool", "windowactivate", "--sync", found[4]],
+                                            env=self.env, capture_output=True).returncode == 0
+        wait_for(attempt, timeout=10, what="window %s to take the focus" % name)
+
+    def key(self, *keys, window=None):
+        """Types keys, into the named window when one is given."""
+        if window:
+            self.activate(window)
+        subprocess.run(["xdotool", "key"] + list(keys), env=self.env, check=True)
+
+    def click(self, x, y):
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=self.env, check=True)
+
+
+def dominant(image, box):
+    """The most common colour in a box of the image."""
+    counts = image.crop(box).getcolors(maxcolors=1 << 20)
+    return max(counts)[1]
+
+
+def near(a, b, tolerance=14):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def exchange_file(entries, count=None):
+    """An exchange file as the host writes it: header, then key/value entries."""
+    def record(key, value, n):
+        text = key.ljust(15)[:15] + " " * 8 + value.ljust(40)[:40] + " " + " " * 60
+        return text.encode("cp1252") + struct.pack("<i", n)
+    data = record("#INIT#", "", len(entries) if count is None else count)
+    for key, value in entries:
+        data += record(key, value, 0)
+    return data
+
+
+class Program:
+    """The real krv_pdf, started in a folder on the desktop."""
+
+    def __init__(self, desktop, build_dir, folder):
+        self.desktop = desktop
+        self.process = subprocess.Popen([os.path.join(build_dir, "krv_pdf")], cwd=folder,
+                                        env=desktop.env, stdout=subprocess.PIPE,
+                                        stderr=subprocess.STDOUT, text=True)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait(10)
+        return self.process.stdout.read()
+
+
+def make_pdf(build_dir, path, colour, title, pages=1):
+    subprocess.run([os.path.join(build_dir, "tests", "krv_make_pdf"), path, colour, title, str(pages)],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def have_tools():
+    return all(shutil.which(t) for t in ("Xvfb", "openbox", "xdotool", "xprop", "import"))

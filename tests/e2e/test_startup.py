@@ -1,0 +1,83 @@
+"""The real program under Xvfb with openbox: the two windows, the host's
+document, the start-up's messages, and Esc."""
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import desktop as dt  # noqa: E402
+
+BUILD = os.environ.get("KRV_BUILD_DIR", "build")
+RED, BLUE, GREEN = (250, 200, 200), (190, 215, 250), (200, 240, 200)
+
+
+def hexa(colour):
+    return "%02x%02x%02x" % colour
+
+
+@unittest.skipUnless(dt.have_tools(), "Xvfb, openbox, xdotool or ImageMagick missing")
+class StartUp(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="krv-e2e-")
+        for name, colour in (("Documentation.pdf", RED), ("tarifs_HT.Pdf", BLUE),
+                             ("guide_de_saisie.PDF", GREEN)):
+            dt.make_pdf(BUILD, os.path.join(self.folder, name), hexa(colour), name)
+        self.desktop = dt.Desktop()
+        self.program = None
+
+    def tearDown(self):
+        if self.program:
+            self.program.stop()
+        self.desktop.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def write_exchange(self, data):
+        with open(os.path.join(self.folder, "W_intlog.wdo"), "wb") as f:
+            f.write(data)
+
+    def start(self):
+        self.program = dt.Program(self.desktop, BUILD, self.folder)
+
+    def viewer_shows(self, colour):
+        left, top, width, height, _ = self.desktop.window("Document PDF")
+        box = (left + width // 4, top + height // 4, left + width * 3 // 4, top + height * 3 // 4)
+        dt.wait_for(lambda: dt.near(dt.dominant(self.desktop.screenshot(), box), colour),
+                    what="the viewer to show %s" % (colour,))
+
+    def test_windows_side_by_side_and_the_hosts_document(self):
+        self.write_exchange(dt.exchange_file([("FICHE:NUM", "12"), ("DOC:FCAIS", "tarifs_HT.Pdf")]))
+        self.start()
+        menu = self.desktop.window("© KRV")
+        viewer = self.desktop.window("Document PDF")
+        self.viewer_shows(BLUE)
+        menu, viewer = self.desktop.window("© KRV"), self.desktop.window("Document PDF")
+        self.assertEqual((menu[0], menu[1]), (0, 0))
+        self.assertEqual(viewer[1], 0)
+        self.assertEqual(viewer[0], menu[0] + menu[2], "the viewer starts where the menu ends")
+        self.assertEqual(menu[2] + viewer[2], 1024)
+        self.assertEqual(menu[3], viewer[3], "both windows are 11070 twips high")
+
+    def test_no_exchange_file_shows_documentation(self):
+        self.start()
+        self.viewer_shows(RED)
+        self.assertEqual(os.path.getsize(os.path.join(self.folder, "W_intlog.wdo")), 256)
+
+    def test_bad_count_is_reported_then_documentation_shows(self):
+        self.write_exchange(dt.exchange_file([("DOC:FCAIS", "tarifs_HT.Pdf")], count=40000))
+        self.start()
+        self.desktop.key("Return", window="Aide KRV")
+        dt.wait_for(lambda: "Aide KRV" not in self.desktop.windows(), what="the message to close")
+        self.viewer_shows(RED)
+
+    def test_escape_ends_with_status_0(self):
+        self.write_exchange(dt.exchange_file([("DOC:FCAIS", "guide_de_saisie.PDF")]))
+        self.start()
+        self.viewer_shows(GREEN)
+        self.desktop.key("Escape", window="© KRV")
+        self.assertEqual(self.program.process.wait(10), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,303 @@
+// The menu and viewer windows on Qt's offscreen platform: start-up, placement,
+// document requests and their debounce, the end commands and the web link.
+#include "affic_pdf.h"
+#include "desktop.h"
+#include "errors.h"
+#include "failures.h"
+#include "menu_pdf.h"
+#include "modu_declarations.h"
+#include "pixels.h"
+#include "sample_pdf.h"
+#include "test_main.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QPdfView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace krv;
+
+namespace {
+
+const QColor documentation_colour(250, 210, 210);
+const QColor tarifs_colour(200, 230, 250);
+const QColor guide_colour(210, 245, 200);
+
+} // namespace
+
+// Receives the addresses the program asks the desktop to open.
+class url_catcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class test_windows : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString previous_;
+    QStringList messages_;
+    QList<int> ends_;
+    double now_ = 1000.0;
+
+    menu_pdf& start(const QByteArray& exchange = {}) {
+        if (!exchange.isNull())
+            samples::write_file(QStringLiteral("W_intlog.wdo"), exchange);
+        menu_pdf& menu = instance<menu_pdf>();
+        menu.show_modeless();
+        return menu;
+    }
+    pdf_component* component() { return instance<affic_pdf>().APDF_Objet; }
+    QString shown_file() {
+        return QFileInfo(component()->src()).fileName();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        previous_ = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        QVERIFY(samples::write_colour_pdf("Documentation.pdf", documentation_colour, "Documentation"));
+        QVERIFY(samples::write_colour_pdf("tarifs_HT.Pdf", tarifs_colour, "Tarifs"));
+        QVERIFY(samples::write_colour_pdf("guide_de_saisie.PDF", guide_colour, "Guide"));
+        set_message_box_action([this](const QString& text, const QString& title) {
+            QCOMPARE(title, QStringLiteral("Aide KRV"));
+            messages_ << text;
+        });
+        set_end_program_action([this](int status) { ends_ << status; });
+        set_horloge([this] { return now_; });
+    }
+    void cleanup() {
+        unload_all_forms();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        partage() = etat_partage{};
+        set_end_program_action([this](int status) { ends_ << status; });
+        set_mouse_pointer(mouse_pointer::arrow);
+        messages_.clear();
+        ends_.clear();
+        now_ += 100;
+        QFile::remove("W_intlog.wdo");
+        QDir("W_intlog.wdo").removeRecursively();
+    }
+    void cleanupTestCase() {
+        set_horloge({});
+        set_message_box_action({});
+        set_end_program_action({});
+        QDir::setCurrent(previous_);
+    }
+
+    // ------------------------------------------------------------ placement
+    void windows_stand_side_by_side() {
+        menu_pdf& menu = start();
+        affic_pdf& viewer = instance<affic_pdf>();
+        const float screen = screen_width_twips();
+        QCOMPARE(menu.twips_left(), (screen - 15360.0f) / 2.0f);
+        if (screen == 15360.0f)
+            QCOMPARE(menu.twips_left(), 0.0f);
+        QCOMPARE(menu.twips_top(), 0.0f);
+        QCOMPARE(menu.twips_width(), 1515.0f);
+        QCOMPARE(menu.twips_height(), 11070.0f);
+        QCOMPARE(viewer.twips_left(), menu.twips_left() + 1515.0f);
+        QCOMPARE(viewer.twips_top(), 0.0f);
+        QCOMPARE(viewer.twips_width(), 13845.0f);
+        QCOMPARE(viewer.twips_height(), 11070.0f);
+        QCOMPARE(viewer.APDF_Objet_twips, (twips_rect{90, 90, 13725, 10950}));
+        QCOMPARE(viewer.APDF_Objet->geometry(), QRect(6, 6, 915, 730));
+        // In pixels: the pair spans 1024 pixels, centred, the viewer where the menu ends.
+        QCOMPARE(viewer.frameGeometry().left(), to_pixels(menu.twips_left() + 1515.0f));
+        QCOMPARE(viewer.frameGeometry().width(), 923);
+        QVERIFY(viewer.isVisible());
+        QVERIFY(menu.isVisible());
+    }
+
+    void menu_controls_are_as_laid_out() {
+        menu_pdf& menu = start();
+        QCOMPARE(menu.windowTitle(), QStringLiteral("© KRV"));
+        QCOMPARE(menu.Label2->text(), QStringLiteral("Aide"));
+        QCOMPARE(menu.Label2->geometry(), QRect(8, 8, 79, 25));
+        QCOMPARE(menu.bt_rech->geometry(), QRect(10, 538, 73, 73));
+        QCOMPARE(menu.bt_fin->geometry(), QRect(10, 622, 73, 73));
+        QCOMPARE(menu.bt_rech->toolTip(), QStringLiteral("Consultez une documentation disponible"));
+        QCOMPARE(menu.bt_fin->toolTip(), QStringLiteral("Sortie de l'aide"));
+        QCOMPARE(menu.Image1->toolTip(), QStringLiteral("KRV"));
+        QCOMPARE(menu.Commande1->toolTip(), QStringLiteral("Retour a la fiche Ridaza"));
+        QVERIFY(!menu.bt_rech->picture().isNull());
+        QVERIFY(!menu.bt_fin->picture().isNull());
+        QVERIFY(!menu.Image1->picture().isNull());
+        // Beyond the right edge of the client area, and out of the focus chain.
+        QVERIFY(menu.Commande1->geometry().left() >= menu.width());
+        QCOMPARE(menu.Commande1->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(menu.File1.path(), QDir::currentPath());
+        QVERIFY(!menu.Label1->isVisible());
+        QVERIFY(!menu.Label7->isVisible());
+    }
+
+    // ------------------------------------------------------------ start-up
+    void startup_asks_for_the_hosts_document_data() {
+        QTest::addColumn<QByteArray>("exchange");
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no exchange file") << QByteArray() << "Documentation.pdf" << "";
+        QTest::newRow("host's document")
+            << samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}) << "tarifs_HT.Pdf" << "";
+        QTest::newRow("value of spaces")
+            << samples::exchange_file({{"DOC:FCAIS", "   "}}) << "Documentation.pdf" << "";
+        QTest::newRow("key in lower case")
+            << samples::exchange_file({{"doc:fcais", "tarifs_HT.Pdf"}}) << "Documentation.pdf" << "";
+        QTest::newRow("count of 40000")
+            << samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}, 40000) << "Documentation.pdf"
+            << "Dépassement de capacité";
+    }
+    void startup_asks_for_the_hosts_document() {
+        QFETCH(QByteArray, exchange);
+        QFETCH(QString, document);
+        QFETCH(QString, message);
+        start(exchange.isEmpty() ? QByteArray() : exchange);
+        QCOMPARE(messages_, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(partage().chemin_demande, QDir::currentPath() + u'/' + document);
+        QCOMPARE(instance<affic_pdf>().Timer1->interval(), 250);
+        QTRY_COMPARE(shown_file(), document);
+        QCOMPARE(instance<affic_pdf>().Timer1->interval(), 0);
+        QVERIFY(component()->message().isEmpty());
+        if (exchange.isEmpty())
+            QCOMPARE(QFileInfo("W_intlog.wdo").size(), 256);
+    }
+
+    void startup_reports_each_failure_and_goes_on() {
+        QVERIFY(QDir().mkdir("W_intlog.wdo"));
+        start();
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].contains("W_intlog.wdo"), qPrintable(messages_[0]));
+        QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
+        QVERIFY(ends_.isEmpty());
+    }
+
+    void tick_shows_the_requested_document_in_its_colour() {
+        start(samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF   "}}));
+        // Another use of the shared work string before the tick changes nothing.
+        partage().w_chaine = QStringLiteral("Guide de saisie");
+        QTRY_VERIFY(component()->document() != nullptr);
+        QCOMPARE(shown_file(), QStringLiteral("guide_de_saisie.PDF"));
+        QTRY_VERIFY(pixels::near(pixels::dominant_colour(component()->view()->viewport()), guide_colour));
+    }
+
+    void missing_document_gives_a_message() {
+        start(samples::exchange_file({{"DOC:FCAIS", "Tarifs.pdf"}}));
+        QTRY_COMPARE(component()->message(), QStringLiteral("Document introuvable : Tarifs.pdf"));
+        QVERIFY(ends_.isEmpty());
+    }
+
+    // ------------------------------------------------------------ debounce
+    void requests_too_close_are_refused_data() {
+        QTest::addColumn<double>("gap");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("0.3 s") << 0.3 << false;
+        QTest::newRow("0.5 s exactly") << 0.5 << false;
+        QTest::newRow("0.51 s") << 0.51 << true;
+        QTest::newRow("a minute") << 60.0 << true;
+    }
+    void requests_too_close_are_refused() {
+        QFETCH(double, gap);
+        QFETCH(bool, accepted);
+        menu_pdf& menu = start();
+        const double first = now_;
+        QCOMPARE(*partage().heure_ouverture, first);
+        now_ = first + gap;
+        partage().nom_document = QStringLiteral("tarifs_HT.Pdf");
+        // The wait runs on the clock: move it on, watching the pointer meanwhile.
+        int busy_seen = 0;
+        QTimer advance;
+        connect(&advance, &QTimer::timeout, this, [&] {
+            busy_seen += current_mouse_pointer() == mouse_pointer::busy;
+            now_ += 0.25;
+        });
+        advance.start(5);
+        menu.affic_document();
+        advance.stop();
+        QCOMPARE(current_mouse_pointer(), mouse_pointer::arrow);
+        if (accepted) {
+            QCOMPARE(*partage().heure_ouverture, first + gap);
+            QVERIFY(partage().chemin_demande.endsWith("/tarifs_HT.Pdf"));
+            QTRY_COMPARE(shown_file(), QStringLiteral("tarifs_HT.Pdf"));
+        } else {
+            QCOMPARE(*partage().heure_ouverture, first);
+            QVERIFY(partage().chemin_demande.endsWith("/Documentation.pdf"));
+            QVERIFY(busy_seen > 0);
+            QVERIFY(now_ >= first + gap + duree_attente);
+            QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
+        }
+    }
+
+    void document_path_drops_trailing_spaces_only() {
+        QCOMPARE(chemin_document("/doc", "Documentation.pdf   "), QStringLiteral("/doc/Documentation.pdf"));
+        QCOMPARE(chemin_document("/doc/", " a b.pdf"), QStringLiteral("/doc// a b.pdf"));
+    }
+
+    // ------------------------------------------------------------ ending
+    void end_commands_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc") << "esc";
+        QTest::newRow("bt_fin") << "bt_fin";
+        QTest::newRow("Commande1") << "Commande1";
+        QTest::newRow("window closed") << "close";
+    }
+    void end_commands() {
+        QFETCH(QString, how);
+        menu_pdf& menu = start();
+        if (how == "esc")
+            QTest::keyClick(&menu, Qt::Key_Escape);
+        else if (how == "bt_fin")
+            QTest::mouseClick(menu.bt_fin, Qt::LeftButton);
+        else if (how == "Commande1")
+            menu.Commande1->click();
+        else
+            menu.close();
+        QCOMPARE(ends_, QList<int>{0});
+    }
+
+    void other_keys_do_not_end() {
+        menu_pdf& menu = start();
+        QTest::keyClick(&menu, Qt::Key_Return);
+        QTest::keyClick(&menu, Qt::Key_Space);
+        QTest::keyClick(&menu, Qt::Key_A);
+        QVERIFY(ends_.isEmpty());
+    }
+
+    // ------------------------------------------------------------ web link
+    void logo_opens_the_makers_address() {
+        url_catcher catcher;
+        QDesktopServices::setUrlHandler("https", &catcher, "open");
+        menu_pdf& menu = start();
+        QTest::mouseClick(menu.Image1, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl("https://www.krv.example/")});
+        QCOMPARE(partage().w_chaine, QStringLiteral("https://www.krv.example/"));
+        QVERIFY(messages_.isEmpty());
+    }
+
+    void missing_browser_is_reported_and_the_help_goes_on() {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        menu_pdf& menu = start();
+        QTest::mouseClick(menu.Image1, Qt::LeftButton);
+        qputenv("PATH", path);
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY(messages_[0].contains("https://www.krv.example/"));
+        QVERIFY(ends_.isEmpty());
+    }
+
+    // ------------------------------------------------------------ unhandled failures
+    void unhandled_failure_is_shown_and_ends() {
+        run_handler([] { throw error(QStringLiteral("Panne d'essai")); });
+        QCOMPARE(messages_, QStringList{"Panne d'essai"});
+        QCOMPARE(ends_, QList<int>{1});
+    }
+};
+
+KRV_TEST_MAIN(test_windows)
+#include "test_windows.moc"
