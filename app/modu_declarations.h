@@ -2,12 +2,14 @@
 // the dressing of a frameless window with its picture border.
 #pragma once
 
+#include "controls.h"
 #include "form.h"
 
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace krv {
 
@@ -48,7 +50,7 @@ void habille_fenetre(form& fenetre) {
 }
 
 /// The picture holders of a window's control array `name`, by index (0 first).
-std::vector<class picture_control*> control_array(QWidget& window, const QString& name);
+std::vector<picture_control*> control_array(QWidget& window, const QString& name);
 
 /// Sets up a control as element `index` of the control array `name`.
 void add_to_control_array(QWidget& control, const QString& name, int index);

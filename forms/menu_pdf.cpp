@@ -5,6 +5,7 @@
 #include "events.h"
 #include "failures.h"
 #include "inter_logg.h"
+#include "krv_pdf2.h"
 #include "modu_declarations.h"
 #include "record_file.h"
 #include "resources.h"
@@ -121,7 +122,15 @@ void menu_pdf::affic_document() {
     set_mouse_pointer(mouse_pointer::arrow);
 }
 
-void menu_pdf::bt_rech_Click() {}
+void menu_pdf::bt_rech_Click() {
+    instance<krv_pdf2>().show_modal();
+    bring_to_front();
+    etat_partage& etat = partage();
+    if (!trim_spaces(etat.w_chaine).isEmpty()) {
+        etat.nom_document = etat.w_chaine;
+        affic_document();
+    }
+}
 
 void menu_pdf::bt_fin_Click() { end_program(0); }
 

@@ -51,7 +51,8 @@ class Desktop:
         return subprocess.run(args, env=self.env, capture_output=True, text=True).stdout
 
     def windows(self):
-        """Top-level client windows: name -> (left, top, width, height) of the outer frame."""
+        """Top-level client windows: name -> (left, top, width, height) of the outer frame,
+        then the window id and the screen position of the client area."""
         found = {}
         for wid in self.run(["xdotool", "search", "--onlyvisible", "--name", "."]).split():
             name = self.run(["xdotool", "getwindowname", wid]).strip()
@@ -70,7 +71,7 @@ class Desktop:
             ext = self.run(["xprop", "-id", wid, "_NET_FRAME_EXTENTS"])
             if "=" in ext:
                 left, right, top, bottom = (int(v) for v in ext.split("=")[1].split(","))
-            found[name] = (x - left, y - top, w + left + right, h + top + bottom, wid)
+            found[name] = (x - left, y - top, w + left + right, h + top + bottom, wid, x, y)
         return found
 
     def window(self, name, timeout=20.0):

@@ -1,0 +1,141 @@
+#include "krv_pdf2.h"
+
+#include "affic_pdf.h"
+#include "desktop.h"
+#include "errors.h"
+#include "failures.h"
+#include "icc.h"
+#include "modu_declarations.h"
+#include "nom_lisible.h"
+#include "resources.h"
+
+#include <QListWidget>
+
+namespace krv {
+
+namespace {
+
+QFont arial_12() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(points_to_pixels(12));
+    return font;
+}
+
+} // namespace
+
+krv_pdf2::krv_pdf2() : form(frame_style::none) {
+    setWindowTitle(QStringLiteral("Liste des documentations disponibles"));
+    setWindowIcon(images::icone());
+    set_key_preview(true);
+    set_twips_width(11850);
+    set_twips_height(8190);
+
+    List1 = new QListWidget(this);
+    place(List1, {450, 1020, 10845, 5190});
+    List1->setFont(arial_12());
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setUniformItemSizes(true);
+
+    // The title banner, in the menu window's colours, with the maker's name.
+    Label2 = new QLabel(QStringLiteral("Aide KRV : documentations disponibles"), this);
+    place(Label2, {450, 540, 10845, 375});
+    Label2->setAlignment(Qt::AlignCenter);
+    Label2->setFont(arial_12());
+    Label2->setAutoFillBackground(true);
+    QPalette banniere = Label2->palette();
+    banniere.setColor(QPalette::Window, QColor(0, 0, 64));
+    banniere.setColor(QPalette::WindowText, QColor(255, 255, 0));
+    Label2->setPalette(banniere);
+
+    Label1 = new QLabel(QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous "
+                                       "pourrez l'imprimer directement à partir de l'écran suivant."),
+                        this);
+    // Taller than its 795 twips of old, so that all four lines of the text show.
+    place(Label1, {450, 6540, 4065, 1140});
+    Label1->setFont(arial_12());
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette orange = Label1->palette();
+    orange.setColor(QPalette::WindowText, QColor(192, 64, 0));
+    Label1->setPalette(orange);
+
+    btc_no = new picture_control(this);
+    place(btc_no, {9000, 6540, 1095, 1095});
+    btc_no->set_picture(QPixmap(images::btc_no));
+    btc_no->setToolTip(QStringLiteral("Annuler"));
+
+    btc_ok = new picture_control(this);
+    place(btc_ok, {10230, 6540, 1095, 1095});
+    btc_ok->set_picture(QPixmap(images::btc_ok));
+    btc_ok->setToolTip(QStringLiteral("Valider"));
+
+    for (int i = 0; i < static_cast<int>(ccb.size()); ++i) {
+        ccb[i] = new picture_control(this);
+        place(ccb[i], {i == 0 ? 30.0f : 0.0f, 0, 480, 480});
+        ccb[i]->set_stretch(i >= 4);
+        add_to_control_array(*ccb[i], QStringLiteral("ccb"), i);
+    }
+
+    List1->setFocus();
+    connect(List1, &QListWidget::itemDoubleClicked, this,
+            [this] { run_handler([this] { List1_DblClick(); }); });
+    connect(btc_ok, &picture_control::clicked, this, [this] { run_handler([this] { btc_ok_Click(); }); });
+    connect(btc_no, &picture_control::clicked, this, [this] { run_handler([this] { btc_no_Click(); }); });
+}
+
+void krv_pdf2::Form_Load() {
+    habille_fenetre<icc>(*this);
+    const affic_pdf& viewer = instance<affic_pdf>();
+    set_twips_left((viewer.twips_width() - twips_width()) / 2.0f + viewer.twips_left());
+    set_twips_top((hauteur_reference - twips_height()) / 2.0f);
+    try {
+        File1.refresh();
+    } catch (const error& e) {
+        // The user can still cancel; the help goes on.
+        message_box(e.description());
+    }
+    List1->clear();
+    etat_partage& etat = partage();
+    const int nombre = File1.list_count();
+    for (int numero = 0; numero < nombre; ++numero) {
+        etat.w_chaine = nom_lisible(File1.list(numero));
+        auto* ligne = new QListWidgetItem(etat.w_chaine, List1);
+        ligne->setData(role_numero_fichier, numero);
+    }
+    if (List1->count() > 0)
+        List1->setCurrentRow(0);
+}
+
+void krv_pdf2::Form_KeyPress(std::int16_t& key_ascii) {
+    if (key_ascii == 13)
+        List1_DblClick();
+    else if (key_ascii == 27)
+        annul_demande();
+}
+
+void krv_pdf2::system_close() { annul_demande(); }
+
+void krv_pdf2::List1_DblClick() {
+    const QListWidgetItem* ligne = List1->currentItem();
+    if (!ligne || !ligne->isSelected()) {
+        // Nothing to confirm (an empty list): the same as cancelling.
+        annul_demande();
+        return;
+    }
+    run_ignoring_failures({
+        [] { set_mouse_pointer(mouse_pointer::busy); },
+        [&] { partage().w_chaine = File1.list(ligne->data(role_numero_fichier).toInt()); },
+        [this] { unload(); },
+    });
+}
+
+void krv_pdf2::btc_ok_Click() { List1_DblClick(); }
+
+void krv_pdf2::btc_no_Click() { annul_demande(); }
+
+void krv_pdf2::annul_demande() {
+    partage().w_chaine.clear();
+    unload();
+}
+
+} // namespace krv

@@ -1,0 +1,74 @@
+"""Choosing another document with the real program: the magnifying glass opens
+the framed list, Enter or Down Down Enter shows a document, Esc changes nothing."""
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import desktop as dt  # noqa: E402
+
+BUILD = os.environ.get("KRV_BUILD_DIR", "build")
+# In the list's order: doc_installation, Documentation, tarifs_HT.
+FILES = (("doc_installation.pdf", (250, 220, 160)), ("Documentation.pdf", (250, 200, 200)),
+         ("tarifs_HT.PDF", (190, 215, 250)))
+# The magnifying glass, in the menu window's client area (150, 8070 twips, 73 pixels wide).
+BT_RECH = (10 + 36, 538 + 36)
+
+
+@unittest.skipUnless(dt.have_tools(), "Xvfb, openbox, xdotool or ImageMagick missing")
+class Choice(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="krv-e2e-")
+        for name, colour in FILES:
+            dt.make_pdf(BUILD, os.path.join(self.folder, name), "%02x%02x%02x" % colour, name)
+        self.desktop = dt.Desktop()
+        self.program = dt.Program(self.desktop, BUILD, self.folder)
+        self.viewer_shows(FILES[1][1])  # Documentation.pdf, the default
+
+    def tearDown(self):
+        self.program.stop()
+        self.desktop.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def viewer_shows(self, colour):
+        left, top, width, height = self.desktop.window("Document PDF")[:4]
+        box = (left + width // 4, top + height * 3 // 4, left + width * 3 // 4, top + height - 20)
+        dt.wait_for(lambda: dt.near(dt.dominant(self.desktop.screenshot(), box), colour),
+                    what="the viewer to show %s" % (colour,))
+
+    def open_list(self):
+        menu = self.desktop.window("© KRV")
+        self.desktop.click(menu[5] + BT_RECH[0], menu[6] + BT_RECH[1])
+        dialog = self.desktop.window("Liste des documentations disponibles")
+        return dialog
+
+    def test_enter_shows_the_first_document(self):
+        dialog = self.open_list()
+        viewer = self.desktop.window("Document PDF")
+        # Framed and centred over the viewer, 1665 twips from the top.
+        self.assertEqual(dialog[1], 111)
+        self.assertLessEqual(abs(dialog[0] + dialog[2] / 2 - (viewer[0] + viewer[2] / 2)), 1)
+        self.assertEqual((dialog[2], dialog[3]), (790, 546))
+        self.desktop.key("Return", window="Liste des documentations disponibles")
+        dt.wait_for(lambda: "Liste des documentations disponibles" not in self.desktop.windows(),
+                    what="the list to close")
+        self.viewer_shows(FILES[0][1])
+
+    def test_down_down_enter_shows_the_third(self):
+        self.open_list()
+        self.desktop.key("Down", "Down", "Return", window="Liste des documentations disponibles")
+        self.viewer_shows(FILES[2][1])
+
+    def test_escape_leaves_the_viewer_as_it_was(self):
+        self.open_list()
+        self.desktop.key("Down", "Escape", window="Liste des documentations disponibles")
+        dt.wait_for(lambda: "Liste des documentations disponibles" not in self.desktop.windows(),
+                    what="the list to close")
+        self.viewer_shows(FILES[1][1])
+        self.assertIsNone(self.program.process.poll(), "Esc in the list does not end the help")
+
+
+if __name__ == "__main__":
+    unittest.main()
