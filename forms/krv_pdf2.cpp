@@ -97,11 +97,17 @@ void krv_pdf2::Form_Load() {
     List1->clear();
     etat_partage& etat = partage();
     const int nombre = File1.list_count();
+    QStringList titres;
+    titres.reserve(nombre);
     for (int numero = 0; numero < nombre; ++numero) {
         etat.w_chaine = nom_lisible(File1.list(numero));
-        auto* ligne = new QListWidgetItem(etat.w_chaine, List1);
-        ligne->setData(role_numero_fichier, numero);
+        titres << etat.w_chaine;
     }
+    // Rows go in at once: Qt's list inserts row by row in quadratic time.
+    const int premiere = List1->count();
+    List1->addItems(titres);
+    for (int numero = 0; numero < nombre; ++numero)
+        List1->item(premiere + numero)->setData(role_numero_fichier, numero);
     if (List1->count() > 0)
         List1->setCurrentRow(0);
 }
