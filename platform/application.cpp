@@ -12,6 +12,7 @@ application::application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("krv_pdf"));
     setApplicationVersion(QStringLiteral("1.00"));
     setOrganizationName(QStringLiteral("KRV"));
+    setDesktopFileName(QStringLiteral("example.krv.AideKRV"));
     load_qt_translations(*this);
     install_font_substitutions();
 }

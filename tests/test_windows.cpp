@@ -11,6 +11,7 @@
 #include "test_main.h"
 
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QPdfView>
@@ -289,6 +290,15 @@ private slots:
         QCOMPARE(messages_.size(), 1);
         QVERIFY(messages_[0].contains("https://www.krv.example/"));
         QVERIFY(ends_.isEmpty());
+    }
+
+    // ------------------------------------------------------------ Qt's own texts
+    void standard_buttons_speak_french() {
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annuler"));
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("krv_pdf"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("example.krv.AideKRV"));
     }
 
     // ------------------------------------------------------------ unhandled failures

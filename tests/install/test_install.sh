@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs into a temporary prefix and checks what a Linux desktop reads there,
+# then builds the Debian package and checks it. Usage: test_install.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+id=example.krv.AideKRV
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build" --prefix "$prefix/usr" >/dev/null
+test -x "$prefix/usr/bin/krv_pdf"
+desktop-file-validate "$prefix/usr/share/applications/$id.desktop"
+appstreamcli validate --no-net "$prefix/usr/share/metainfo/$id.metainfo.xml"
+for size in 16 32 48 64 128 256; do
+  icon="$prefix/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
+  test -f "$icon" || { echo "missing $icon"; exit 1; }
+  file "$icon" | grep -q "$size x $size" || { echo "wrong size: $icon"; exit 1; }
+done
+zcat "$prefix/usr/share/man/man1/krv_pdf.1.gz" | grep -q "krv_pdf"
+test -f "$prefix/usr/share/doc/aide-krv/copyright"
+
+# The Debian package, from the same build.
+out=$(mktemp -d)
+trap 'rm -rf "$prefix" "$out"' EXIT
+(cd "$out" && cpack --config "$build/CPackConfig.cmake" >/dev/null)
+deb=$(ls "$out"/aide-krv_1.00_*.deb)
+test "$(dpkg-deb -f "$deb" Version)" = "1.00"
+test "$(dpkg-deb -f "$deb" Package)" = "aide-krv"
+dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6"
+dpkg-deb -f "$deb" Depends | grep -q "qt6-translations-l10n"
+contents=$(dpkg-deb -c "$deb")
+for f in ./usr/bin/krv_pdf ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
+         ./usr/share/icons/hicolor/256x256/apps/$id.png ./usr/share/man/man1/krv_pdf.1.gz; do
+  grep -qF "$f" <<<"$contents" || { echo "package lacks $f"; exit 1; }
+done
+if command -v lintian >/dev/null; then
+  report=$(lintian --no-tag-display-limit "$deb" 2>&1 || true)
+  echo "$report"
+  if grep -q "^E:" <<<"$report"; then echo "lintian reports errors"; exit 1; fi
+fi
+echo "install and package: all checks passed"
