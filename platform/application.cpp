@@ -3,10 +3,39 @@
 #include "form.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 namespace krv {
+
+namespace {
+
+struct hook_entry {
+    QPointer<QObject> owner;
+    key_hook hook;
+};
+
+std::vector<hook_entry>& key_hooks() {
+    static std::vector<hook_entry> hooks;
+    return hooks;
+}
+
+bool run_key_hooks(QObject* receiver, QEvent* e) {
+    if (e->type() != QEvent::KeyPress)
+        return false;
+    auto& hooks = key_hooks();
+    std::erase_if(hooks, [](const hook_entry& h) { return !h.owner; });
+    const auto snapshot = hooks; // a hook may add or drop hooks
+    for (const hook_entry& h : snapshot)
+        if (h.owner && h.hook(receiver, static_cast<QKeyEvent*>(e)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+void add_key_hook(QObject* owner, key_hook hook) { key_hooks().push_back({owner, std::move(hook)}); }
 
 application::application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("krv_pdf"));
@@ -20,7 +49,7 @@ application::application(int& argc, char** argv) : QApplication(argc, argv) {
 application::~application() { unload_all_forms(); }
 
 bool application::notify(QObject* receiver, QEvent* e) {
-    if (preview_key(receiver, e))
+    if (run_key_hooks(receiver, e) || preview_key(receiver, e))
         return true;
     return QApplication::notify(receiver, e);
 }

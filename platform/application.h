@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QKeyEvent>
+
+#include <functional>
 
 namespace krv {
 
@@ -14,6 +17,12 @@ public:
 
     bool notify(QObject* receiver, QEvent* e) override;
 };
+
+/// Sees every key press before the windows' key preview; returns true to swallow it.
+using key_hook = std::function<bool(QObject* receiver, QKeyEvent* key)>;
+
+/// Adds a key hook that lives as long as `owner`.
+void add_key_hook(QObject* owner, key_hook hook);
 
 /// Loads Qt's own French texts (buttons and standard dialogs); false when missing.
 bool load_qt_translations(QCoreApplication& app);

@@ -207,6 +207,82 @@ def border_pieces():
     ]
 
 
+# ---------------------------------------------------------------- toolbar icons 20 x 20
+INK, ACCENT = (50, 60, 75), (0, 80, 159)
+
+
+def tool(draw_fn):
+    z = 8
+    img = Image.new("RGBA", (20 * z, 20 * z), (0, 0, 0, 0))
+    draw_fn(ImageDraw.Draw(img), z)
+    return img.resize((20, 20), Image.LANCZOS)
+
+
+def glass(d, z, cx, cy, r, sign=None):
+    d.ellipse([(cx - r) * z, (cy - r) * z, (cx + r) * z, (cy + r) * z], outline=INK, width=int(1.8 * z))
+    d.line([((cx + r * 0.7) * z, (cy + r * 0.7) * z), ((cx + r + 5) * z, (cy + r + 5) * z)], fill=INK,
+           width=int(2.6 * z))
+    if sign:
+        d.line([((cx - r * 0.5) * z, cy * z), ((cx + r * 0.5) * z, cy * z)], fill=ACCENT, width=int(1.8 * z))
+        if sign == "+":
+            d.line([(cx * z, (cy - r * 0.5) * z), (cx * z, (cy + r * 0.5) * z)], fill=ACCENT, width=int(1.8 * z))
+
+
+def page_outline(d, z, box):
+    x0, y0, x1, y1 = box
+    d.rectangle([x0 * z, y0 * z, x1 * z, y1 * z], fill=WHITE + (255,), outline=INK, width=int(1.4 * z))
+
+
+def toolbar_icons():
+    def prev(d, z):
+        d.polygon([(10 * z, 5 * z), (16 * z, 13 * z), (4 * z, 13 * z)], fill=INK)
+
+    def nxt(d, z):
+        d.polygon([(10 * z, 15 * z), (16 * z, 7 * z), (4 * z, 7 * z)], fill=INK)
+
+    def fit_width(d, z):
+        page_outline(d, z, (4, 2, 16, 18))
+        d.line([(5.5 * z, 10 * z), (14.5 * z, 10 * z)], fill=ACCENT, width=int(1.6 * z))
+        d.polygon([(5 * z, 10 * z), (8 * z, 7.5 * z), (8 * z, 12.5 * z)], fill=ACCENT)
+        d.polygon([(15 * z, 10 * z), (12 * z, 7.5 * z), (12 * z, 12.5 * z)], fill=ACCENT)
+
+    def fit_page(d, z):
+        page_outline(d, z, (4, 2, 16, 18))
+        d.rectangle([7 * z, 5 * z, 13 * z, 15 * z], outline=ACCENT, width=int(1.4 * z))
+
+    def printer(d, z):
+        d.rectangle([6 * z, 2 * z, 14 * z, 8 * z], fill=WHITE + (255,), outline=INK, width=int(1.2 * z))
+        d.rounded_rectangle([2 * z, 7 * z, 18 * z, 15 * z], radius=2 * z, fill=INK)
+        d.rectangle([6 * z, 12 * z, 14 * z, 18 * z], fill=WHITE + (255,), outline=INK, width=int(1.2 * z))
+        d.ellipse([14.5 * z, 9 * z, 16 * z, 10.5 * z], fill=(120, 220, 120))
+
+    def preview(d, z):
+        page_outline(d, z, (2, 1, 13, 16))
+        for y in (5, 8, 11):
+            d.line([(4 * z, y * z), (11 * z, y * z)], fill=(150, 150, 160), width=z)
+        glass(d, z, 12.5, 12.5, 3.5)
+
+    def outline(d, z):
+        for i, y in enumerate((4, 8, 12, 16)):
+            x = 3 if i % 2 == 0 else 6
+            d.ellipse([x * z, (y - 1) * z, (x + 2) * z, (y + 1) * z], fill=ACCENT)
+            d.line([((x + 4) * z, y * z), (17 * z, y * z)], fill=INK, width=int(1.5 * z))
+
+    def close(d, z):
+        d.line([(5 * z, 5 * z), (15 * z, 15 * z)], fill=INK, width=int(2 * z))
+        d.line([(15 * z, 5 * z), (5 * z, 15 * z)], fill=INK, width=int(2 * z))
+
+    return {
+        "outil_precedent": prev, "outil_suivant": nxt,
+        "outil_zoom_avant": lambda d, z: glass(d, z, 8, 8, 5.5, "+"),
+        "outil_zoom_arriere": lambda d, z: glass(d, z, 8, 8, 5.5, "-"),
+        "outil_largeur": fit_width, "outil_page_entiere": fit_page,
+        "outil_rechercher": lambda d, z: glass(d, z, 8, 8, 5.5),
+        "outil_imprimer": printer, "outil_apercu": preview, "outil_sommaire": outline,
+        "outil_fermer": close,
+    }
+
+
 def save_gif(img, name):
     img.convert("RGB").quantize(colors=256, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE) \
         .save(os.path.join(OUT, name), format="GIF")
@@ -227,6 +303,8 @@ def main():
     flat.quantize(colors=16, dither=Image.Dither.NONE).save(os.path.join(OUT, "icone_32_16c.png"))
     for size in (16, 48, 64, 128, 256):
         icon(size).save(os.path.join(OUT, "icone_%d.png" % size))
+    for name, draw in toolbar_icons().items():
+        tool(draw).save(os.path.join(OUT, name + ".png"))
 
 
 if __name__ == "__main__":

@@ -13,6 +13,9 @@ inline const QString btc_no = QStringLiteral(":/pictures/btc_no.jpg");
 inline const QString btc_ok = QStringLiteral(":/pictures/btc_ok.jpg");
 inline const QString logo = QStringLiteral(":/pictures/logo.gif");
 
+/// A 20 x 20 toolbar icon of the document viewer, by name ("outil_imprimer", ...).
+QString outil(const char* name);
+
 /// Border piece i (0 to 7): the four corners, then the left, top, right and bottom edges.
 QString bordure(int i);
 

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPdfView>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -80,8 +79,7 @@ private slots:
         component.set_src(path("vert.pdf"));
         QVERIFY(component.message().isEmpty());
         QCOMPARE(component.document()->pageCount(), 1);
-        QCOMPARE(component.view()->pageMode(), QPdfView::PageMode::MultiPage);
-        QCOMPARE(component.view()->zoomMode(), QPdfView::ZoomMode::FitToWidth);
+        QCOMPARE(component.view()->mode(), pdf_page_view::zoom_mode::fit_width);
         QTRY_VERIFY(pixels::near(pixels::dominant_colour(component.view()->viewport()), Qt::green));
     }
 

@@ -14,7 +14,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
-#include <QPdfView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>

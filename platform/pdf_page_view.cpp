@@ -1,0 +1,440 @@
+#include "pdf_page_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace krv {
+
+namespace {
+
+constexpr double margin = 8.0;   // around the pages, pixels
+constexpr double spacing = 8.0;  // between pages
+constexpr double points_to_pixels_at_100 = 96.0 / 72.0;
+constexpr double zoom_step = 1.25;
+constexpr qint64 cache_budget = 96LL * 1024 * 1024;
+// A whole page is rendered and kept up to this many pixels; a larger one is
+// rendered in its visible part only, so that memory stays bounded at any zoom.
+constexpr qint64 whole_page_pixels = 12LL * 1024 * 1024;
+const QColor background(0xD8, 0xDB, 0xDF);
+
+qint64 image_bytes(const QImage& image) { return image.sizeInBytes(); }
+
+} // namespace
+
+pdf_page_view::pdf_page_view(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(false);
+    // Always there, so that the width a page is fitted to never changes under it.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    verticalScrollBar()->setSingleStep(40);
+    horizontalScrollBar()->setSingleStep(40);
+}
+
+void pdf_page_view::set_document(QPdfDocument* document, bool keep_place) {
+    const place kept = place_at(QPoint(0, 0));
+    const zoom_mode kept_mode = mode_;
+    const double kept_scale = scale_;
+    document_ = document;
+    cache_.clear();
+    clear_selection();
+    tops_.clear();
+    points_.clear();
+    if (document_) {
+        for (int i = 0; i < document_->pageCount(); ++i)
+            points_.push_back(document_->pagePointSize(i));
+        tops_.resize(points_.size());
+    }
+    if (keep_place) {
+        mode_ = kept_mode;
+        scale_ = kept_scale;
+    } else {
+        mode_ = zoom_mode::fit_width;
+    }
+    last_current_ = -1;
+    relayout();
+    if (keep_place && kept.page < page_count())
+        show_place(kept, QPoint(0, 0));
+    else
+        go_to_page(0);
+    viewport()->update();
+    emit zoom_changed();
+    check_current_page();
+}
+
+double pdf_page_view::fitting_scale() const {
+    double widest = 0, tallest = 0;
+    for (const QSizeF& s : points_) {
+        widest = std::max(widest, s.width());
+        tallest = std::max(tallest, s.height());
+    }
+    if (widest <= 0 || tallest <= 0)
+        return points_to_pixels_at_100;
+    const QSize room = viewport()->size();
+    const double by_width = (room.width() - 2 * margin) / widest;
+    if (mode_ == zoom_mode::fit_width)
+        return std::max(by_width, min_zoom * points_to_pixels_at_100);
+    const double by_height = (room.height() - 2 * margin) / tallest;
+    return std::max(std::min(by_width, by_height), min_zoom * points_to_pixels_at_100);
+}
+
+QSizeF pdf_page_view::page_size_px(int page) const { return points_[page] * scale_; }
+
+void pdf_page_view::relayout() {
+    if (mode_ != zoom_mode::factor)
+        scale_ = fitting_scale();
+    double y = margin;
+    double widest = 0;
+    for (int i = 0; i < page_count(); ++i) {
+        tops_[i] = y;
+        const QSizeF s = page_size_px(i);
+        y += s.height() + spacing;
+        widest = std::max(widest, s.width());
+    }
+    content_height_ = page_count() ? y - spacing + margin : 0;
+    content_width_ = widest + 2 * margin;
+    const QSize room = viewport()->size();
+    verticalScrollBar()->setRange(0, std::max(0, static_cast<int>(std::ceil(content_height_)) - room.height()));
+    verticalScrollBar()->setPageStep(room.height());
+    horizontalScrollBar()->setRange(0, std::max(0, static_cast<int>(std::ceil(content_width_)) - room.width()));
+    horizontalScrollBar()->setPageStep(room.width());
+}
+
+QPointF pdf_page_view::to_viewport(int page, QPointF point) const {
+    const double left = std::max(margin, (std::max<double>(viewport()->width(), content_width_) -
+                                          page_size_px(page).width()) / 2.0);
+    return QPointF(left + point.x() * scale_ - horizontalScrollBar()->value(),
+                   tops_[page] + point.y() * scale_ - verticalScrollBar()->value());
+}
+
+std::pair<int, QPointF> pdf_page_view::from_viewport(QPoint position) const {
+    for (int i = 0; i < page_count(); ++i) {
+        const QPointF origin = to_viewport(i, {0, 0});
+        const QRectF r(origin, page_size_px(i));
+        if (r.contains(position))
+            return {i, (QPointF(position) - origin) / scale_};
+    }
+    return {-1, {}};
+}
+
+pdf_page_view::place pdf_page_view::place_at(QPoint viewport_position) const {
+    if (page_count() == 0)
+        return {};
+    const double y = verticalScrollBar()->value() + viewport_position.y();
+    // The last page that starts above the position.
+    const auto it = std::upper_bound(tops_.begin(), tops_.end(), y);
+    const int page = std::max(0, static_cast<int>(it - tops_.begin()) - 1);
+    const QPointF origin = to_viewport(page, {0, 0});
+    return {page, (QPointF(viewport_position) - origin) / scale_};
+}
+
+void pdf_page_view::show_place(const place& p, QPoint viewport_position) {
+    if (p.page < 0 || p.page >= page_count())
+        return;
+    const double left = std::max(margin, (std::max<double>(viewport()->width(), content_width_) -
+                                          page_size_px(p.page).width()) / 2.0);
+    verticalScrollBar()->setValue(static_cast<int>(std::lround(tops_[p.page] + p.point.y() * scale_ -
+                                                               viewport_position.y())));
+    horizontalScrollBar()->setValue(static_cast<int>(std::lround(left + p.point.x() * scale_ -
+                                                                 viewport_position.x())));
+}
+
+int pdf_page_view::current_page() const {
+    if (page_count() == 0)
+        return -1;
+    if (verticalScrollBar()->value() >= verticalScrollBar()->maximum() && verticalScrollBar()->maximum() > 0)
+        return page_count() - 1; // at the end: the last page, however short
+    return place_at(QPoint(0, viewport()->height() / 2)).page;
+}
+
+void pdf_page_view::go_to_page(int page, QPointF location) {
+    if (page_count() == 0)
+        return;
+    page = std::clamp(page, 0, page_count() - 1);
+    verticalScrollBar()->setValue(static_cast<int>(std::lround(tops_[page] + location.y() * scale_ - margin)));
+    if (location.x() > 0)
+        horizontalScrollBar()->setValue(static_cast<int>(std::lround(to_viewport(page, location).x() +
+                                                                     horizontalScrollBar()->value() - margin)));
+    check_current_page();
+}
+
+void pdf_page_view::ensure_visible(int page, const QRectF& rect) {
+    if (page < 0 || page >= page_count())
+        return;
+    const QPointF top_left = to_viewport(page, rect.topLeft());
+    const QPointF bottom_right = to_viewport(page, rect.bottomRight());
+    const int h = viewport()->height();
+    const int w = viewport()->width();
+    if (top_left.y() < 0 || bottom_right.y() > h)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                      static_cast<int>(top_left.y() - h / 3.0));
+    if (top_left.x() < 0 || bottom_right.x() > w)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
+                                        static_cast<int>(top_left.x() - w / 3.0));
+    check_current_page();
+}
+
+void pdf_page_view::set_zoom_mode(zoom_mode mode) {
+    const QPoint middle(viewport()->width() / 2, viewport()->height() / 2);
+    const place kept = place_at(middle);
+    mode_ = mode;
+    relayout();
+    show_place(kept, middle);
+    viewport()->update();
+    emit zoom_changed();
+}
+
+void pdf_page_view::set_zoom(double factor) {
+    const QPoint middle(viewport()->width() / 2, viewport()->height() / 2);
+    const place kept = place_at(middle);
+    mode_ = zoom_mode::factor;
+    scale_ = std::clamp(factor, min_zoom, max_zoom) * points_to_pixels_at_100;
+    relayout();
+    show_place(kept, middle);
+    viewport()->update();
+    emit zoom_changed();
+}
+
+void pdf_page_view::zoom_in() { set_zoom(zoom() * zoom_step); }
+void pdf_page_view::zoom_out() { set_zoom(zoom() / zoom_step); }
+
+void pdf_page_view::set_highlight_source(std::function<std::vector<page_highlight>(int)> source) {
+    highlights_ = std::move(source);
+    viewport()->update();
+}
+
+qint64 pdf_page_view::cache_bytes() const {
+    qint64 total = 0;
+    for (const auto& entry : cache_)
+        total += image_bytes(entry.image);
+    return total;
+}
+
+QImage pdf_page_view::rendered(int page, const QSize& size, const QRect& visible_part) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize device_size = size * ratio;
+    if (static_cast<qint64>(device_size.width()) * device_size.height() > whole_page_pixels) {
+        // Too big to keep whole: render just what shows.
+        QPdfDocumentRenderOptions options;
+        options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
+        options.setScaledSize(device_size);
+        const QRect part(visible_part.topLeft() * ratio, visible_part.size() * ratio);
+        options.setScaledClipRect(part);
+        QImage image = document_->render(page, part.size(), options);
+        image.setDevicePixelRatio(ratio);
+        return image;
+    }
+    for (auto it = cache_.begin(); it != cache_.end(); ++it) {
+        if (it->page == page && it->size == device_size) {
+            cache_.splice(cache_.begin(), cache_, it);
+            return cache_.front().image;
+        }
+    }
+    QPdfDocumentRenderOptions options;
+    options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
+    QImage image = document_->render(page, device_size, options);
+    image.setDevicePixelRatio(ratio);
+    cache_.push_front({page, device_size, image});
+    qint64 total = cache_bytes();
+    while (total > cache_budget && cache_.size() > 1) {
+        total -= image_bytes(cache_.back().image);
+        cache_.pop_back();
+    }
+    return image;
+}
+
+void pdf_page_view::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), background);
+    if (!document_)
+        return;
+    const int top = verticalScrollBar()->value();
+    const int bottom = top + viewport()->height();
+    const auto first = std::upper_bound(tops_.begin(), tops_.end(), static_cast<double>(top));
+    for (int page = std::max(0, static_cast<int>(first - tops_.begin()) - 1); page < page_count(); ++page) {
+        if (tops_[page] > bottom)
+            break;
+        const QSizeF size = page_size_px(page);
+        const QRectF area(to_viewport(page, {0, 0}), size);
+        if (area.bottom() < 0)
+            continue;
+        painter.fillRect(area.translated(2, 2), QColor(0, 0, 0, 40)); // a soft edge under the page
+        painter.fillRect(area, Qt::white);
+        const QRect whole = area.toAlignedRect();
+        const QRect visible = whole.intersected(viewport()->rect());
+        if (visible.isEmpty())
+            continue;
+        const QImage image = rendered(page, whole.size(), visible.translated(-whole.topLeft()));
+        if (image.deviceIndependentSize().toSize() == whole.size())
+            painter.drawImage(whole.topLeft(), image);
+        else
+            painter.drawImage(visible.topLeft(), image);
+
+        auto draw = [&](const QRectF& points_rect, const QColor& fill, const QColor& edge) {
+            const QRectF r(to_viewport(page, points_rect.topLeft()), points_rect.size() * scale_);
+            painter.fillRect(r, fill);
+            if (edge.isValid()) {
+                painter.setPen(QPen(edge, 1.5));
+                painter.drawRect(r);
+            }
+        };
+        if (highlights_)
+            for (const page_highlight& h : highlights_(page))
+                draw(h.rect, h.current ? QColor(255, 140, 0, 120) : QColor(255, 230, 0, 110),
+                     h.current ? QColor(220, 90, 0) : QColor());
+        if (page == selection_page_)
+            for (const QPolygonF& polygon : selection_bounds_)
+                draw(polygon.boundingRect(), QColor(40, 110, 220, 80), QColor());
+    }
+}
+
+void pdf_page_view::resizeEvent(QResizeEvent* e) {
+    QAbstractScrollArea::resizeEvent(e);
+    const place kept = place_at(QPoint(0, 0));
+    relayout();
+    show_place(kept, QPoint(0, 0));
+}
+
+void pdf_page_view::scrollContentsBy(int, int) {
+    viewport()->update();
+    check_current_page();
+}
+
+void pdf_page_view::check_current_page() {
+    const int now = current_page();
+    if (now != last_current_) {
+        last_current_ = now;
+        emit current_page_changed(now);
+    }
+}
+
+void pdf_page_view::keyPressEvent(QKeyEvent* e) {
+    QScrollBar* v = verticalScrollBar();
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    switch (e->key()) {
+    case Qt::Key_Home:
+        go_to_page(0);
+        return;
+    case Qt::Key_End:
+        go_to_page(page_count() - 1);
+        v->setValue(v->maximum());
+        return;
+    case Qt::Key_Space:
+        v->triggerAction(e->modifiers() & Qt::ShiftModifier ? QAbstractSlider::SliderPageStepSub
+                                                            : QAbstractSlider::SliderPageStepAdd);
+        return;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        if (ctrl) {
+            zoom_in();
+            return;
+        }
+        break;
+    case Qt::Key_Minus:
+        if (ctrl) {
+            zoom_out();
+            return;
+        }
+        break;
+    case Qt::Key_A:
+        if (ctrl) {
+            select_page_text(current_page());
+            return;
+        }
+        break;
+    case Qt::Key_C:
+        if (ctrl) {
+            copy_selection();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QAbstractScrollArea::keyPressEvent(e); // arrows, Page Up and Page Down
+}
+
+void pdf_page_view::wheelEvent(QWheelEvent* e) {
+    if (!(e->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(e);
+        return;
+    }
+    const int steps = e->angleDelta().y() / 120;
+    if (steps == 0)
+        return;
+    // Zoom round the pointer: what is under it stays under it.
+    const QPoint at = e->position().toPoint();
+    const place kept = place_at(at);
+    mode_ = zoom_mode::factor;
+    scale_ = std::clamp(zoom() * std::pow(zoom_step, steps), min_zoom, max_zoom) * points_to_pixels_at_100;
+    relayout();
+    show_place(kept, at);
+    viewport()->update();
+    emit zoom_changed();
+    e->accept();
+}
+
+void pdf_page_view::select_page_text(int page) {
+    if (!document_ || page < 0)
+        return;
+    const QPdfSelection all = document_->getAllText(page);
+    selection_page_ = page;
+    selection_bounds_ = all.bounds();
+    selection_text_ = all.text();
+    viewport()->update();
+}
+
+void pdf_page_view::clear_selection() {
+    selection_page_ = -1;
+    selection_bounds_.clear();
+    selection_text_.clear();
+    viewport()->update();
+}
+
+void pdf_page_view::copy_selection() const {
+    QString text = selection_text_;
+    if (text.isEmpty() && document_ && current_page() >= 0)
+        text = document_->getAllText(current_page()).text();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+void pdf_page_view::mousePressEvent(QMouseEvent* e) {
+    setFocus();
+    if (e->button() != Qt::LeftButton || !document_)
+        return QAbstractScrollArea::mousePressEvent(e);
+    const auto [page, point] = from_viewport(e->position().toPoint());
+    clear_selection();
+    selecting_ = page >= 0;
+    selection_page_ = page;
+    selection_start_ = point;
+}
+
+void pdf_page_view::mouseMoveEvent(QMouseEvent* e) {
+    if (!selecting_)
+        return QAbstractScrollArea::mouseMoveEvent(e);
+    const QPointF origin = to_viewport(selection_page_, {0, 0});
+    const QPointF end = (e->position() - origin) / scale_;
+    const QPdfSelection selection = document_->getSelection(selection_page_, selection_start_, end);
+    selection_bounds_ = selection.bounds();
+    selection_text_ = selection.text();
+    viewport()->update();
+}
+
+void pdf_page_view::mouseReleaseEvent(QMouseEvent* e) {
+    selecting_ = false;
+    if (!selection_text_.isEmpty())
+        QApplication::clipboard()->setText(selection_text_, QClipboard::Selection);
+    QAbstractScrollArea::mouseReleaseEvent(e);
+}
+
+} // namespace krv

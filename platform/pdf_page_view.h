@@ -1,0 +1,123 @@
+// The pages of a PDF, one under the other, at a zoom the reader chooses: fitted to
+// the width, the whole page, or a factor. Renders what is visible, keeps a bounded
+// cache of rendered pages, paints search hits and the text selection over them.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QPointer>
+
+#include <functional>
+#include <list>
+#include <vector>
+
+class QPdfDocument;
+
+namespace krv {
+
+/// A rectangle to paint over a page, in the page's points.
+struct page_highlight {
+    QRectF rect;
+    bool current = false; ///< the hit the reader is on
+};
+
+class pdf_page_view : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    enum class zoom_mode { fit_width, fit_page, factor };
+
+    static constexpr double min_zoom = 0.25; ///< 25 %
+    static constexpr double max_zoom = 4.0;  ///< 400 %: beyond, pages render in visible parts only
+
+    explicit pdf_page_view(QWidget* parent);
+
+    /// Shows a document (or none). With keep_place the page, the place on it and the
+    /// zoom stay as they were, as when a changed file is shown again.
+    void set_document(QPdfDocument* document, bool keep_place = false);
+    QPdfDocument* document() const { return document_; }
+    int page_count() const { return static_cast<int>(tops_.size()); }
+
+    zoom_mode mode() const { return mode_; }
+    /// The zoom in effect: 1 is 100 %, a page at its printed size on a 96-dpi screen.
+    double zoom() const { return scale_ * 72.0 / 96.0; }
+    void set_zoom_mode(zoom_mode mode);
+    /// Sets a zoom factor, clamped to [min_zoom, max_zoom], keeping the place read.
+    void set_zoom(double factor);
+    void zoom_in();
+    void zoom_out();
+
+    /// The page the reader is on: the one under the middle of the view (from 0).
+    int current_page() const;
+    /// Scrolls so that `location` (points, from the page's top-left) of `page` is at the top.
+    void go_to_page(int page, QPointF location = {});
+    /// Scrolls the least needed to show a rectangle of a page.
+    void ensure_visible(int page, const QRectF& rect);
+
+    /// Where a point of a page (in points) stands in the viewport, in pixels.
+    QPointF to_viewport(int page, QPointF point) const;
+    /// The page under a viewport position and the point on it; page -1 when none.
+    std::pair<int, QPointF> from_viewport(QPoint position) const;
+
+    /// What to paint over each visible page (search hits).
+    void set_highlight_source(std::function<std::vector<page_highlight>(int page)> source);
+    /// Text selected with the mouse or Ctrl+A; empty when none.
+    QString selected_text() const { return selection_text_; }
+    void select_page_text(int page);
+    void clear_selection();
+
+    /// Bytes held by rendered pages.
+    qint64 cache_bytes() const;
+
+signals:
+    void current_page_changed(int page);
+    void zoom_changed();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    struct place {
+        int page = 0;
+        QPointF point; ///< in points
+    };
+    place place_at(QPoint viewport_position) const;
+    void show_place(const place& p, QPoint viewport_position);
+    void relayout();
+    double fitting_scale() const;
+    QSizeF page_size_px(int page) const;
+    QImage rendered(int page, const QSize& size, const QRect& visible_part);
+    void check_current_page();
+    void copy_selection() const;
+
+    QPointer<QPdfDocument> document_;
+    zoom_mode mode_ = zoom_mode::fit_width;
+    double scale_ = 1.0;         ///< pixels per point
+    std::vector<double> tops_;   ///< top of each page in content pixels
+    std::vector<QSizeF> points_; ///< size of each page in points
+    double content_width_ = 0;
+    double content_height_ = 0;
+    int last_current_ = -1;
+
+    struct cached_page {
+        int page;
+        QSize size;
+        QImage image;
+    };
+    std::list<cached_page> cache_; ///< most recently used first
+
+    std::function<std::vector<page_highlight>(int)> highlights_;
+    int selection_page_ = -1;
+    QPointF selection_start_;
+    QList<QPolygonF> selection_bounds_;
+    QString selection_text_;
+    bool selecting_ = false;
+};
+
+} // namespace krv
