@@ -19,6 +19,8 @@ affic_pdf::affic_pdf() : form(frame_style::none) {
     setWindowIcon(images::icone());
     set_twips_width(10035);
     set_twips_height(11070);
+    // Esc ends the help from the viewer too, as it does from the menu window.
+    set_key_preview(true);
 
     APDF_Objet = new pdf_component(this);
     place(APDF_Objet, APDF_Objet_twips);
@@ -45,6 +47,11 @@ void affic_pdf::Timer1_Timer() {
     APDF_Objet->set_src(partage().chemin_demande);
     Timer1->set_interval(0);
     refresh();
+}
+
+void affic_pdf::Form_KeyPress(std::int16_t& key_ascii) {
+    if (key_ascii == 27)
+        instance<menu_pdf>().bt_fin_Click();
 }
 
 void affic_pdf::system_close() { instance<menu_pdf>().bt_fin_Click(); }

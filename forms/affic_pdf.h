@@ -15,6 +15,7 @@ public:
 
     void Form_Load() override;
     void Timer1_Timer();
+    void Form_KeyPress(std::int16_t& key_ascii) override;
     void system_close() override;
 
     pdf_component* APDF_Objet;

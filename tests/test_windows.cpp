@@ -7,11 +7,13 @@
 #include "menu_pdf.h"
 #include "modu_declarations.h"
 #include "pixels.h"
+#include "pdf_component.h"
 #include "sample_pdf.h"
 #include "test_main.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -266,6 +268,31 @@ private slots:
         QTest::keyClick(&menu, Qt::Key_Space);
         QTest::keyClick(&menu, Qt::Key_A);
         QVERIFY(ends_.isEmpty());
+    }
+
+    // ------------------------------------------------------------ reading keys
+    void reading_keys_work_from_either_window() {
+        std::vector<samples::text_page> pages(5, samples::text_page{Qt::white, {"Une page"}});
+        pages[2].lines = QStringList{"Le mot cherché"};
+        QVERIFY(samples::write_text_pdf("long.pdf", pages));
+        menu_pdf& menu = start(samples::exchange_file({{"DOC:FCAIS", "long.pdf"}}));
+        QTRY_VERIFY(component()->document() != nullptr);
+        pdf_page_view* view = component()->view();
+        QTest::keyClick(&menu, Qt::Key_End);
+        QCOMPARE(view->current_page(), 4);
+        QTest::keyClick(&menu, Qt::Key_Home);
+        QCOMPARE(view->current_page(), 0);
+        QTest::keyClick(&menu, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(component()->search_open());
+        QTest::keyClicks(component()->search_field(), "cherche");
+        QTest::keyClick(component()->search_field(), Qt::Key_Return);
+        QCOMPARE(view->current_page(), 2);
+        // Esc closes the search first, then ends the help.
+        QTest::keyClick(&menu, Qt::Key_Escape);
+        QVERIFY(!component()->search_open());
+        QVERIFY(ends_.isEmpty());
+        QTest::keyClick(view, Qt::Key_Escape);
+        QCOMPARE(ends_, QList<int>{0});
     }
 
     // ------------------------------------------------------------ web link

@@ -1,5 +1,6 @@
 #include "sample_pdf.h"
 
+#include "codepage.h"
 #include "enreg_intlog.h"
 
 #include <QFile>
@@ -45,6 +46,85 @@ bool write_pdf(const QString& path, const std::vector<page>& pages) {
 
 bool write_colour_pdf(const QString& path, const QColor& colour, const QString& title) {
     return write_pdf(path, {page{colour, title, {}}});
+}
+
+namespace {
+
+QByteArray pdf_string(const QString& text) {
+    QByteArray out("(");
+    for (QChar c : text) {
+        const char byte = static_cast<char>(char_to_cp1252(c.unicode()));
+        if (byte == '(' || byte == ')' || byte == '\\')
+            out += '\\';
+        out += byte;
+    }
+    return out + ')';
+}
+
+QByteArray number(double v) { return QByteArray::number(v, 'f', 3); }
+
+} // namespace
+
+bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
+                    const std::vector<outline_entry>& outline) {
+    const int count = static_cast<int>(pages.size());
+    // Objects: 1 catalog, 2 page tree, 3 font, then a page and its content per
+    // page, then the outline root and its entries.
+    const int first_page = 4;
+    const int outline_root = first_page + 2 * count;
+    const std::size_t total = outline.empty() ? static_cast<std::size_t>(outline_root - 1)
+                                               : static_cast<std::size_t>(outline_root) + outline.size();
+    std::vector<QByteArray> objects(total);
+    auto object = [&](int n) -> QByteArray& { return objects[static_cast<std::size_t>(n - 1)]; };
+    object(1) = "<< /Type /Catalog /Pages 2 0 R" +
+                (outline.empty() ? QByteArray() : " /Outlines " + QByteArray::number(outline_root) + " 0 R") +
+                " >>";
+    QByteArray kids;
+    for (int i = 0; i < count; ++i)
+        kids += QByteArray::number(first_page + 2 * i) + " 0 R ";
+    object(2) = "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(count) + " >>";
+    object(3) = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";
+    for (int i = 0; i < count; ++i) {
+        const text_page& p = pages[static_cast<std::size_t>(i)];
+        QByteArray content = number(p.background.redF()) + ' ' + number(p.background.greenF()) + ' ' +
+                             number(p.background.blueF()) + " rg 0 0 595 842 re f 0 g BT /F1 14 Tf 50 800 Td";
+        for (int l = 0; l < p.lines.size(); ++l)
+            content += (l ? " 0 -20 Td " : " ") + pdf_string(p.lines[l]) + " Tj";
+        content += " ET";
+        object(first_page + 2 * i) = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R >> >> /Contents " +
+                                     QByteArray::number(first_page + 2 * i + 1) + " 0 R >>";
+        object(first_page + 2 * i + 1) =
+            "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream";
+    }
+    if (!outline.empty()) {
+        const int n = static_cast<int>(outline.size());
+        object(outline_root) = "<< /Type /Outlines /First " + QByteArray::number(outline_root + 1) + " 0 R /Last " +
+                               QByteArray::number(outline_root + n) + " 0 R /Count " + QByteArray::number(n) + " >>";
+        for (int k = 0; k < n; ++k) {
+            const outline_entry& e = outline[static_cast<std::size_t>(k)];
+            QByteArray item = "<< /Title " + pdf_string(e.title) + " /Parent " + QByteArray::number(outline_root) +
+                              " 0 R /Dest [" + QByteArray::number(first_page + 2 * e.page) + " 0 R /XYZ 0 " +
+                              number(842 - e.top) + " 0]";
+            if (k > 0)
+                item += " /Prev " + QByteArray::number(outline_root + k) + " 0 R";
+            if (k + 1 < n)
+                item += " /Next " + QByteArray::number(outline_root + k + 2) + " 0 R";
+            object(outline_root + 1 + k) = item + " >>";
+        }
+    }
+    QByteArray file("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+    std::vector<qsizetype> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(file.size());
+        file += QByteArray::number(static_cast<int>(i + 1)) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = file.size();
+    file += "xref\n0 " + QByteArray::number(static_cast<int>(objects.size() + 1)) + "\n0000000000 65535 f \n";
+    for (qsizetype offset : offsets)
+        file += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    file += "trailer\n<< /Size " + QByteArray::number(static_cast<int>(objects.size() + 1)) +
+            " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return write_file(path, file);
 }
 
 QByteArray exchange_file(const std::vector<entry>& entries, std::optional<std::int32_t> count) {

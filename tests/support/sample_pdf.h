@@ -24,6 +24,23 @@ bool write_pdf(const QString& path, const std::vector<page>& pages);
 /// A one-page PDF of a single colour with a title.
 bool write_colour_pdf(const QString& path, const QColor& colour, const QString& title);
 
+/// A page of plain text on a coloured ground, in Helvetica (Windows-1252 text).
+struct text_page {
+    QColor background = Qt::white;
+    QStringList lines; ///< from the top, 20 points apart
+};
+
+/// An outline entry: a title leading to a page, `top` points below its top edge.
+struct outline_entry {
+    QString title;
+    int page = 0;
+    double top = 0;
+};
+
+/// Writes an A4 PDF by hand, with real text (searchable) and, when given, an outline.
+bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
+                    const std::vector<outline_entry>& outline = {});
+
 /// One entry of an exchange file, as the host writes it.
 struct entry {
     QString key;

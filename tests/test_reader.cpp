@@ -1,0 +1,274 @@
+// Reading a document in the viewer's component: search, zoom, pages, outline,
+// printing, copying, passwords and a file that changes while it is shown.
+#include "pdf_component.h"
+#include "pdf_print.h"
+#include "pdf_search.h"
+#include "pixels.h"
+#include "sample_pdf.h"
+#include "test_main.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPdfBookmarkModel>
+#include <QPrinter>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QTreeView>
+
+using namespace krv;
+using samples::text_page;
+
+namespace {
+
+const QColor shades[] = {QColor(250, 200, 200), QColor(200, 250, 200), QColor(200, 200, 250),
+                         QColor(250, 250, 190), QColor(230, 200, 250)};
+
+std::vector<text_page> five_pages() {
+    std::vector<text_page> pages;
+    for (int i = 0; i < 5; ++i)
+        pages.push_back({shades[i], {QStringLiteral("Chapitre %1").arg(i + 1), "Texte courant de la page.",
+                                     i == 2 ? "Le Règlement des factures." : "Rien de plus ici.",
+                                     i == 4 ? "Dernier REGLEMENT, puis l’œuvre." : ""}});
+    return pages;
+}
+
+} // namespace
+
+class test_reader : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    std::unique_ptr<pdf_component> open(const QString& file) {
+        auto component = std::make_unique<pdf_component>(nullptr);
+        component->resize(700, 600);
+        component->show();
+        component->set_src(path(file));
+        return component;
+    }
+    QColor shown_colour(pdf_component& c) { return pixels::dominant_colour(c.view()->viewport()); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(samples::write_text_pdf(path("cinq.pdf"), five_pages(),
+                                        {{"Début", 0, 0}, {"Le règlement", 2, 400}, {"Fin", 4, 0}}));
+        QVERIFY(samples::write_text_pdf(path("plat.pdf"), {{Qt::white, {"Sans sommaire"}}}));
+    }
+    void cleanup() { set_password_prompt({}); }
+
+    // ------------------------------------------------------------ search
+    void folding_for_search_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("folded");
+        QTest::newRow("accents and case") << "Règlement ÉTÉ" << "reglement ete";
+        QTest::newRow("œ and æ") << "ŒUVRE ex æquo" << "oeuvre ex aequo";
+        QTest::newRow("ligature") << "ﬁn" << "fin";
+        QTest::newRow("sharp s") << "Straße" << "strasse";
+        QTest::newRow("typographic apostrophe") << "l’été" << "l'ete";
+        QTest::newRow("cedilla") << "Français" << "francais";
+    }
+    void folding_for_search() {
+        QFETCH(QString, text);
+        QFETCH(QString, folded);
+        QCOMPARE(fold_for_search(text), folded);
+    }
+
+    void hits_in_reading_order_across_pages() {
+        auto c = open("cinq.pdf");
+        c->open_search();
+        QVERIFY(c->search_open());
+        c->find("reglement");
+        QCOMPARE(c->hit_count(), 2);
+        QCOMPARE(c->hits()[0].page, 2);
+        QCOMPARE(c->hits()[1].page, 4);
+        QCOMPARE(c->current_hit(), 0);
+        QCOMPARE(c->search_status(), QStringLiteral("1 sur 2"));
+        QCOMPARE(c->view()->current_page(), 2);
+        c->find_next();
+        QCOMPARE(c->current_hit(), 1);
+        QCOMPARE(c->view()->current_page(), 4);
+        c->find_next(); // wraps round
+        QCOMPARE(c->current_hit(), 0);
+        c->find_previous();
+        QCOMPARE(c->current_hit(), 1);
+        c->find("ŒUVRE");
+        QCOMPARE(c->hit_count(), 1);
+        c->find("introuvable");
+        QCOMPARE(c->search_status(), QStringLiteral("Aucun résultat"));
+    }
+
+    void the_found_word_is_painted_over_the_page() {
+        auto c = open("cinq.pdf");
+        c->find("Règlement");
+        QCOMPARE(c->hit_count(), 2);
+        pdf_text_search search(c->document());
+        const auto rects = search.rectangles(c->hits()[0]);
+        QCOMPARE(rects.size(), std::size_t(1));
+        // The word's rectangle is on the third page's text line, 20 points below the second.
+        QVERIFY(rects[0].top() > 70 && rects[0].bottom() < 90);
+        const QRectF mark(c->view()->to_viewport(2, rects[0].topLeft()),
+                          rects[0].size() * (c->view()->zoom() * 96.0 / 72.0));
+        auto orange_share = [&](const QImage& shot) {
+            int orange = 0, all = 0;
+            for (int y = int(mark.top()) + 1; y < int(mark.bottom()); ++y)
+                for (int x = int(mark.left()) + 1; x < int(mark.right()); ++x, ++all) {
+                    const QColor p = shot.pixelColor(x, y);
+                    orange += p.red() > 200 && p.blue() < 150;
+                }
+            return all ? double(orange) / all : 0.0;
+        };
+        // Orange over the page's green: the current hit stands out.
+        QVERIFY(orange_share(c->view()->viewport()->grab().toImage()) > 0.3);
+        const QPointF beside = c->view()->to_viewport(2, rects[0].topLeft() + QPointF(0, 30));
+        QVERIFY(pixels::near(c->view()->viewport()->grab().toImage().pixelColor(beside.toPoint()), shades[2], 20));
+        c->close_search();
+        QTRY_VERIFY(orange_share(c->view()->viewport()->grab().toImage()) < 0.01);
+    }
+
+    // ------------------------------------------------------------ zoom and pages
+    void zoom_is_clamped_and_keeps_the_place() {
+        auto c = open("cinq.pdf");
+        pdf_page_view* v = c->view();
+        QCOMPARE(v->mode(), pdf_page_view::zoom_mode::fit_width);
+        c->go_to_page_number(3);
+        QCOMPARE(v->current_page(), 2);
+        v->set_zoom(2.0);
+        QCOMPARE(v->current_page(), 2);
+        QCOMPARE(c->zoom_label()->text(), QStringLiteral("200 %"));
+        v->set_zoom(100.0);
+        QCOMPARE(v->zoom(), pdf_page_view::max_zoom);
+        QCOMPARE(v->current_page(), 2);
+        for (int i = 0; i < 20; ++i)
+            v->zoom_out();
+        QCOMPARE(v->zoom(), pdf_page_view::min_zoom);
+        v->set_zoom_mode(pdf_page_view::zoom_mode::fit_page);
+        QVERIFY(v->zoom() < 1.0);
+        v->set_zoom(4.0); // very large pages render in parts: the cache stays small
+        v->viewport()->grab();
+        QVERIFY(v->cache_bytes() < 64LL * 1024 * 1024);
+    }
+
+    void page_entry_and_keys() {
+        auto c = open("cinq.pdf");
+        QCOMPARE(c->page_total()->text(), QStringLiteral("/ 5"));
+        QCOMPARE(c->page_field()->text(), QStringLiteral("1"));
+        c->page_field()->setText("4");
+        QTest::keyClick(c->page_field(), Qt::Key_Return);
+        QCOMPARE(c->view()->current_page(), 3);
+        QTest::keyClick(c->view(), Qt::Key_End);
+        QCOMPARE(c->view()->current_page(), 4);
+        QCOMPARE(c->page_field()->text(), QStringLiteral("5"));
+        QTest::keyClick(c->view(), Qt::Key_Home);
+        QCOMPARE(c->view()->current_page(), 0);
+        const int top = c->view()->verticalScrollBar()->value();
+        QTest::keyClick(c->view(), Qt::Key_PageDown);
+        QVERIFY(c->view()->verticalScrollBar()->value() > top);
+        QTest::keyClick(c->view(), Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(c->view()->zoom() > 1.0);
+        QCOMPARE(c->view()->mode(), pdf_page_view::zoom_mode::factor);
+    }
+
+    // ------------------------------------------------------------ outline and copy
+    void outline_leads_to_its_pages() {
+        auto c = open("cinq.pdf");
+        QVERIFY(c->has_outline());
+        c->show_outline(true);
+        QVERIFY(c->outline()->isVisible());
+        QAbstractItemModel* model = c->outline()->model();
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Le règlement"));
+        emit c->outline()->activated(model->index(1, 0));
+        QCOMPARE(c->view()->current_page(), 2);
+        emit c->outline()->activated(model->index(2, 0));
+        QCOMPARE(c->view()->current_page(), 4);
+        auto flat = open("plat.pdf");
+        QVERIFY(!flat->has_outline());
+        flat->show_outline(true);
+        QVERIFY(!flat->outline()->isVisible());
+    }
+
+    void select_all_and_copy() {
+        auto c = open("cinq.pdf");
+        c->go_to_page_number(3);
+        QTest::keyClick(c->view(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c->view(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QApplication::clipboard()->text().contains("Le Règlement des factures."));
+        QVERIFY(!QApplication::clipboard()->text().contains("Chapitre 1"));
+    }
+
+    // ------------------------------------------------------------ printing
+    void printing_pages_2_to_3() {
+        auto c = open("cinq.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path("imprime.pdf"));
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(2, 3);
+        QVERIFY(print_document(*c->document(), printer));
+        QPdfDocument printed;
+        QCOMPARE(printed.load(path("imprime.pdf")), QPdfDocument::Error::None);
+        QCOMPARE(printed.pageCount(), 2);
+        const QImage first = printed.render(0, QSize(60, 85));
+        QVERIFY(pixels::near(first.pixelColor(30, 60), shades[1], 12));
+        const QImage second = printed.render(1, QSize(60, 85));
+        QVERIFY(pixels::near(second.pixelColor(30, 60), shades[2], 12));
+    }
+
+    // ------------------------------------------------------------ passwords
+    void password_is_asked_again_when_wrong() {
+        QVERIFY(samples::write_text_pdf(path("clair.pdf"), {{Qt::white, {"Secret"}}}));
+        const int status = QProcess::execute("qpdf", {"--encrypt", "bonjour", "maitre", "256", "--",
+                                                      path("clair.pdf"), path("protege.pdf")});
+        if (status != 0)
+            QSKIP("qpdf is needed to make a protected PDF");
+        QStringList asked;
+        QStringList answers{"faux", "bonjour"};
+        set_password_prompt([&](const QString& name, bool again) -> std::optional<QString> {
+            asked << QStringLiteral("%1:%2").arg(name).arg(again);
+            if (answers.isEmpty())
+                return std::nullopt;
+            return answers.takeFirst();
+        });
+        auto c = open("protege.pdf");
+        QCOMPARE(asked, (QStringList{"protege.pdf:0", "protege.pdf:1"}));
+        QVERIFY(c->document());
+        QCOMPARE(c->document()->pageCount(), 1);
+        asked.clear();
+        answers = QStringList{"faux"};
+        c->set_src(path("protege.pdf"));
+        QCOMPARE(asked.size(), 2);
+        QVERIFY(c->message().contains("mot de passe"));
+        QVERIFY(c->message().contains("protege.pdf"));
+    }
+
+    // ------------------------------------------------------------ a file that changes
+    void changed_file_is_shown_again_at_the_same_page() {
+        QVERIFY(samples::write_text_pdf(path("vivant.pdf"), five_pages()));
+        auto c = open("vivant.pdf");
+        c->go_to_page_number(4);
+        QPdfDocument* before = c->document();
+        // Caught half-written: what shows stays.
+        QFile whole(path("cinq.pdf"));
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        QVERIFY(samples::write_file(path("vivant.pdf"), whole.readAll().left(300)));
+        c->reload();
+        QCOMPARE(c->document(), before);
+        QVERIFY(c->message().isEmpty());
+        // Then written whole, in other colours: shown at the same page.
+        auto pages = five_pages();
+        for (auto& p : pages)
+            p.background = QColor(180, 180, 180);
+        QVERIFY(samples::write_text_pdf(path("vivant.pdf"), pages));
+        QTRY_VERIFY(c->document() != before); // the file watcher's own reload
+        QCOMPARE(c->view()->current_page(), 3);
+        QTRY_VERIFY(pixels::near(shown_colour(*c), QColor(180, 180, 180)));
+    }
+};
+
+KRV_TEST_MAIN(test_reader)
+#include "test_reader.moc"
