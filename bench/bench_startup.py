@@ -88,8 +88,8 @@ def main():
             p.kill()
             p.wait()
         theirs = []
+        grid = [(x, y, 4, 4) for x in range(100, 1000, 150) for y in range(150, 700, 150)]
         if shutil.which("mupdf"):
-            grid = [(x, y, 4, 4) for x in range(100, 1000, 150) for y in range(150, 700, 150)]
             for _ in range(RUNS):
                 wait_cleared(screen, grid)
                 start = time.monotonic()
@@ -98,6 +98,30 @@ def main():
                 theirs.append(first_colour_time(screen, start, grid))
                 p.kill()
                 p.wait()
+        # Long documents: the first page of 1 and of 500 pages, for both programs.
+        long_docs = {}
+        for pages in (1, 500):
+            sub = os.path.join(folder, "d%d" % pages)
+            os.makedirs(sub)
+            dt.make_pdf(BUILD, os.path.join(sub, "Documentation.pdf"), "%02x%02x%02x" % COLOUR, "Doc", pages=pages)
+            mine, other = [], []
+            for _ in range(5):
+                wait_cleared(screen, viewer_box)
+                start = time.monotonic()
+                p = subprocess.Popen([os.path.join(BUILD, "krv_pdf")], cwd=sub, env=desk.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                mine.append(first_colour_time(screen, start, viewer_box))
+                p.kill()
+                p.wait()
+                if shutil.which("mupdf"):
+                    wait_cleared(screen, grid)
+                    start = time.monotonic()
+                    p = subprocess.Popen(["mupdf", os.path.join(sub, "Documentation.pdf")], env=desk.env,
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                    other.append(first_colour_time(screen, start, grid))
+                    p.kill()
+                    p.wait()
+            long_docs[pages] = (mine, other)
         med = statistics.median
         print("start-up to first page on screen (median of %d):" % RUNS)
         print("  krv_pdf   %6.0f ms (runs: %s)" % (med(ours) * 1000, " ".join("%.0f" % (t * 1000) for t in ours)))
@@ -105,6 +129,10 @@ def main():
             goal = 250 + med(theirs) * 1000 / 2
             print("  mupdf     %6.0f ms (runs: %s)" % (med(theirs) * 1000, " ".join("%.0f" % (t * 1000) for t in theirs)))
             print("  goal: 250 ms + half of mupdf's = %.0f ms" % goal)
+        for pages, (mine, other) in long_docs.items():
+            print("first page of a %d-page document: krv_pdf %.0f ms, mupdf %s" % (
+                pages, med(mine) * 1000, "%.0f ms" % (med(other) * 1000) if other else "not installed"))
+        print("  krv_pdf 500 pages / 1 page: %.2f" % (med(long_docs[500][0]) / med(long_docs[1][0])))
         print("resident memory with a 20-page document: %.1f MiB (goal 45 MiB)" % med(memory))
         print("processor time over 5 s idle: %.0f ms" % (max(idle) * 1000))
     finally:

@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <cerrno>
+#include <malloc.h>
 
 namespace krv {
 
@@ -117,6 +118,30 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
     message_->setFont(font);
     message_->setStyleSheet(QStringLiteral("QLabel { background: #f4f4f4; color: #202020; }"));
 
+    stack_->addWidget(message_);
+    stack_->setCurrentWidget(message_);
+
+    // A changed file is read again a moment later, once its writer is done.
+    reload_timer_.setSingleShot(true);
+    reload_timer_.setInterval(300);
+    connect(&reload_timer_, &QTimer::timeout, this, &pdf_component::reload);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reload_timer_.start(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (QFileInfo::exists(src_) && !watcher_.files().contains(src_))
+            reload_timer_.start(); // replaced by a new file under the same name
+    });
+
+    add_key_hook(this, [this](QObject* receiver, QKeyEvent* key) { return reading_key(receiver, key); });
+}
+
+pdf_component::~pdf_component() = default;
+
+// The reader's widgets are made with the first document, not with the window:
+// the viewer's start-up stays short, and they are built while the display
+// request waits for its timer.
+void pdf_component::ensure_reader() {
+    if (reader_)
+        return;
     reader_ = new QWidget(this);
     auto* column = new QVBoxLayout(reader_);
     column->setContentsMargins(0, 0, 0, 0);
@@ -210,9 +235,7 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
     splitter_->setSizes({to_pixels(3000), to_pixels(10000)});
     column->addWidget(splitter_, 1);
 
-    stack_->addWidget(message_);
     stack_->addWidget(reader_);
-    stack_->setCurrentWidget(message_);
 
     connect(previous, &QToolButton::clicked, this, [this] { view_->go_to_page(view_->current_page() - 1); });
     connect(next, &QToolButton::clicked, this, [this] { view_->go_to_page(view_->current_page() + 1); });
@@ -257,21 +280,8 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
         return marks;
     });
 
-    // A changed file is read again a moment later, once its writer is done.
-    reload_timer_.setSingleShot(true);
-    reload_timer_.setInterval(300);
-    connect(&reload_timer_, &QTimer::timeout, this, &pdf_component::reload);
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reload_timer_.start(); });
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (QFileInfo::exists(src_) && !watcher_.files().contains(src_))
-            reload_timer_.start(); // replaced by a new file under the same name
-    });
-
-    add_key_hook(this, [this](QObject* receiver, QKeyEvent* key) { return reading_key(receiver, key); });
     update_toolbar();
 }
-
-pdf_component::~pdf_component() = default;
 
 QToolButton* pdf_component::tool(const char* icon, const QString& tip, const QKeySequence&) {
     auto* button = new QToolButton(this);
@@ -336,9 +346,13 @@ pdf_component::loading pdf_component::open_document(const QString& path, bool ma
     }
 }
 
-void pdf_component::prepare(const QString& path) { prepared_ = open_document(path, false); }
+void pdf_component::prepare(const QString& path) {
+    ensure_reader();
+    prepared_ = open_document(path, false);
+}
 
 void pdf_component::set_src(const QString& path) {
+    ensure_reader();
     loading result;
     if (prepared_.path == path && !prepared_.needs_password &&
         (prepared_.document || !prepared_.failure.isEmpty()))
@@ -402,12 +416,16 @@ void pdf_component::show_document(loading result, bool keep_place) {
         outline_->expandToDepth(0);
     stack_->setCurrentWidget(reader_);
     update_toolbar();
+    // Reading and parsing leave freed heap behind; give it back to the system.
+    malloc_trim(0);
     emit document_shown();
 }
 
 void pdf_component::show_message(const QString& text) {
     message_->setText(text);
     stack_->setCurrentWidget(message_);
+    if (!reader_)
+        return;
     close_search();
     search_.reset();
     hits_.clear();
@@ -433,7 +451,7 @@ void pdf_component::go_to_page_number(int number_from_1) {
     update_toolbar();
 }
 
-bool pdf_component::has_outline() const { return shown_ && bookmarks_->rowCount() > 0; }
+bool pdf_component::has_outline() const { return shown_ && bookmarks_ && bookmarks_->rowCount() > 0; }
 
 void pdf_component::show_outline(bool shown) {
     outline_button_->setChecked(shown);
@@ -442,7 +460,7 @@ void pdf_component::show_outline(bool shown) {
 
 // ---------------------------------------------------------------- search
 
-bool pdf_component::search_open() const { return search_bar_->isVisible(); }
+bool pdf_component::search_open() const { return search_bar_ && search_bar_->isVisible(); }
 
 void pdf_component::open_search() {
     if (!shown_)
@@ -454,6 +472,8 @@ void pdf_component::open_search() {
 }
 
 void pdf_component::close_search() {
+    if (!reader_)
+        return;
     const bool had_focus = search_field_->hasFocus();
     search_bar_->hide();
     hits_.clear();

@@ -94,6 +94,7 @@ private:
         bool needs_password = false;
         QString password;
     };
+    void ensure_reader();
     loading open_document(const QString& path, bool may_ask);
     void show_document(loading result, bool keep_place);
     void show_message(const QString& text);
@@ -111,19 +112,19 @@ private:
 
     QStackedLayout* stack_;
     QLabel* message_;
-    QWidget* reader_;
-    QSplitter* splitter_;
-    QTreeView* outline_;
-    QPdfBookmarkModel* bookmarks_;
-    pdf_page_view* view_;
-    QWidget* toolbar_;
-    QLineEdit* page_field_;
-    QLabel* page_total_;
-    QLabel* zoom_label_;
-    QToolButton* outline_button_;
-    QWidget* search_bar_;
-    QLineEdit* search_field_;
-    QLabel* search_status_;
+    QWidget* reader_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QTreeView* outline_ = nullptr;
+    QPdfBookmarkModel* bookmarks_ = nullptr;
+    pdf_page_view* view_ = nullptr;
+    QWidget* toolbar_ = nullptr;
+    QLineEdit* page_field_ = nullptr;
+    QLabel* page_total_ = nullptr;
+    QLabel* zoom_label_ = nullptr;
+    QToolButton* outline_button_ = nullptr;
+    QWidget* search_bar_ = nullptr;
+    QLineEdit* search_field_ = nullptr;
+    QLabel* search_status_ = nullptr;
 
     std::unique_ptr<pdf_text_search> search_;
     QString searched_;

@@ -19,7 +19,7 @@ constexpr double margin = 8.0;   // around the pages, pixels
 constexpr double spacing = 8.0;  // between pages
 constexpr double points_to_pixels_at_100 = 96.0 / 72.0;
 constexpr double zoom_step = 1.25;
-constexpr qint64 cache_budget = 96LL * 1024 * 1024;
+constexpr qint64 cache_budget = 40LL * 1024 * 1024; // some eight pages at the viewer's width
 // A whole page is rendered and kept up to this many pixels; a larger one is
 // rendered in its visible part only, so that memory stays bounded at any zoom.
 constexpr qint64 whole_page_pixels = 12LL * 1024 * 1024;
@@ -38,6 +38,34 @@ pdf_page_view::pdf_page_view(QWidget* parent) : QAbstractScrollArea(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
+    size_timer_ = new QTimer(this);
+    size_timer_->setInterval(0);
+    connect(size_timer_, &QTimer::timeout, this, &pdf_page_view::measure_more_pages);
+}
+
+void pdf_page_view::measure_more_pages() {
+    constexpr int batch = 64;
+    if (!document_) {
+        size_timer_->stop();
+        return;
+    }
+    const int end = std::min(page_count(), sizes_known_ + batch);
+    for (; sizes_known_ < end; ++sizes_known_) {
+        const QSizeF real = document_->pagePointSize(sizes_known_);
+        if (real != points_[static_cast<std::size_t>(sizes_known_)]) {
+            points_[static_cast<std::size_t>(sizes_known_)] = real;
+            sizes_differ_ = true;
+        }
+    }
+    if (sizes_known_ < page_count())
+        return;
+    size_timer_->stop();
+    if (sizes_differ_) {
+        const place kept = place_at(QPoint(0, 0));
+        relayout();
+        show_place(kept, QPoint(0, 0));
+        viewport()->update();
+    }
 }
 
 void pdf_page_view::set_document(QPdfDocument* document, bool keep_place) {
@@ -49,10 +77,13 @@ void pdf_page_view::set_document(QPdfDocument* document, bool keep_place) {
     clear_selection();
     tops_.clear();
     points_.clear();
-    if (document_) {
-        for (int i = 0; i < document_->pageCount(); ++i)
-            points_.push_back(document_->pagePointSize(i));
+    sizes_known_ = 0;
+    sizes_differ_ = false;
+    if (document_ && document_->pageCount() > 0) {
+        points_.assign(static_cast<std::size_t>(document_->pageCount()), document_->pagePointSize(0));
         tops_.resize(points_.size());
+        sizes_known_ = 1;
+        size_timer_->start();
     }
     if (keep_place) {
         mode_ = kept_mode;

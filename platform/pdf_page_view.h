@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <list>
@@ -95,6 +96,7 @@ private:
     QImage rendered(int page, const QSize& size, const QRect& visible_part);
     void check_current_page();
     void copy_selection() const;
+    void measure_more_pages();
 
     QPointer<QPdfDocument> document_;
     zoom_mode mode_ = zoom_mode::fit_width;
@@ -104,6 +106,12 @@ private:
     double content_width_ = 0;
     double content_height_ = 0;
     int last_current_ = -1;
+    // Page sizes are read a batch at a time after the first paint (reading all of
+    // them first would make a long document slow to open); until then a page is
+    // taken to be as large as the first.
+    int sizes_known_ = 0;
+    bool sizes_differ_ = false;
+    QTimer* size_timer_;
 
     struct cached_page {
         int page;

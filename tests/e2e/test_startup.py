@@ -29,7 +29,9 @@ class StartUp(unittest.TestCase):
 
     def tearDown(self):
         if self.program:
-            self.program.stop()
+            output = self.program.stop()
+            if output.strip() and any(e for _, e in self._outcome.result.errors + self._outcome.result.failures):
+                print("krv_pdf said:\n" + output)
         self.desktop.close()
         shutil.rmtree(self.folder, ignore_errors=True)
 
@@ -52,6 +54,13 @@ class StartUp(unittest.TestCase):
         menu = self.desktop.window("© KRV")
         viewer = self.desktop.window("Document PDF")
         self.viewer_shows(BLUE)
+
+        def placed():
+            found = self.desktop.windows()
+            m, v = found.get("© KRV"), found.get("Document PDF")
+            return m and v and m[:2] == (0, 0) and v[0] == m[0] + m[2] and (m, v)
+        # The window manager settles the frames a moment after mapping.
+        dt.wait_for(placed, timeout=10, what="the windows to stand side by side")
         menu, viewer = self.desktop.window("© KRV"), self.desktop.window("Document PDF")
         self.assertEqual((menu[0], menu[1]), (0, 0))
         self.assertEqual(viewer[1], 0)
