@@ -333,6 +333,8 @@ void pdf_page_view::resizeEvent(QResizeEvent* e) {
     const place kept = place_at(QPoint(0, 0));
     relayout();
     show_place(kept, QPoint(0, 0));
+    if (mode_ != zoom_mode::factor)
+        emit zoom_changed(); // a fitted page changes its zoom with the view's size
 }
 
 void pdf_page_view::scrollContentsBy(int, int) {

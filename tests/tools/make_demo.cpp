@@ -6,24 +6,29 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
-using krv::samples::page;
+using krv::samples::outline_entry;
+using krv::samples::text_page;
 
 namespace {
 
-page text_page(const QColor& colour, const QString& title, int number) {
-    QStringList lines;
-    lines << QStringLiteral("Page %1").arg(number);
-    lines << QStringLiteral("Ce document d'essai montre le règlement des factures,");
-    lines << QStringLiteral("la saisie des fiches et l'impression des tarifs.");
-    for (int i = 0; i < 20; ++i)
-        lines << QStringLiteral("Ligne %1 : texte de démonstration de l'aide en ligne.").arg(i + 1);
-    return page{colour, title, lines};
-}
-
-std::vector<page> document(const QString& title, const QColor& colour, int pages) {
-    std::vector<page> result;
-    for (int i = 1; i <= pages; ++i)
-        result.push_back(text_page(colour, title, i));
+// Chapters of a help document: a title line, then body text, a few per page.
+std::vector<text_page> document(const QString& title, const QColor& colour, int pages,
+                                std::vector<outline_entry>& outline) {
+    const QStringList topics{QStringLiteral("Présentation"), QStringLiteral("Saisie des fiches"),
+                             QStringLiteral("Règlement des factures"), QStringLiteral("Impression des tarifs"),
+                             QStringLiteral("Questions fréquentes"), QStringLiteral("Index")};
+    std::vector<text_page> result;
+    for (int i = 0; i < pages; ++i) {
+        const QString topic = topics[i % topics.size()];
+        QStringList lines{title, QString(), QStringLiteral("%1. %2").arg(i + 1).arg(topic), QString()};
+        for (int l = 0; l < 28; ++l)
+            lines << QStringLiteral("Ligne %1 : pour %2, suivez les étapes décrites à l’écran.")
+                         .arg(l + 1)
+                         .arg(topic.toLower());
+        lines << QString() << QStringLiteral("Page %1 sur %2").arg(i + 1).arg(pages);
+        result.push_back({colour, lines});
+        outline.push_back({QStringLiteral("%1. %2").arg(i + 1).arg(topic), i, 60});
+    }
     return result;
 }
 
@@ -57,7 +62,9 @@ int main(int argc, char** argv) {
     };
     for (const auto& doc : library) {
         const QString path = folder.filePath(QString::fromUtf8(doc.name));
-        if (!krv::samples::write_pdf(path, document(QString::fromUtf8(doc.title), doc.colour, doc.pages))) {
+        std::vector<outline_entry> outline;
+        const auto pages = document(QString::fromUtf8(doc.title), doc.colour, doc.pages, outline);
+        if (!krv::samples::write_text_pdf(path, pages, outline)) {
             err << "cannot write " << path << "\n";
             return 1;
         }
