@@ -13,16 +13,6 @@
 
 namespace krv {
 
-namespace {
-
-QFont arial_12() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(points_to_pixels(12));
-    return font;
-}
-
-} // namespace
-
 krv_pdf2::krv_pdf2() : form(frame_style::none) {
     setWindowTitle(QStringLiteral("Liste des documentations disponibles"));
     setWindowIcon(images::icone());
@@ -32,7 +22,7 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
 
     List1 = new QListWidget(this);
     place(List1, {450, 1020, 10845, 5190});
-    List1->setFont(arial_12());
+    List1->setFont(font_named(QStringLiteral("Arial"), 12));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setUniformItemSizes(true);
 
@@ -40,24 +30,18 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
     Label2 = new QLabel(QStringLiteral("Aide KRV : documentations disponibles"), this);
     place(Label2, {450, 540, 10845, 375});
     Label2->setAlignment(Qt::AlignCenter);
-    Label2->setFont(arial_12());
-    Label2->setAutoFillBackground(true);
-    QPalette banniere = Label2->palette();
-    banniere.setColor(QPalette::Window, QColor(0, 0, 64));
-    banniere.setColor(QPalette::WindowText, QColor(255, 255, 0));
-    Label2->setPalette(banniere);
+    Label2->setFont(font_named(QStringLiteral("Arial"), 12));
+    set_colours(Label2, QColor(255, 255, 0), QColor(0, 0, 64));
 
     Label1 = new QLabel(QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous "
                                        "pourrez l'imprimer directement à partir de l'écran suivant."),
                         this);
     // Taller than its 795 twips of old, so that all four lines of the text show.
     place(Label1, {450, 6540, 4065, 1140});
-    Label1->setFont(arial_12());
+    Label1->setFont(font_named(QStringLiteral("Arial"), 12));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette orange = Label1->palette();
-    orange.setColor(QPalette::WindowText, QColor(192, 64, 0));
-    Label1->setPalette(orange);
+    set_colours(Label1, QColor(192, 64, 0));
 
     btc_no = new picture_control(this);
     place(btc_no, {9000, 6540, 1095, 1095});

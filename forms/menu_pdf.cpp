@@ -36,14 +36,8 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
     Label2 = new QLabel(QStringLiteral("Aide"), this);
     place(Label2, {120, 120, 1185, 375});
     Label2->setAlignment(Qt::AlignCenter);
-    QFont titre(QStringLiteral("MS Sans Serif"));
-    titre.setPixelSize(points_to_pixels(12));
-    Label2->setFont(titre);
-    Label2->setAutoFillBackground(true);
-    QPalette couleurs = Label2->palette();
-    couleurs.setColor(QPalette::Window, QColor(0, 0, 64));
-    couleurs.setColor(QPalette::WindowText, QColor(255, 255, 0));
-    Label2->setPalette(couleurs);
+    Label2->setFont(font_named(QStringLiteral("MS Sans Serif"), 12));
+    set_colours(Label2, QColor(255, 255, 0), QColor(0, 0, 64));
 
     // The logo has no place of its own in the layout: under the title, centred.
     Image1 = new picture_control(this);
@@ -67,9 +61,7 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
     place(Commande1, {3600, 9180, 765, 945});
     Commande1->setFocusPolicy(Qt::NoFocus);
     Commande1->setToolTip(QStringLiteral("Retour a la fiche Ridaza"));
-    QFont petit(QStringLiteral("MS Serif"));
-    petit.setPixelSize(points_to_pixels(6));
-    Commande1->setFont(petit);
+    Commande1->setFont(font_named(QStringLiteral("MS Serif"), 6));
     Commande1->setStyleSheet(QStringLiteral("QPushButton { background: white; }"));
 
     Label1 = hidden_label(this, {720, 5430, 3075, 405});

@@ -1,6 +1,7 @@
 #include "controls.h"
 
 #include "errors.h"
+#include "twips.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,22 @@
 #include <sys/stat.h>
 
 namespace krv {
+
+QFont font_named(const QString& family, float points) {
+    QFont font(family);
+    font.setPixelSize(points_to_pixels(points));
+    return font;
+}
+
+void set_colours(QWidget* control, const QColor& text, const QColor& background) {
+    QPalette colours = control->palette();
+    colours.setColor(QPalette::WindowText, text);
+    if (background.isValid()) {
+        colours.setColor(QPalette::Window, background);
+        control->setAutoFillBackground(true);
+    }
+    control->setPalette(colours);
+}
 
 picture_control::picture_control(QWidget* parent) : QLabel(parent) {
     setFocusPolicy(Qt::NoFocus);

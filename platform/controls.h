@@ -1,12 +1,21 @@
 // The controls the windows are made of, beyond what Qt gives as it is.
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QLabel>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
 
 namespace krv {
+
+/// A font asked for by its name (an installed metric-compatible one stands in for
+/// it), `points` high on the reference screen.
+QFont font_named(const QString& family, float points);
+
+/// Sets a control's text colour and, when one is given, its background colour.
+void set_colours(QWidget* control, const QColor& text, const QColor& background = {});
 
 /// A light-weight picture that reacts to a click; it has no pressed state and never
 /// takes the keyboard focus. Stretch off shows the picture at its natural size.

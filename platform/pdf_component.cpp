@@ -1,6 +1,7 @@
 #include "pdf_component.h"
 
 #include "application.h"
+#include "controls.h"
 #include "errors.h"
 #include "form.h"
 #include "pdf_print.h"
@@ -113,9 +114,7 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
     message_->setAlignment(Qt::AlignCenter);
     message_->setWordWrap(true);
     message_->setMargin(to_pixels(600));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(points_to_pixels(12));
-    message_->setFont(font);
+    message_->setFont(font_named(QStringLiteral("Arial"), 12));
     message_->setStyleSheet(QStringLiteral("QLabel { background: #f4f4f4; color: #202020; }"));
 
     stack_->addWidget(message_);

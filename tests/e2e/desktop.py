@@ -6,6 +6,7 @@ import struct
 import subprocess
 import tempfile
 import time
+import unittest
 
 from PIL import Image
 
@@ -149,3 +150,41 @@ def make_pdf(build_dir, path, colour, title, pages=1):
 
 def have_tools():
     return all(shutil.which(t) for t in ("Xvfb", "openbox", "xdotool", "xprop", "import"))
+
+
+BUILD = os.environ.get("KRV_BUILD_DIR", "build")
+
+
+@unittest.skipUnless(have_tools(), "Xvfb, openbox, xdotool or ImageMagick missing")
+class ProgramTest(unittest.TestCase):
+    """A desktop and a folder of documents for each test; `start` runs krv_pdf there."""
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="krv-e2e-")
+        self.desktop = Desktop()
+        self.program = None
+
+    def tearDown(self):
+        if self.program:
+            output = self.program.stop()
+            failed = any(e for _, e in self._outcome.result.errors + self._outcome.result.failures)
+            if failed and output.strip():
+                print("krv_pdf said:\n" + output)
+        self.desktop.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def add_pdf(self, name, colour, pages=1):
+        make_pdf(BUILD, os.path.join(self.folder, name),
+                 colour if isinstance(colour, str) else "%02x%02x%02x" % colour, name, pages)
+
+    def start(self):
+        self.program = Program(self.desktop, BUILD, self.folder)
+
+    def viewer_shows(self, colour, band=(0.5, 1.0)):
+        """Waits until the lower part of the viewer (the band, as fractions of its
+        height) is mostly of that colour."""
+        left, top, width, height = self.desktop.window("Document PDF")[:4]
+        box = (left + width // 4, top + int(height * band[0]), left + width * 3 // 4,
+               top + int(height * band[1]) - 30)
+        wait_for(lambda: near(dominant(self.desktop.screenshot(), box), colour),
+                 what="the viewer to show %s" % (colour,))

@@ -1,15 +1,12 @@
 """Choosing another document with the real program: the magnifying glass opens
 the framed list, Enter or Down Down Enter shows a document, Esc changes nothing."""
 import os
-import shutil
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop as dt  # noqa: E402
 
-BUILD = os.environ.get("KRV_BUILD_DIR", "build")
 # In the list's order: doc_installation, Documentation, tarifs_HT.
 FILES = (("doc_installation.pdf", (250, 220, 160)), ("Documentation.pdf", (250, 200, 200)),
          ("tarifs_HT.PDF", (190, 215, 250)))
@@ -17,26 +14,13 @@ FILES = (("doc_installation.pdf", (250, 220, 160)), ("Documentation.pdf", (250, 
 BT_RECH = (10 + 36, 538 + 36)
 
 
-@unittest.skipUnless(dt.have_tools(), "Xvfb, openbox, xdotool or ImageMagick missing")
-class Choice(unittest.TestCase):
+class Choice(dt.ProgramTest):
     def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="krv-e2e-")
+        super().setUp()
         for name, colour in FILES:
-            dt.make_pdf(BUILD, os.path.join(self.folder, name), "%02x%02x%02x" % colour, name)
-        self.desktop = dt.Desktop()
-        self.program = dt.Program(self.desktop, BUILD, self.folder)
+            self.add_pdf(name, colour)
+        self.start()
         self.viewer_shows(FILES[1][1])  # Documentation.pdf, the default
-
-    def tearDown(self):
-        self.program.stop()
-        self.desktop.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-    def viewer_shows(self, colour):
-        left, top, width, height = self.desktop.window("Document PDF")[:4]
-        box = (left + width // 4, top + height * 3 // 4, left + width * 3 // 4, top + height - 20)
-        dt.wait_for(lambda: dt.near(dt.dominant(self.desktop.screenshot(), box), colour),
-                    what="the viewer to show %s" % (colour,))
 
     def open_list(self):
         menu = self.desktop.window("© KRV")

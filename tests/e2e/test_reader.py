@@ -1,37 +1,21 @@
 """Reading with the real program: End, a search that finds page 3, and Ctrl+P."""
 import os
-import shutil
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop as dt  # noqa: E402
 
-BUILD = os.environ.get("KRV_BUILD_DIR", "build")
 # The page colours krv_make_pdf gives with "multi".
 PAGE = [(250, 200, 200), (200, 250, 200), (200, 200, 250), (250, 250, 190), (230, 200, 250)]
 
 
-@unittest.skipUnless(dt.have_tools(), "Xvfb, openbox, xdotool or ImageMagick missing")
-class Reader(unittest.TestCase):
+class Reader(dt.ProgramTest):
     def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="krv-e2e-")
-        dt.make_pdf(BUILD, os.path.join(self.folder, "Documentation.pdf"), "multi", "Guide", pages=5)
-        self.desktop = dt.Desktop()
-        self.program = dt.Program(self.desktop, BUILD, self.folder)
+        super().setUp()
+        self.add_pdf("Documentation.pdf", "multi", pages=5)
+        self.start()
         self.viewer_shows(PAGE[0])
-
-    def tearDown(self):
-        self.program.stop()
-        self.desktop.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-    def viewer_shows(self, colour):
-        left, top, width, height = self.desktop.window("Document PDF")[:4]
-        box = (left + width // 4, top + height // 2, left + width * 3 // 4, top + height - 30)
-        dt.wait_for(lambda: dt.near(dt.dominant(self.desktop.screenshot(), box), colour),
-                    what="the viewer to show %s" % (colour,))
 
     def test_end_shows_the_last_page(self):
         self.desktop.key("End", window="© KRV")

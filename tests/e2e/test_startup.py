@@ -1,52 +1,25 @@
 """The real program under Xvfb with openbox: the two windows, the host's
 document, the start-up's messages, and Esc."""
 import os
-import shutil
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop as dt  # noqa: E402
 
-BUILD = os.environ.get("KRV_BUILD_DIR", "build")
 RED, BLUE, GREEN = (250, 200, 200), (190, 215, 250), (200, 240, 200)
 
 
-def hexa(colour):
-    return "%02x%02x%02x" % colour
-
-
-@unittest.skipUnless(dt.have_tools(), "Xvfb, openbox, xdotool or ImageMagick missing")
-class StartUp(unittest.TestCase):
+class StartUp(dt.ProgramTest):
     def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="krv-e2e-")
+        super().setUp()
         for name, colour in (("Documentation.pdf", RED), ("tarifs_HT.Pdf", BLUE),
                              ("guide_de_saisie.PDF", GREEN)):
-            dt.make_pdf(BUILD, os.path.join(self.folder, name), hexa(colour), name)
-        self.desktop = dt.Desktop()
-        self.program = None
-
-    def tearDown(self):
-        if self.program:
-            output = self.program.stop()
-            if output.strip() and any(e for _, e in self._outcome.result.errors + self._outcome.result.failures):
-                print("krv_pdf said:\n" + output)
-        self.desktop.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
+            self.add_pdf(name, colour)
 
     def write_exchange(self, data):
         with open(os.path.join(self.folder, "W_intlog.wdo"), "wb") as f:
             f.write(data)
-
-    def start(self):
-        self.program = dt.Program(self.desktop, BUILD, self.folder)
-
-    def viewer_shows(self, colour):
-        left, top, width, height = self.desktop.window("Document PDF")[:4]
-        box = (left + width // 4, top + height // 4, left + width * 3 // 4, top + height * 3 // 4)
-        dt.wait_for(lambda: dt.near(dt.dominant(self.desktop.screenshot(), box), colour),
-                    what="the viewer to show %s" % (colour,))
 
     def test_windows_side_by_side_and_the_hosts_document(self):
         self.write_exchange(dt.exchange_file([("FICHE:NUM", "12"), ("DOC:FCAIS", "tarifs_HT.Pdf")]))
