@@ -282,7 +282,7 @@ void pdf_component::ensure_reader() {
     update_toolbar();
 }
 
-QToolButton* pdf_component::tool(const char* icon, const QString& tip, const QKeySequence&) {
+QToolButton* pdf_component::tool(const char* icon, const QString& tip) {
     auto* button = new QToolButton(this);
     button->setIcon(QIcon(images::outil(icon)));
     button->setIconSize(QSize(20, 20));

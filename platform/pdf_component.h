@@ -102,7 +102,7 @@ private:
     void update_hits_view();
     void watch(const QString& path);
     bool reading_key(QObject* receiver, QKeyEvent* key);
-    QToolButton* tool(const char* icon, const QString& tip, const QKeySequence& keys = {});
+    QToolButton* tool(const char* icon, const QString& tip);
 
     QString src_;
     loading prepared_;
