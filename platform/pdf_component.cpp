@@ -584,6 +584,18 @@ bool pdf_component::reading_key(QObject* receiver, QKeyEvent* key) {
             find_next();
         return true;
     }
+    // Just after Ctrl+F typed in the menu window, the focus may not have moved yet:
+    // what is typed there belongs to the search.
+    const bool typing = !key->text().isEmpty() && key->text()[0].isPrint() &&
+                        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (window != this->window() && search_open() &&
+        (typing || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+         key->key() == Qt::Key_Backspace)) {
+        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                       static_cast<quint16>(key->count()));
+        QCoreApplication::sendEvent(search_field_, &copy);
+        return true;
+    }
     // The menu window has nothing to scroll: its reading keys go to the pages.
     if (window != this->window() && is_reading_key(key)) {
         QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),

@@ -36,9 +36,15 @@ class Desktop:
             self.display = ":" + f.readline().strip()
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("QT_QPA_PLATFORM", None)
-        self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        wait_for(lambda: "_NET_SUPPORTING_WM_CHECK" in self.run(["xprop", "-root"]), what="openbox")
+        self.wm = None
+
+        def window_manager_ready():
+            # Started again if it gave up (it can, when the server is busy starting).
+            if self.wm is None or self.wm.poll() is not None:
+                self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL)
+            return "_NET_SUPPORTING_WM_CHECK" in self.run(["xprop", "-root"])
+        wait_for(window_manager_ready, timeout=30, step=0.2, what="openbox")
 
     def close(self):
         for p in (self.wm, self.xvfb):

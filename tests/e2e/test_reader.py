@@ -25,6 +25,9 @@ class Reader(dt.ProgramTest):
 
     def test_search_goes_to_the_page_of_the_word(self):
         self.desktop.key("ctrl+f", window="© KRV")
+        # The search field shows in the viewer, which takes the focus.
+        dt.wait_for(lambda: self.desktop.run(["xdotool", "getactivewindow", "getwindowname"]).strip()
+                    == "Document PDF", what="the viewer to take the focus")
         self.desktop.run(["xdotool", "type", "--delay", "30", "REPÈRE TROIS"])
         self.desktop.key("Return")
         self.viewer_shows(PAGE[2])
