@@ -170,11 +170,18 @@ class ProgramTest(unittest.TestCase):
         self.desktop = Desktop()
         self.program = None
 
+    def failed(self):
+        result = self._outcome.result
+        return any(test is self for test, _ in result.errors + result.failures)
+
     def tearDown(self):
+        if self.failed():
+            shot = os.path.join(os.path.abspath(BUILD), "e2e-failure-%s.png" % self._testMethodName)
+            self.desktop.screenshot().save(shot)
+            print("screen at the failure: " + shot)
         if self.program:
             output = self.program.stop()
-            failed = any(e for _, e in self._outcome.result.errors + self._outcome.result.failures)
-            if failed and output.strip():
+            if self.failed() and output.strip():
                 print("krv_pdf said:\n" + output)
         self.desktop.close()
         shutil.rmtree(self.folder, ignore_errors=True)

@@ -28,7 +28,7 @@ class Reader(dt.ProgramTest):
         # The search field shows in the viewer, which takes the focus.
         dt.wait_for(lambda: self.desktop.run(["xdotool", "getactivewindow", "getwindowname"]).strip()
                     == "Document PDF", what="the viewer to take the focus")
-        self.desktop.run(["xdotool", "type", "--delay", "30", "REPÈRE TROIS"])
+        self.desktop.run(["xdotool", "type", "--delay", "30", "REPERE TROIS"])
         self.desktop.key("Return")
         self.viewer_shows(PAGE[2])
 

@@ -2,7 +2,7 @@
 // benchmarks recognise on screen which document, and which page, is shown.
 //   krv_make_pdf FILE RRGGBB|multi TITLE [PAGES]
 // With "multi", page n takes the n-th colour of multi_colours (cycling), and
-// bears the word "repere" followed by its number spelt out ("repere trois").
+// bears the word "repère" followed by its number spelt out ("repère trois").
 #include "sample_pdf.h"
 
 #include <QGuiApplication>
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         const QColor ground(QStringLiteral("#") + (multi ? QString::fromLatin1(multi_colours[i % 5]) : colour));
         QStringList lines{title, QStringLiteral("Page %1 sur %2").arg(i + 1).arg(pages)};
         if (multi)
-            lines << QStringLiteral("repere %1").arg(QString::fromLatin1(numbers[i % 10]));
+            lines << QStringLiteral("repère %1").arg(QString::fromLatin1(numbers[i % 10]));
         content.push_back({ground, lines});
     }
     return krv::samples::write_text_pdf(QString::fromLocal8Bit(argv[1]), content) ? 0 : 1;
