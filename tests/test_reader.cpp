@@ -173,6 +173,23 @@ private slots:
         QCOMPARE(c->view()->mode(), pdf_page_view::zoom_mode::factor);
     }
 
+    void pages_of_other_sizes_take_their_own_place() {
+        std::vector<text_page> pages(80, text_page{Qt::white, {"Portrait"}});
+        pages[70] = text_page{QColor(200, 250, 200), {"Paysage"}, true};
+        QVERIFY(samples::write_text_pdf(path("melange.pdf"), pages));
+        auto c = open("melange.pdf");
+        // Sizes are read after the first paint: the landscape page ends up wider than high.
+        QTRY_VERIFY([&] {
+            const QPointF top_left = c->view()->to_viewport(70, {0, 0});
+            const QPointF bottom_right = c->view()->to_viewport(70, {842, 595});
+            const QPointF next = c->view()->to_viewport(71, {0, 0});
+            return bottom_right.x() - top_left.x() > bottom_right.y() - top_left.y() &&
+                   next.y() > bottom_right.y() && next.y() - bottom_right.y() < 20;
+        }());
+        c->go_to_page_number(71);
+        QCOMPARE(c->view()->current_page(), 70);
+    }
+
     // ------------------------------------------------------------ outline and copy
     void outline_leads_to_its_pages() {
         auto c = open("cinq.pdf");

@@ -86,12 +86,15 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
     object(3) = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";
     for (int i = 0; i < count; ++i) {
         const text_page& p = pages[static_cast<std::size_t>(i)];
+        const QByteArray width = p.landscape ? "842" : "595";
+        const QByteArray height = p.landscape ? "595" : "842";
         QByteArray content = number(p.background.redF()) + ' ' + number(p.background.greenF()) + ' ' +
-                             number(p.background.blueF()) + " rg 0 0 595 842 re f 0 g BT /F1 14 Tf 50 800 Td";
+                             number(p.background.blueF()) + " rg 0 0 " + width + ' ' + height +
+                             " re f 0 g BT /F1 14 Tf 50 " + (p.landscape ? "553" : "800") + " Td";
         for (int l = 0; l < p.lines.size(); ++l)
             content += (l ? " 0 -20 Td " : " ") + pdf_string(p.lines[l]) + " Tj";
         content += " ET";
-        object(first_page + 2 * i) = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R >> >> /Contents " +
+        object(first_page + 2 * i) = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + width + ' ' + height + "] /Resources << /Font << /F1 3 0 R >> >> /Contents " +
                                      QByteArray::number(first_page + 2 * i + 1) + " 0 R >>";
         object(first_page + 2 * i + 1) =
             "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream";

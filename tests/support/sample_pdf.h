@@ -28,6 +28,7 @@ bool write_colour_pdf(const QString& path, const QColor& colour, const QString& 
 struct text_page {
     QColor background = Qt::white;
     QStringList lines; ///< from the top, 20 points apart
+    bool landscape = false;
 };
 
 /// An outline entry: a title leading to a page, `top` points below its top edge.
