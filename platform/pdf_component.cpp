@@ -334,6 +334,8 @@ pdf_component::loading pdf_component::open_document(const QString& path, bool ma
             result.needs_password = true;
             return result;
         }
+        if (!again)
+            show_message(QStringLiteral("Le document « %1 » est protégé par un mot de passe.").arg(name));
         const std::optional<QString> given = prompt()(name, again);
         if (!given) {
             result.failure = QStringLiteral("Ce document est protégé par un mot de passe, qui n'a pas été "
