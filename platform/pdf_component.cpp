@@ -64,6 +64,24 @@ bool is_reading_key(const QKeyEvent* key) {
     }
 }
 
+// Sends a copy of a key press to another widget; true, as the original is then swallowed.
+bool forward_key(QWidget* to, const QKeyEvent* key) {
+    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                   static_cast<quint16>(key->count()));
+    QCoreApplication::sendEvent(to, &copy);
+    return true;
+}
+
+// A thin bar across the reader (toolbar, search bar), its row of controls returned.
+QHBoxLayout* make_bar(QWidget* bar, const QString& name, const char* colours) {
+    bar->setObjectName(name);
+    bar->setStyleSheet(QStringLiteral("#%1 { %2 }").arg(name, QLatin1String(colours)));
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(2);
+    return row;
+}
+
 } // namespace
 
 void set_password_prompt(password_prompt p) { prompt() = p ? std::move(p) : ask_password; }
@@ -148,11 +166,7 @@ void pdf_component::ensure_reader() {
 
     // Toolbar: pages, zoom, search, print, outline.
     toolbar_ = new QWidget(reader_);
-    toolbar_->setObjectName(QStringLiteral("barre"));
-    toolbar_->setStyleSheet(QStringLiteral("#barre { background: #eef0f3; border-bottom: 1px solid #c8ccd2; }"));
-    auto* row = new QHBoxLayout(toolbar_);
-    row->setContentsMargins(4, 2, 4, 2);
-    row->setSpacing(2);
+    auto* row = make_bar(toolbar_, QStringLiteral("barre"), "background: #eef0f3; border-bottom: 1px solid #c8ccd2;");
     auto* previous = tool("outil_precedent", QStringLiteral("Page précédente"));
     auto* next = tool("outil_suivant", QStringLiteral("Page suivante"));
     page_field_ = new QLineEdit(toolbar_);
@@ -195,11 +209,8 @@ void pdf_component::ensure_reader() {
 
     // Search bar, shown by Ctrl+F.
     search_bar_ = new QWidget(reader_);
-    search_bar_->setObjectName(QStringLiteral("recherche"));
-    search_bar_->setStyleSheet(QStringLiteral("#recherche { background: #fff8dc; border-bottom: 1px solid #e0d49c; }"));
-    auto* find_row = new QHBoxLayout(search_bar_);
-    find_row->setContentsMargins(4, 2, 4, 2);
-    find_row->setSpacing(2);
+    auto* find_row = make_bar(search_bar_, QStringLiteral("recherche"),
+                              "background: #fff8dc; border-bottom: 1px solid #e0d49c;");
     search_field_ = new QLineEdit(search_bar_);
     search_field_->setPlaceholderText(QStringLiteral("Rechercher dans le document"));
     search_field_->setAccessibleName(QStringLiteral("Texte recherché"));
@@ -400,9 +411,6 @@ void pdf_component::show_document(loading result, bool keep_place) {
     }
     close_search();
     search_.reset();
-    hits_.clear();
-    current_hit_ = -1;
-    searched_.clear();
     // The old document goes only after the view has let go of it.
     std::unique_ptr<QPdfDocument> old = std::move(shown_);
     shown_ = std::move(result.document);
@@ -429,8 +437,6 @@ void pdf_component::show_message(const QString& text) {
         return;
     close_search();
     search_.reset();
-    hits_.clear();
-    current_hit_ = -1;
     view_->set_document(nullptr);
     bookmarks_->setDocument(nullptr);
     shown_.reset();
@@ -593,17 +599,11 @@ bool pdf_component::reading_key(QObject* receiver, QKeyEvent* key) {
     if (window != this->window() && search_open() &&
         (typing || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
          key->key() == Qt::Key_Backspace)) {
-        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
-                       static_cast<quint16>(key->count()));
-        QCoreApplication::sendEvent(search_field_, &copy);
-        return true;
+        return forward_key(search_field_, key);
     }
     // The menu window has nothing to scroll: its reading keys go to the pages.
     if (window != this->window() && is_reading_key(key)) {
-        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
-                       static_cast<quint16>(key->count()));
-        QCoreApplication::sendEvent(view_, &copy);
-        return true;
+        return forward_key(view_, key);
     }
     return false;
 }

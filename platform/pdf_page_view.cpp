@@ -171,12 +171,11 @@ pdf_page_view::place pdf_page_view::place_at(QPoint viewport_position) const {
 void pdf_page_view::show_place(const place& p, QPoint viewport_position) {
     if (p.page < 0 || p.page >= page_count())
         return;
-    const double left = std::max(margin, (std::max<double>(viewport()->width(), content_width_) -
-                                          page_size_px(p.page).width()) / 2.0);
-    verticalScrollBar()->setValue(static_cast<int>(std::lround(tops_[p.page] + p.point.y() * scale_ -
-                                                               viewport_position.y())));
-    horizontalScrollBar()->setValue(static_cast<int>(std::lround(left + p.point.x() * scale_ -
-                                                                 viewport_position.x())));
+    const QPointF now = to_viewport(p.page, p.point);
+    verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                  static_cast<int>(std::lround(now.y() - viewport_position.y())));
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
+                                    static_cast<int>(std::lround(now.x() - viewport_position.x())));
 }
 
 int pdf_page_view::current_page() const {
@@ -214,26 +213,22 @@ void pdf_page_view::ensure_visible(int page, const QRectF& rect) {
     check_current_page();
 }
 
-void pdf_page_view::set_zoom_mode(zoom_mode mode) {
-    const QPoint middle(viewport()->width() / 2, viewport()->height() / 2);
-    const place kept = place_at(middle);
+void pdf_page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
+    const place kept = place_at(anchor);
     mode_ = mode;
+    if (mode == zoom_mode::factor)
+        scale_ = std::clamp(factor, min_zoom, max_zoom) * points_to_pixels_at_100;
     relayout();
-    show_place(kept, middle);
+    show_place(kept, anchor);
     viewport()->update();
     emit zoom_changed();
 }
 
-void pdf_page_view::set_zoom(double factor) {
-    const QPoint middle(viewport()->width() / 2, viewport()->height() / 2);
-    const place kept = place_at(middle);
-    mode_ = zoom_mode::factor;
-    scale_ = std::clamp(factor, min_zoom, max_zoom) * points_to_pixels_at_100;
-    relayout();
-    show_place(kept, middle);
-    viewport()->update();
-    emit zoom_changed();
-}
+QPoint pdf_page_view::middle() const { return {viewport()->width() / 2, viewport()->height() / 2}; }
+
+void pdf_page_view::set_zoom_mode(zoom_mode mode) { rezoom(middle(), mode, zoom()); }
+
+void pdf_page_view::set_zoom(double factor) { rezoom(middle(), zoom_mode::factor, factor); }
 
 void pdf_page_view::zoom_in() { set_zoom(zoom() * zoom_step); }
 void pdf_page_view::zoom_out() { set_zoom(zoom() / zoom_step); }
@@ -405,14 +400,7 @@ void pdf_page_view::wheelEvent(QWheelEvent* e) {
     if (steps == 0)
         return;
     // Zoom round the pointer: what is under it stays under it.
-    const QPoint at = e->position().toPoint();
-    const place kept = place_at(at);
-    mode_ = zoom_mode::factor;
-    scale_ = std::clamp(zoom() * std::pow(zoom_step, steps), min_zoom, max_zoom) * points_to_pixels_at_100;
-    relayout();
-    show_place(kept, at);
-    viewport()->update();
-    emit zoom_changed();
+    rezoom(e->position().toPoint(), zoom_mode::factor, zoom() * std::pow(zoom_step, steps));
     e->accept();
 }
 

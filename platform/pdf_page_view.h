@@ -90,6 +90,9 @@ private:
     };
     place place_at(QPoint viewport_position) const;
     void show_place(const place& p, QPoint viewport_position);
+    /// Changes the zoom, keeping what stands at `anchor` where it is.
+    void rezoom(QPoint anchor, zoom_mode mode, double factor);
+    QPoint middle() const;
     void relayout();
     double fitting_scale() const;
     QSizeF page_size_px(int page) const;
