@@ -5,7 +5,7 @@
 
 int main(int argc, char** argv) {
     krv::application app(argc, argv);
-    krv::instance<krv::menu_pdf>().show_modeless();
+    krv::load_form<krv::menu_pdf>().show_modeless();
     if (krv::program_ending())
         return krv::program_exit_status();
     return app.exec();

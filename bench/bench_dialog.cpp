@@ -19,7 +19,7 @@ namespace {
 
 double open_once() {
     const auto start = std::chrono::steady_clock::now();
-    krv::krv_pdf2& dialog = krv::instance<krv::krv_pdf2>();
+    krv::krv_pdf2& dialog = krv::load_form<krv::krv_pdf2>();
     dialog.show_modeless();
     QCoreApplication::processEvents();
     const auto end = std::chrono::steady_clock::now();
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
             QFile f(QStringLiteral("doc_%1_notice_technique.pdf").arg(i, 5, 10, QLatin1Char('0')));
             f.open(QIODevice::WriteOnly);
         }
-        krv::instance<krv::menu_pdf>(); // the dialog stands over the viewer
+        krv::load_form<krv::menu_pdf>(); // the dialog stands over the viewer
         std::vector<double> ms;
         for (int run = 0; run < 7; ++run)
             ms.push_back(open_once());

@@ -1,7 +1,7 @@
 // The worst successful lookup: 32766 entries with the key in the last one,
 // opening and closing the file included.
 #include "inter_logg.h"
-#include "sample_pdf.h"
+#include "exchange.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,22 +1,26 @@
 #include "affic_pdf.h"
 
+#include "application.h"
 #include "failures.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
 #include "resources.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 
 namespace krv {
 
 namespace {
 
 // What the component leaves free around it, right and bottom margins included.
-constexpr float marge_composant = 120.0f;
+constexpr float component_allowance = 120.0f;
 
 } // namespace
 
 affic_pdf::affic_pdf() : form(frame_style::none) {
     setWindowTitle(QStringLiteral("Document PDF"));
-    setWindowIcon(images::icone());
+    setWindowIcon(pictures::application_icon());
     set_twips_width(10035);
     set_twips_height(11070);
     // Esc ends the help from the viewer too, as it does from the menu window.
@@ -26,34 +30,48 @@ affic_pdf::affic_pdf() : form(frame_style::none) {
     place(APDF_Objet, APDF_Objet_twips);
     Timer1 = new form_timer(this);
 
-    // Reading starts with the request, so that the page is ready at the tick.
+    // Reading starts with the request, so that the page is ready at the tick. The
+    // request's path comes through the shared state, as the design hands it over.
     connect(Timer1, &form_timer::armed, this,
-            [this] { run_handler([this] { APDF_Objet->prepare(partage().chemin_demande); }); });
+            [this] { run_handler([this] { APDF_Objet->prepare(shared().requested_path); }); });
     connect(Timer1, &form_timer::tick, this, [this] { run_handler([this] { Timer1_Timer(); }); });
+    // The reader's keys work in every window of the help, not only in this one.
+    add_key_hook(this, [this](QObject* receiver, QKeyEvent* key) { return reading_key(receiver, key); });
 }
 
 void affic_pdf::Form_Load() {
-    menu_pdf& menu = instance<menu_pdf>();
+    // The design places the viewer from the menu window's own geometry.
+    const menu_pdf& menu = load_form<menu_pdf>();
     set_twips_left(menu.twips_width() + menu.twips_left());
-    set_twips_width(largeur_reference - menu.twips_width());
+    set_twips_width(reference_width - menu.twips_width());
     set_twips_top(0);
-    APDF_Objet_twips.width = twips_width() - marge_composant;
-    APDF_Objet_twips.height = twips_height() - marge_composant;
+    APDF_Objet_twips.width = twips_width() - component_allowance;
+    APDF_Objet_twips.height = twips_height() - component_allowance;
     place(APDF_Objet, APDF_Objet_twips);
 }
 
 void affic_pdf::Timer1_Timer() {
     // The request's own path, even if the shared work string was used since.
-    APDF_Objet->set_src(partage().chemin_demande);
+    APDF_Objet->set_src(shared().requested_path);
     Timer1->set_interval(0);
     refresh();
 }
 
 void affic_pdf::Form_KeyPress(std::int16_t& key_ascii) {
     if (key_ascii == 27)
-        instance<menu_pdf>().bt_fin_Click();
+        end_program(0);
 }
 
-void affic_pdf::system_close() { instance<menu_pdf>().bt_fin_Click(); }
+void affic_pdf::system_close() { end_program(0); }
+
+bool affic_pdf::reading_key(QObject* receiver, QKeyEvent* key) {
+    // A modal dialog (the list, a message, printing) keeps its keys to itself.
+    if (!receiver->isWidgetType() || QApplication::activeModalWidget() || !isVisible())
+        return false;
+    QWidget* window = static_cast<QWidget*>(receiver)->window();
+    if (!qobject_cast<form*>(window))
+        return false;
+    return APDF_Objet->handle_key(key, window == this ? key_origin::reader_window : key_origin::other_window);
+}
 
 } // namespace krv

@@ -22,6 +22,9 @@ public:
     form_timer* Timer1;
     /// Where the component stands, in twips of the window.
     twips_rect APDF_Objet_twips{90, 90, 3015, 2595};
+
+private:
+    bool reading_key(QObject* receiver, QKeyEvent* key);
 };
 
 } // namespace krv

@@ -6,6 +6,7 @@
 #include "failures.h"
 #include "icc.h"
 #include "modu_declarations.h"
+#include "identity.h"
 #include "nom_lisible.h"
 #include "resources.h"
 
@@ -15,7 +16,7 @@ namespace krv {
 
 krv_pdf2::krv_pdf2() : form(frame_style::none) {
     setWindowTitle(QStringLiteral("Liste des documentations disponibles"));
-    setWindowIcon(images::icone());
+    setWindowIcon(pictures::application_icon());
     set_key_preview(true);
     set_twips_width(11850);
     set_twips_height(8190);
@@ -27,7 +28,7 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
     List1->setUniformItemSizes(true);
 
     // The title banner, in the menu window's colours, with the maker's name.
-    Label2 = new QLabel(QStringLiteral("Aide KRV : documentations disponibles"), this);
+    Label2 = new QLabel(identity::title + QStringLiteral(" : documentations disponibles"), this);
     place(Label2, {450, 540, 10845, 375});
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setFont(font_named(QStringLiteral("Arial"), 12));
@@ -45,12 +46,12 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
 
     btc_no = new picture_control(this);
     place(btc_no, {9000, 6540, 1095, 1095});
-    btc_no->set_picture(QPixmap(images::btc_no));
+    btc_no->set_picture(QPixmap(pictures::btc_no));
     btc_no->setToolTip(QStringLiteral("Annuler"));
 
     btc_ok = new picture_control(this);
     place(btc_ok, {10230, 6540, 1095, 1095});
-    btc_ok->set_picture(QPixmap(images::btc_ok));
+    btc_ok->set_picture(QPixmap(pictures::btc_ok));
     btc_ok->setToolTip(QStringLiteral("Valider"));
 
     for (int i = 0; i < static_cast<int>(ccb.size()); ++i) {
@@ -69,9 +70,10 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
 
 void krv_pdf2::Form_Load() {
     habille_fenetre<icc>(*this);
-    const affic_pdf& viewer = instance<affic_pdf>();
+    // The design centres the list over the viewer window, reading its geometry.
+    const affic_pdf& viewer = load_form<affic_pdf>();
     set_twips_left((viewer.twips_width() - twips_width()) / 2.0f + viewer.twips_left());
-    set_twips_top((hauteur_reference - twips_height()) / 2.0f);
+    set_twips_top((reference_height - twips_height()) / 2.0f);
     try {
         File1.refresh();
     } catch (const error& e) {
@@ -79,19 +81,20 @@ void krv_pdf2::Form_Load() {
         message_box(e.description());
     }
     List1->clear();
-    etat_partage& etat = partage();
-    const int nombre = File1.list_count();
-    QStringList titres;
-    titres.reserve(nombre);
-    for (int numero = 0; numero < nombre; ++numero) {
-        etat.w_chaine = nom_lisible(File1.list(numero));
-        titres << etat.w_chaine;
+    // The design builds each display text in the shared work string.
+    shared_state& state = shared();
+    const int count = File1.list_count();
+    QStringList titles;
+    titles.reserve(count);
+    for (int number = 0; number < count; ++number) {
+        state.w_chaine = nom_lisible(File1.list(number));
+        titles << state.w_chaine;
     }
     // Rows go in at once: Qt's list inserts row by row in quadratic time.
-    const int premiere = List1->count();
-    List1->addItems(titres);
-    for (int numero = 0; numero < nombre; ++numero)
-        List1->item(premiere + numero)->setData(role_numero_fichier, numero);
+    const int first = List1->count();
+    List1->addItems(titles);
+    for (int number = 0; number < count; ++number)
+        List1->item(first + number)->setData(file_number_role, number);
     if (List1->count() > 0)
         List1->setCurrentRow(0);
 }
@@ -106,15 +109,16 @@ void krv_pdf2::Form_KeyPress(std::int16_t& key_ascii) {
 void krv_pdf2::system_close() { annul_demande(); }
 
 void krv_pdf2::List1_DblClick() {
-    const QListWidgetItem* ligne = List1->currentItem();
-    if (!ligne || !ligne->isSelected()) {
+    const QListWidgetItem* row = List1->currentItem();
+    if (!row || !row->isSelected()) {
         // Nothing to confirm (an empty list): the same as cancelling.
         annul_demande();
         return;
     }
     run_ignoring_failures({
         [] { set_mouse_pointer(mouse_pointer::busy); },
-        [&] { partage().w_chaine = File1.list(ligne->data(role_numero_fichier).toInt()); },
+        // The choice goes back to the menu window in the shared work string.
+        [&] { shared().w_chaine = File1.list(row->data(file_number_role).toInt()); },
         [this] { unload(); },
     });
 }
@@ -124,7 +128,7 @@ void krv_pdf2::btc_ok_Click() { List1_DblClick(); }
 void krv_pdf2::btc_no_Click() { annul_demande(); }
 
 void krv_pdf2::annul_demande() {
-    partage().w_chaine.clear();
+    shared().w_chaine.clear();
     unload();
 }
 

@@ -37,9 +37,9 @@ public:
 };
 
 /// Height of the reference screen on which the list is centred, in twips.
-inline constexpr float hauteur_reference = 11520.0f;
+inline constexpr float reference_height = 11520.0f;
 
 /// Item datum of a list row: the number of its file in the hidden file list.
-inline constexpr int role_numero_fichier = Qt::UserRole;
+inline constexpr int file_number_role = Qt::UserRole;
 
 } // namespace krv

@@ -4,6 +4,7 @@
 #include "desktop.h"
 #include "events.h"
 #include "failures.h"
+#include "identity.h"
 #include "inter_logg.h"
 #include "krv_pdf2.h"
 #include "modu_declarations.h"
@@ -27,8 +28,8 @@ QLabel* hidden_label(QWidget* parent, const twips_rect& where) {
 } // namespace
 
 menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
-    setWindowTitle(QStringLiteral("© KRV"));
-    setWindowIcon(images::icone());
+    setWindowTitle(QStringLiteral("© ") + identity::maker);
+    setWindowIcon(pictures::application_icon());
     set_key_preview(true);
     set_twips_width(1515);
     set_twips_height(11070);
@@ -42,18 +43,18 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
     // The logo has no place of its own in the layout: under the title, centred.
     Image1 = new picture_control(this);
     place(Image1, {232.5f, 720, 960, 720});
-    Image1->set_picture(QPixmap(images::logo));
-    Image1->setToolTip(QStringLiteral("KRV"));
+    Image1->set_picture(QPixmap(pictures::logo));
+    Image1->setToolTip(identity::maker);
     Image1->setCursor(Qt::PointingHandCursor);
 
     bt_rech = new picture_control(this);
     place(bt_rech, {150, 8070, 1095, 1095});
-    bt_rech->set_picture(QPixmap(images::bt_rech));
+    bt_rech->set_picture(QPixmap(pictures::bt_rech));
     bt_rech->setToolTip(QStringLiteral("Consultez une documentation disponible"));
 
     bt_fin = new picture_control(this);
     place(bt_fin, {150, 9330, 1095, 1095});
-    bt_fin->set_picture(QPixmap(images::bt_fin));
+    bt_fin->set_picture(QPixmap(pictures::bt_fin));
     bt_fin->setToolTip(QStringLiteral("Sortie de l'aide"));
 
     // Outside the client area, and never focused: a stray Enter cannot end the help.
@@ -74,17 +75,17 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
 }
 
 void menu_pdf::Form_Load() {
-    etat_partage& etat = partage();
-    bool document_par_defaut = true;
+    shared_state& state = shared();
+    bool use_default = true;
     run_statements({
-        [&] { set_twips_left((screen_width_twips() - largeur_reference) / 2.0f); },
+        [&] { set_twips_left((screen_width_twips() - reference_width) / 2.0f); },
         [&] { set_twips_top(0); },
-        [&] { instance<affic_pdf>().show_modeless(); },
-        [&] { etat.nom_document = inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")); },
-        [&] { document_par_defaut = trim_spaces(etat.nom_document).isEmpty(); },
+        [&] { load_form<affic_pdf>().show_modeless(); },
+        [&] { state.nom_document = inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")); },
+        [&] { use_default = trim_spaces(state.nom_document).isEmpty(); },
         [&] {
-            if (document_par_defaut)
-                etat.nom_document = QStringLiteral("Documentation.pdf");
+            if (use_default)
+                state.nom_document = QStringLiteral("Documentation.pdf");
         },
         [&] { affic_document(); },
     });
@@ -98,28 +99,30 @@ void menu_pdf::Form_KeyPress(std::int16_t& key_ascii) {
 void menu_pdf::system_close() { bt_fin_Click(); }
 
 void menu_pdf::affic_document() {
-    etat_partage& etat = partage();
-    const double maintenant = horloge();
-    if (etat.heure_ouverture && maintenant - *etat.heure_ouverture <= 0.5) {
+    shared_state& state = shared();
+    const double now = clock_seconds();
+    if (state.heure_ouverture && now - *state.heure_ouverture <= 0.5) {
         attente();
         return;
     }
-    etat.heure_ouverture = maintenant;
+    state.heure_ouverture = now;
     set_mouse_pointer(mouse_pointer::busy);
-    etat.w_chaine = chemin_document(File1.path(), etat.nom_document);
-    etat.chemin_demande = etat.w_chaine;
-    affic_pdf& viewer = instance<affic_pdf>();
+    state.w_chaine = document_path(File1.path(), state.nom_document);
+    state.requested_path = state.w_chaine;
+    // The design arms the viewer's own timer and repaints the viewer from here.
+    affic_pdf& viewer = load_form<affic_pdf>();
     viewer.Timer1->set_interval(250);
     viewer.refresh();
     set_mouse_pointer(mouse_pointer::arrow);
 }
 
 void menu_pdf::bt_rech_Click() {
-    instance<krv_pdf2>().show_modal();
+    load_form<krv_pdf2>().show_modal();
     bring_to_front();
-    etat_partage& etat = partage();
-    if (!trim_spaces(etat.w_chaine).isEmpty()) {
-        etat.nom_document = etat.w_chaine;
+    // The dialog leaves its choice in the shared work string.
+    shared_state& state = shared();
+    if (!trim_spaces(state.w_chaine).isEmpty()) {
+        state.nom_document = state.w_chaine;
         affic_document();
     }
 }
@@ -133,11 +136,11 @@ void menu_pdf::Commande1_Click() {
 }
 
 void menu_pdf::Image1_Click() {
-    etat_partage& etat = partage();
-    etat.w_chaine = adresse_fabricant;
-    if (!open_in_browser(etat.w_chaine))
+    shared_state& state = shared();
+    state.w_chaine = identity::maker_address;
+    if (!open_in_browser(state.w_chaine))
         message_box(QStringLiteral("Aucun navigateur Web n'a pu être lancé pour afficher %1.")
-                        .arg(etat.w_chaine));
+                        .arg(state.w_chaine));
 }
 
 } // namespace krv

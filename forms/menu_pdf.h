@@ -9,11 +9,8 @@ class QPushButton;
 
 namespace krv {
 
-/// The maker's home page, opened by a click on the logo.
-inline const QString adresse_fabricant = QStringLiteral("https://www.krv.example/");
-
 /// Combined width of the menu and viewer windows, in twips.
-inline constexpr float largeur_reference = 15360.0f;
+inline constexpr float reference_width = 15360.0f;
 
 class menu_pdf : public form {
     Q_OBJECT

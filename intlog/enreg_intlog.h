@@ -9,8 +9,8 @@
 namespace krv {
 
 struct enreg_intlog {
-    static constexpr int longueur = 128;
-    using octets = std::array<std::uint8_t, longueur>;
+    static constexpr int length = 128;
+    using bytes = std::array<std::uint8_t, length>;
 
     fixed_text<15> cle;     ///< key; "#INIT#..." in the header
     fixed_text<8> zone8;    ///< the host's own
@@ -20,9 +20,9 @@ struct enreg_intlog {
     std::int32_t nombre = 0; ///< header: entry count; entries written here: 0
 
     /// Converts the record from its bytes on disk (Windows-1252, little-endian count).
-    void lit_octets(const octets& bytes);
+    void from_bytes(const bytes& raw);
     /// Converts the record to its bytes on disk.
-    octets en_octets() const;
+    bytes to_bytes() const;
 };
 
 } // namespace krv

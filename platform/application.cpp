@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "form.h"
+#include "identity.h"
 
 #include <QFont>
 #include <QPointer>
@@ -38,10 +39,10 @@ bool run_key_hooks(QObject* receiver, QEvent* e) {
 void add_key_hook(QObject* owner, key_hook hook) { key_hooks().push_back({owner, std::move(hook)}); }
 
 application::application(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QStringLiteral("krv_pdf"));
-    setApplicationVersion(QStringLiteral("1.00"));
-    setOrganizationName(QStringLiteral("KRV"));
-    setDesktopFileName(QStringLiteral("example.krv.AideKRV"));
+    setApplicationName(identity::executable);
+    setApplicationVersion(identity::version);
+    setOrganizationName(identity::maker);
+    setDesktopFileName(identity::application_id);
     load_qt_translations(*this);
     install_font_substitutions();
 }

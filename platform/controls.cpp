@@ -50,6 +50,25 @@ void picture_control::mouseReleaseEvent(QMouseEvent* e) {
         emit clicked();
 }
 
+namespace {
+constexpr char index_property[] = "krv_index";
+} // namespace
+
+void add_to_control_array(QWidget& control, const QString& name, int index) {
+    control.setObjectName(name);
+    control.setProperty(index_property, index);
+}
+
+std::vector<picture_control*> control_array(QWidget& window, const QString& name) {
+    std::vector<picture_control*> elements;
+    for (auto* control : window.findChildren<picture_control*>(name))
+        elements.push_back(control);
+    std::sort(elements.begin(), elements.end(), [](const QObject* a, const QObject* b) {
+        return a->property(index_property).toInt() < b->property(index_property).toInt();
+    });
+    return elements;
+}
+
 bool matches_pattern(QStringView name, QStringView pattern) {
     // Iterative wildcard match with one back-tracking point: linear for the
     // patterns the windows use ("*.pdf", "do*.pdf").

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <vector>
+
 namespace krv {
 
 /// A font asked for by its name (an installed metric-compatible one stands in for
@@ -40,6 +42,12 @@ protected:
 private:
     bool pressed_ = false;
 };
+
+/// Sets up a control as element `index` of the control array `name` of its window.
+void add_to_control_array(QWidget& control, const QString& name, int index);
+
+/// The picture controls of a window's control array `name`, by index (0 first).
+std::vector<picture_control*> control_array(QWidget& window, const QString& name);
 
 /// The names of the files of one folder that match a pattern, never shown.
 /// The folder is the current folder when the list is made; names starting with

@@ -3,14 +3,14 @@
 // other handler runs under run_handler, which reports the failure and ends.
 #pragma once
 
+#include "identity.h"
+
 #include <QString>
 
 #include <functional>
 #include <initializer_list>
 
 namespace krv {
-
-inline const QString application_title = QStringLiteral("Aide KRV");
 
 /// Runs one event handler; a failure inside it is shown in a message box and ends the program.
 void run_handler(const std::function<void()>& handler);
@@ -26,7 +26,7 @@ void run_ignoring_failures(std::initializer_list<std::function<void()>> statemen
 QString current_failure_text();
 
 /// A modal message box with the text, an OK button and no icon.
-void message_box(const QString& text, const QString& title = application_title);
+void message_box(const QString& text, const QString& title = identity::title);
 
 /// Closes every open file, hides every window and leaves the event loop with `status`.
 void end_program(int status = 0);

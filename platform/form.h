@@ -88,9 +88,10 @@ T*& form_slot() {
 }
 } // namespace detail
 
-/// The single instance of window class T, created (and loaded) on first use.
+/// The single instance of window class T, created on first use: creating it runs
+/// its Form_Load, as any first use of a window does in the program's design.
 template <class T>
-T& instance() {
+T& load_form() {
     T*& slot = detail::form_slot<T>();
     if (!slot) {
         slot = new T();
@@ -100,10 +101,10 @@ T& instance() {
     return *slot;
 }
 
-/// Whether window class T exists now.
+/// The instance of window class T if it is loaded, else nullptr; never loads it.
 template <class T>
-bool is_loaded() {
-    return detail::form_slot<T>() != nullptr;
+T* find_form() {
+    return detail::form_slot<T>();
 }
 
 /// Destroys every window still loaded (end of the program, tests).

@@ -273,13 +273,13 @@ def toolbar_icons():
         d.line([(15 * z, 5 * z), (5 * z, 15 * z)], fill=INK, width=int(2 * z))
 
     return {
-        "outil_precedent": prev, "outil_suivant": nxt,
-        "outil_zoom_avant": lambda d, z: glass(d, z, 8, 8, 5.5, "+"),
-        "outil_zoom_arriere": lambda d, z: glass(d, z, 8, 8, 5.5, "-"),
-        "outil_largeur": fit_width, "outil_page_entiere": fit_page,
-        "outil_rechercher": lambda d, z: glass(d, z, 8, 8, 5.5),
-        "outil_imprimer": printer, "outil_apercu": preview, "outil_sommaire": outline,
-        "outil_fermer": close,
+        "tool_previous": prev, "tool_next": nxt,
+        "tool_zoom_in": lambda d, z: glass(d, z, 8, 8, 5.5, "+"),
+        "tool_zoom_out": lambda d, z: glass(d, z, 8, 8, 5.5, "-"),
+        "tool_fit_width": fit_width, "tool_fit_page": fit_page,
+        "tool_search": lambda d, z: glass(d, z, 8, 8, 5.5),
+        "tool_print": printer, "tool_preview": preview, "tool_outline": outline,
+        "tool_close": close,
     }
 
 
@@ -296,13 +296,13 @@ def main():
     for i, piece in enumerate(border_pieces()):
         save_gif(piece, "ccb%d.gif" % i)
     icon32 = icon(32)
-    icon32.save(os.path.join(OUT, "icone_32.png"))
+    icon32.save(os.path.join(OUT, "icon_32.png"))
     # The second 32 x 32 image: the same drawing in 16 colours, for old displays.
     flat = Image.new("RGB", (32, 32), WHITE)
     flat.paste(icon32, mask=icon32.split()[3])
-    flat.quantize(colors=16, dither=Image.Dither.NONE).save(os.path.join(OUT, "icone_32_16c.png"))
+    flat.quantize(colors=16, dither=Image.Dither.NONE).save(os.path.join(OUT, "icon_32_16c.png"))
     for size in (16, 48, 64, 128, 256):
-        icon(size).save(os.path.join(OUT, "icone_%d.png" % size))
+        icon(size).save(os.path.join(OUT, "icon_%d.png" % size))
     for name, draw in toolbar_icons().items():
         tool(draw).save(os.path.join(OUT, name + ".png"))
 

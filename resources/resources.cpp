@@ -1,29 +1,18 @@
 #include "resources.h"
 
-namespace krv::images {
+namespace krv::pictures {
 
-QString bordure(int i) { return QStringLiteral(":/pictures/ccb%1.gif").arg(i); }
-
-QString outil(const char* name) { return QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)); }
-
-QStringList toutes() {
-    QStringList all{bt_rech, bt_fin, btc_no, btc_ok, logo};
-    for (const char* name : {"outil_precedent", "outil_suivant", "outil_zoom_avant", "outil_zoom_arriere",
-                             "outil_largeur", "outil_page_entiere", "outil_rechercher", "outil_imprimer",
-                             "outil_apercu", "outil_sommaire", "outil_fermer"})
-        all << outil(name);
-    for (int i = 0; i < 8; ++i)
-        all << bordure(i);
-    for (const char* size : {"16", "32", "32_16c", "48", "64", "128", "256"})
-        all << QStringLiteral(":/pictures/icone_%1.png").arg(QLatin1String(size));
-    return all;
+QStringList all() {
+#define KRV_PICTURE_ENTRY(name, file) name,
+    return {KRV_PICTURES(KRV_PICTURE_ENTRY)};
+#undef KRV_PICTURE_ENTRY
 }
 
-QIcon icone() {
+QIcon application_icon() {
     QIcon icon;
-    for (const char* size : {"16", "32_16c", "32", "48", "64", "128", "256"})
-        icon.addFile(QStringLiteral(":/pictures/icone_%1.png").arg(QLatin1String(size)));
+    for (const QString& file : {icon_16, icon_32_16_colours, icon_32, icon_48, icon_64, icon_128, icon_256})
+        icon.addFile(file);
     return icon;
 }
 
-} // namespace krv::images
+} // namespace krv::pictures

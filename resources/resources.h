@@ -1,28 +1,61 @@
-// Names of the pictures compiled into the program.
+// The pictures compiled into the program, each under a named constant. The list
+// below is the only list of them: the constants and all() are made from it, and
+// the build compiles in whatever the pictures folder holds.
 #pragma once
 
 #include <QIcon>
 #include <QString>
 #include <QStringList>
 
-namespace krv::images {
+#include <array>
 
-inline const QString bt_rech = QStringLiteral(":/pictures/bt_rech.jpg");
-inline const QString bt_fin = QStringLiteral(":/pictures/bt_fin.jpg");
-inline const QString btc_no = QStringLiteral(":/pictures/btc_no.jpg");
-inline const QString btc_ok = QStringLiteral(":/pictures/btc_ok.jpg");
-inline const QString logo = QStringLiteral(":/pictures/logo.gif");
+#define KRV_PICTURES(X)                                                                            \
+    X(bt_rech, "bt_rech.jpg")                                                                      \
+    X(bt_fin, "bt_fin.jpg")                                                                        \
+    X(btc_no, "btc_no.jpg")                                                                        \
+    X(btc_ok, "btc_ok.jpg")                                                                        \
+    X(logo, "logo.gif")                                                                            \
+    X(ccb0, "ccb0.gif")                                                                            \
+    X(ccb1, "ccb1.gif")                                                                            \
+    X(ccb2, "ccb2.gif")                                                                            \
+    X(ccb3, "ccb3.gif")                                                                            \
+    X(ccb4, "ccb4.gif")                                                                            \
+    X(ccb5, "ccb5.gif")                                                                            \
+    X(ccb6, "ccb6.gif")                                                                            \
+    X(ccb7, "ccb7.gif")                                                                            \
+    X(icon_16, "icon_16.png")                                                                      \
+    X(icon_32, "icon_32.png")                                                                      \
+    X(icon_32_16_colours, "icon_32_16c.png")                                                       \
+    X(icon_48, "icon_48.png")                                                                      \
+    X(icon_64, "icon_64.png")                                                                      \
+    X(icon_128, "icon_128.png")                                                                    \
+    X(icon_256, "icon_256.png")                                                                    \
+    X(tool_previous, "tool_previous.png")                                                          \
+    X(tool_next, "tool_next.png")                                                                  \
+    X(tool_zoom_in, "tool_zoom_in.png")                                                            \
+    X(tool_zoom_out, "tool_zoom_out.png")                                                          \
+    X(tool_fit_width, "tool_fit_width.png")                                                        \
+    X(tool_fit_page, "tool_fit_page.png")                                                          \
+    X(tool_search, "tool_search.png")                                                              \
+    X(tool_print, "tool_print.png")                                                                \
+    X(tool_preview, "tool_preview.png")                                                            \
+    X(tool_outline, "tool_outline.png")                                                            \
+    X(tool_close, "tool_close.png")
 
-/// A 20 x 20 toolbar icon of the document viewer, by name ("outil_imprimer", ...).
-QString outil(const char* name);
+namespace krv::pictures {
 
-/// Border piece i (0 to 7): the four corners, then the left, top, right and bottom edges.
-QString bordure(int i);
+#define KRV_PICTURE_CONSTANT(name, file) inline const QString name = QStringLiteral(":/pictures/" file);
+KRV_PICTURES(KRV_PICTURE_CONSTANT)
+#undef KRV_PICTURE_CONSTANT
 
-/// Every picture the program asks for.
-QStringList toutes();
+/// The border pieces by index: the four corners (top-left, top-right, bottom-right,
+/// bottom-left), then the left, top, right and bottom edges.
+inline const std::array<QString, 8> border = {ccb0, ccb1, ccb2, ccb3, ccb4, ccb5, ccb6, ccb7};
+
+/// Every picture of the list above.
+QStringList all();
 
 /// The application icon: the two 32 x 32 images and larger renditions.
-QIcon icone();
+QIcon application_icon();
 
-} // namespace krv::images
+} // namespace krv::pictures

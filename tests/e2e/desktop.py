@@ -2,7 +2,6 @@
 would: windows, their places, the colours on screen, and keys and clicks."""
 import os
 import shutil
-import struct
 import subprocess
 import tempfile
 import time
@@ -122,15 +121,13 @@ def near(a, b, tolerance=14):
     return all(abs(x - y) <= tolerance for x, y in zip(a, b))
 
 
-def exchange_file(entries, count=None):
-    """An exchange file as the host writes it: header, then key/value entries."""
-    def record(key, value, n):
-        text = key.ljust(15)[:15] + " " * 8 + value.ljust(40)[:40] + " " + " " * 60
-        return text.encode("cp1252") + struct.pack("<i", n)
-    data = record("#INIT#", "", len(entries) if count is None else count)
-    for key, value in entries:
-        data += record(key, value, 0)
-    return data
+def write_exchange(build_dir, path, entries, count=None):
+    """Writes an exchange file as the host does, through the tests' one encoder."""
+    args = [os.path.join(build_dir, "tests", "krv_make_exchange"), path]
+    if count is not None:
+        args += ["--count", str(count)]
+    args += ["%s=%s" % entry for entry in entries]
+    subprocess.run(args, check=True)
 
 
 class Program:

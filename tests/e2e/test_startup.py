@@ -17,12 +17,11 @@ class StartUp(dt.ProgramTest):
                              ("guide_de_saisie.PDF", GREEN)):
             self.add_pdf(name, colour)
 
-    def write_exchange(self, data):
-        with open(os.path.join(self.folder, "W_intlog.wdo"), "wb") as f:
-            f.write(data)
+    def write_exchange(self, entries, count=None):
+        dt.write_exchange(dt.BUILD, os.path.join(self.folder, "W_intlog.wdo"), entries, count)
 
     def test_windows_side_by_side_and_the_hosts_document(self):
-        self.write_exchange(dt.exchange_file([("FICHE:NUM", "12"), ("DOC:FCAIS", "tarifs_HT.Pdf")]))
+        self.write_exchange([("FICHE:NUM", "12"), ("DOC:FCAIS", "tarifs_HT.Pdf")])
         self.start()
         menu = self.desktop.window("© KRV")
         viewer = self.desktop.window("Document PDF")
@@ -47,14 +46,14 @@ class StartUp(dt.ProgramTest):
         self.assertEqual(os.path.getsize(os.path.join(self.folder, "W_intlog.wdo")), 256)
 
     def test_bad_count_is_reported_then_documentation_shows(self):
-        self.write_exchange(dt.exchange_file([("DOC:FCAIS", "tarifs_HT.Pdf")], count=40000))
+        self.write_exchange([("DOC:FCAIS", "tarifs_HT.Pdf")], count=40000)
         self.start()
         self.desktop.key("Return", window="Aide KRV")
         dt.wait_for(lambda: "Aide KRV" not in self.desktop.windows(), what="the message to close")
         self.viewer_shows(RED)
 
     def test_escape_ends_with_status_0(self):
-        self.write_exchange(dt.exchange_file([("DOC:FCAIS", "guide_de_saisie.PDF")]))
+        self.write_exchange([("DOC:FCAIS", "guide_de_saisie.PDF")])
         self.start()
         self.viewer_shows(GREEN)
         self.desktop.key("Escape", window="© KRV")

@@ -1,7 +1,6 @@
 #include "sample_pdf.h"
 
 #include "codepage.h"
-#include "enreg_intlog.h"
 
 #include <QFile>
 #include <QPageSize>
@@ -128,35 +127,6 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
     file += "trailer\n<< /Size " + QByteArray::number(static_cast<int>(objects.size() + 1)) +
             " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
     return write_file(path, file);
-}
-
-QByteArray exchange_file(const std::vector<entry>& entries, std::optional<std::int32_t> count) {
-    QByteArray bytes;
-    auto append = [&bytes](const enreg_intlog& record) {
-        const auto raw = record.en_octets();
-        bytes.append(reinterpret_cast<const char*>(raw.data()), static_cast<qsizetype>(raw.size()));
-    };
-    enreg_intlog header;
-    header.cle.assign(u"#INIT#");
-    header.zone8.assign(u"");
-    header.valeur.assign(u"");
-    header.zone1.assign(u"");
-    header.zone60.assign(u"");
-    header.nombre = count.value_or(static_cast<std::int32_t>(entries.size()));
-    append(header);
-    for (const entry& e : entries) {
-        enreg_intlog record = header;
-        record.cle.assign(e.key);
-        record.valeur.assign(e.value);
-        record.nombre = 0;
-        append(record);
-    }
-    return bytes;
-}
-
-bool write_file(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 } // namespace krv::samples

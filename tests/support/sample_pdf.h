@@ -1,13 +1,13 @@
-// PDFs and exchange files made at test time, so that tests, benchmarks and the
-// demo never depend on files from elsewhere.
+// PDFs made at test time, so that tests, benchmarks and the demo never depend
+// on files from elsewhere.
 #pragma once
+
+#include "exchange.h"
 
 #include <QColor>
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace krv::samples {
@@ -41,19 +41,5 @@ struct outline_entry {
 /// Writes an A4 PDF by hand, with real text (searchable) and, when given, an outline.
 bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
                     const std::vector<outline_entry>& outline = {});
-
-/// One entry of an exchange file, as the host writes it.
-struct entry {
-    QString key;
-    QString value;
-};
-
-/// The bytes of an exchange file: a valid header counting `count` entries (by
-/// default the number given), then the entries.
-QByteArray exchange_file(const std::vector<entry>& entries,
-                         std::optional<std::int32_t> count = std::nullopt);
-
-/// Writes bytes to a file, replacing it.
-bool write_file(const QString& path, const QByteArray& bytes);
 
 } // namespace krv::samples

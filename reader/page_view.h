@@ -22,15 +22,16 @@ struct page_highlight {
     bool current = false; ///< the hit the reader is on
 };
 
-class pdf_page_view : public QAbstractScrollArea {
+class page_view : public QAbstractScrollArea {
     Q_OBJECT
 public:
     enum class zoom_mode { fit_width, fit_page, factor };
 
     static constexpr double min_zoom = 0.25; ///< 25 %
     static constexpr double max_zoom = 4.0;  ///< 400 %: beyond, pages render in visible parts only
+    static constexpr double zoom_step = 1.25; ///< one step of Ctrl++ or Ctrl+-
 
-    explicit pdf_page_view(QWidget* parent);
+    explicit page_view(QWidget* parent);
 
     /// Shows a document (or none). With keep_place the page, the place on it and the
     /// zoom stay as they were, as when a changed file is shown again.

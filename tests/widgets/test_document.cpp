@@ -1,5 +1,5 @@
-// The PDF display component: documents from memory, and a clear French message
-// for every file it cannot show.
+// A document's life in the reader: read from memory, a clear French message for
+// every file it cannot show, and the document prepared before it is asked for.
 #include "pdf_component.h"
 #include "pixels.h"
 #include "sample_pdf.h"
@@ -12,7 +12,7 @@
 
 using namespace krv;
 
-class test_pdf_component : public QObject {
+class test_document : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -79,7 +79,7 @@ private slots:
         component.set_src(path("vert.pdf"));
         QVERIFY(component.message().isEmpty());
         QCOMPARE(component.document()->pageCount(), 1);
-        QCOMPARE(component.view()->mode(), pdf_page_view::zoom_mode::fit_width);
+        QCOMPARE(component.view()->mode(), page_view::zoom_mode::fit_width);
         QTRY_VERIFY(pixels::near(pixels::dominant_colour(component.view()->viewport()), Qt::green));
     }
 
@@ -112,5 +112,5 @@ private slots:
     }
 };
 
-KRV_TEST_MAIN(test_pdf_component)
-#include "test_pdf_component.moc"
+KRV_TEST_MAIN(test_document)
+#include "test_document.moc"

@@ -3,11 +3,11 @@
 #include "affic_pdf.h"
 #include "desktop.h"
 #include "failures.h"
+#include "fixture.h"
 #include "icc.h"
 #include "krv_pdf2.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
-#include "nom_lisible.h"
 #include "resources.h"
 #include "sample_pdf.h"
 #include "test_main.h"
@@ -31,7 +31,7 @@ QStringList rows(const QListWidget* list) {
 QList<int> data(const QListWidget* list) {
     QList<int> numbers;
     for (int i = 0; i < list->count(); ++i)
-        numbers << list->item(i)->data(role_numero_fichier).toInt();
+        numbers << list->item(i)->data(file_number_role).toInt();
     return numbers;
 }
 
@@ -44,10 +44,7 @@ twips_rect twips_of(const QWidget* w) {
 
 class test_dialog : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString previous_;
-    QStringList messages_;
-    double now_ = 5000.0;
+    program_fixture fixture_;
 
     void make_folder(const QStringList& names) {
         QDir folder(QDir::currentPath());
@@ -57,84 +54,51 @@ class test_dialog : public QObject {
             QVERIFY(samples::write_colour_pdf(name, Qt::white, name));
     }
 
-    // Opens the dialog through the magnifying glass, lets `act` use it, and
-    // returns once the document choice command has finished.
-    void choose(const std::function<void(krv_pdf2&)>& act) {
-        menu_pdf& menu = instance<menu_pdf>();
-        now_ += 10; // well past the last request
-        QTimer::singleShot(0, this, [&] {
-            QVERIFY(is_loaded<krv_pdf2>());
-            krv_pdf2& dialog = instance<krv_pdf2>();
-            QVERIFY(dialog.isVisible());
-            act(dialog);
+    // Opens the dialog through the magnifying glass, lets `act` use it, and returns
+    // once the document choice command has finished: true when the dialog opened
+    // and nothing failed. Whatever `act` does or fails to check, the dialog is
+    // closed afterwards, so that a failure ends this test and not the whole run.
+    bool choose(const std::function<void(krv_pdf2&)>& act) {
+        menu_pdf& menu = load_form<menu_pdf>();
+        fixture_.now += 10; // well past the last request
+        bool opened = false;
+        QObject scope; // the timer dies with this call, should the dialog never open
+        QTimer::singleShot(0, &scope, [&] {
+            krv_pdf2* dialog = find_form<krv_pdf2>();
+            opened = dialog && dialog->isVisible();
+            if (opened)
+                act(*dialog);
+            if (krv_pdf2* left_open = find_form<krv_pdf2>())
+                left_open->annul_demande();
         });
         QTest::mouseClick(menu.bt_rech, Qt::LeftButton);
+        return opened && !QTest::currentTestFailed();
     }
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir_.isValid());
-        previous_ = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir_.path()));
-        set_message_box_action([this](const QString& text, const QString&) { messages_ << text; });
+        QVERIFY(fixture_.set_up());
         set_end_program_action([](int) { QFAIL("the program ended"); });
-        set_horloge([this] { return now_; });
         make_folder({"Documentation.pdf"});
-        instance<menu_pdf>().show_modeless();
+        load_form<menu_pdf>().show_modeless();
     }
     void init() {
-        messages_.clear();
+        fixture_.messages.clear();
         make_folder({"doc_installation.pdf", "Documentation.pdf", "tarifs_HT.PDF"});
-        partage().w_chaine = QStringLiteral("avant");
+        shared().w_chaine = QStringLiteral("avant");
         set_mouse_pointer(mouse_pointer::arrow);
     }
-    void cleanupTestCase() {
-        unload_all_forms();
-        set_horloge({});
-        set_message_box_action({});
-        set_end_program_action({});
-        QDir::setCurrent(previous_);
-    }
-
-    // ------------------------------------------------------------ display names
-    void readable_names_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("underscore") << "doc_installation.pdf" << "Doc installation";
-        QTest::newRow("plain") << "Documentation.pdf" << "Documentation";
-        QTest::newRow("capital extension") << "guide_de_saisie.PDF" << "Guide de saisie";
-        QTest::newRow("mixed extension") << "tarifs_HT.Pdf" << "Tarifs HT";
-        QTest::newRow("all capitals") << "GUIDE.PDF" << "GUIDE";
-        QTest::newRow("marker twice") << "notice.pdf.pdf" << "Notice";
-        QTest::newRow("marker in the middle") << "rapport.pdf_2007.pdf" << "Rapport";
-        QTest::newRow("digit first") << "2008_bilan.pdf" << "2008 bilan";
-        QTest::newRow("leading underscores") << "__lisez_moi.pdf" << "  lisez moi";
-        QTest::newRow("no marker") << "mode_emploi" << "Mode emploi";
-        QTest::newRow("one character") << "a.pdf" << "A";
-        QTest::newRow("other dots stay") << "bilan.2008_final.pdf" << "Bilan.2008 final";
-        QTest::newRow("starts with the marker") << ".pdf" << "";
-        QTest::newRow("marker then text") << ".PDF_notes" << "";
-        QTest::newRow("accented first letter") << "été_2024.pdf" << "Été 2024";
-        QTest::newRow("rest keeps its case") << "mAJ_eXPRESS.pdf" << "MAJ eXPRESS";
-        QTest::newRow("no upper case form") << "ß_test.pdf" << "ß test";
-        QTest::newRow("marker split by case") << "x.PdF.txt" << "X";
-        QTest::newRow("almost a marker") << "x.pd_f" << "X.pd f";
-    }
-    void readable_names() {
-        QFETCH(QString, file);
-        QFETCH(QString, title);
-        QCOMPARE(nom_lisible(file), title);
-    }
+    void cleanupTestCase() { fixture_.tear_down(); }
 
     // ------------------------------------------------------------ border
     void border_tiles_the_band_round_the_dialog() {
-        choose([](krv_pdf2& dialog) {
+        QVERIFY(choose([](krv_pdf2& dialog) {
             const twips_rect expected[] = {
                 {0, 0, 480, 480},       {11370, 0, 480, 480},    {11370, 7710, 480, 480},
                 {0, 7710, 480, 480},    {0, 480, 480, 7230},     {480, 0, 10890, 480},
                 {11370, 480, 480, 7230}, {480, 7710, 10890, 480},
             };
-            const icc& store = instance<icc>();
+            const icc& store = *find_form<icc>();
             for (int i = 0; i < 8; ++i) {
                 QCOMPARE(twips_of(dialog.ccb[i]), expected[i]);
                 QVERIFY(!dialog.ccb[i]->picture().isNull());
@@ -150,22 +114,23 @@ private slots:
                     QVERIFY(stack.indexOf(piece) < stack.indexOf(other));
             QVERIFY(!store.isVisible());
             dialog.annul_demande();
-        });
-        const icc* first = &instance<icc>();
-        choose([&](krv_pdf2& dialog) {
-            QCOMPARE(&instance<icc>(), first); // the store is made once
+        }));
+        const icc* first = find_form<icc>();
+        QVERIFY(first);
+        QVERIFY(choose([&](krv_pdf2& dialog) {
+            QCOMPARE(find_form<icc>(), first); // the store is made once
             QCOMPARE(twips_of(dialog.ccb[6]), (twips_rect{11370, 480, 480, 7230}));
             dialog.annul_demande();
-        });
-        QVERIFY(!instance<icc>().isVisible());
+        }));
+        QVERIFY(!find_form<icc>()->isVisible());
     }
 
     void every_picture_exists() {
-        for (const QString& name : images::toutes())
+        for (const QString& name : pictures::all())
             QVERIFY2(!QImage(name).isNull(), qPrintable(name));
         for (int i = 0; i < 8; ++i)
-            QCOMPARE(QImage(images::bordure(i)).size(), QSize(32, 32));
-        QCOMPARE(QImage(images::btc_ok).size(), QSize(73, 73));
+            QCOMPARE(QImage(pictures::border[i]).size(), QSize(32, 32));
+        QCOMPARE(QImage(pictures::btc_ok).size(), QSize(73, 73));
     }
 
     void small_window_border() {
@@ -180,7 +145,7 @@ private slots:
 
     // ------------------------------------------------------------ the dialog
     void dialog_is_placed_and_filled() {
-        choose([](krv_pdf2& dialog) {
+        QVERIFY(choose([](krv_pdf2& dialog) {
             QCOMPARE(dialog.twips_left(), 2512.5f);
             QCOMPARE(dialog.twips_top(), 1665.0f);
             QCOMPARE(dialog.twips_width(), 11850.0f);
@@ -189,7 +154,7 @@ private slots:
                      (QStringList{"Doc installation", "Documentation", "Tarifs HT"}));
             QCOMPARE(data(dialog.List1), (QList<int>{0, 1, 2}));
             QCOMPARE(dialog.List1->currentRow(), 0);
-            QVERIFY(dialog.List1->hasFocus() || QApplication::focusWidget() == nullptr);
+            QCOMPARE(dialog.focusWidget(), dialog.List1);
             QCOMPARE(dialog.Label1->text(),
                      QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous pourrez "
                                     "l'imprimer directement à partir de l'écran suivant."));
@@ -198,10 +163,10 @@ private slots:
             QCOMPARE(twips_of(dialog.btc_no), (twips_rect{9000, 6540, 1095, 1095}));
             QCOMPARE(twips_of(dialog.btc_ok), (twips_rect{10230, 6540, 1095, 1095}));
             QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
-            QVERIFY(instance<menu_pdf>().isVisible());
+            QVERIFY(find_form<menu_pdf>()->isVisible());
             QVERIFY(dialog.isModal() || dialog.windowModality() == Qt::ApplicationModal);
             dialog.annul_demande();
-        });
+        }));
     }
 
     void confirming_returns_the_chosen_file_data() {
@@ -215,7 +180,7 @@ private slots:
     void confirming_returns_the_chosen_file() {
         QFETCH(QString, how);
         QFETCH(QString, chosen);
-        choose([&](krv_pdf2& dialog) {
+        QVERIFY(choose([&](krv_pdf2& dialog) {
             QListWidget* list = dialog.List1;
             if (how == "enter") {
                 QTest::keyClick(list, Qt::Key_Return);
@@ -233,13 +198,13 @@ private slots:
             }
             // Confirmed: busy until the menu window has asked for the document.
             QCOMPARE(current_mouse_pointer(), mouse_pointer::busy);
-        });
-        QVERIFY(!is_loaded<krv_pdf2>());
-        QCOMPARE(partage().w_chaine, QDir::currentPath() + u'/' + chosen); // the request's path
-        QCOMPARE(partage().nom_document, chosen);
-        QVERIFY(partage().chemin_demande.endsWith(u'/' + chosen));
+        }));
+        QVERIFY(!find_form<krv_pdf2>());
+        QCOMPARE(shared().w_chaine, QDir::currentPath() + u'/' + chosen); // the request's path
+        QCOMPARE(shared().nom_document, chosen);
+        QVERIFY(shared().requested_path.endsWith(u'/' + chosen));
         QCOMPARE(current_mouse_pointer(), mouse_pointer::arrow);
-        QTRY_COMPARE(instance<affic_pdf>().APDF_Objet->src(), partage().chemin_demande);
+        QTRY_COMPARE(find_form<affic_pdf>()->APDF_Objet->src(), shared().requested_path);
     }
 
     void cancelling_leaves_the_viewer_as_it_was_data() {
@@ -250,31 +215,31 @@ private slots:
     }
     void cancelling_leaves_the_viewer_as_it_was() {
         QFETCH(QString, how);
-        const QString before = partage().chemin_demande;
+        const QString before = shared().requested_path;
         set_mouse_pointer(mouse_pointer::arrow);
-        choose([&](krv_pdf2& dialog) {
+        QVERIFY(choose([&](krv_pdf2& dialog) {
             if (how == "esc")
                 QTest::keyClick(dialog.List1, Qt::Key_Escape);
             else if (how == "annuler")
                 QTest::mouseClick(dialog.btc_no, Qt::LeftButton);
             else
                 dialog.close();
-        });
-        QVERIFY(!is_loaded<krv_pdf2>());
-        QCOMPARE(partage().w_chaine, QString());
-        QCOMPARE(partage().chemin_demande, before);
+        }));
+        QVERIFY(!find_form<krv_pdf2>());
+        QCOMPARE(shared().w_chaine, QString());
+        QCOMPARE(shared().requested_path, before);
         QCOMPARE(current_mouse_pointer(), mouse_pointer::arrow);
     }
 
     void other_keys_never_close() {
-        choose([](krv_pdf2& dialog) {
+        QVERIFY(choose([](krv_pdf2& dialog) {
             for (auto key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Space, Qt::Key_A, Qt::Key_Tab, Qt::Key_F1,
                              Qt::Key_End, Qt::Key_Home, Qt::Key_Backspace})
                 QTest::keyClick(dialog.List1, key);
             QVERIFY(dialog.isVisible());
             QVERIFY(!dialog.unloaded());
             dialog.annul_demande();
-        });
+        }));
     }
 
     void equal_titles_keep_their_own_files() {
@@ -282,13 +247,13 @@ private slots:
         QStringList chosen;
         for (int row : {0, 1}) {
             QString expected;
-            choose([&](krv_pdf2& dialog) {
+            QVERIFY(choose([&](krv_pdf2& dialog) {
                 QCOMPARE(rows(dialog.List1), (QStringList{"Doc a", "Doc a"}));
                 expected = dialog.File1.list(row);
                 dialog.List1->setCurrentRow(row);
                 dialog.List1_DblClick();
-            });
-            QCOMPARE(partage().nom_document, expected);
+            }));
+            QCOMPARE(shared().nom_document, expected);
             chosen << expected;
         }
         QCOMPARE(chosen, (QStringList{"Doc a.pdf", "doc_a.pdf"}));
@@ -296,13 +261,13 @@ private slots:
 
     void empty_folder_confirms_nothing() {
         make_folder({});
-        choose([](krv_pdf2& dialog) {
+        QVERIFY(choose([](krv_pdf2& dialog) {
             QCOMPARE(dialog.List1->count(), 0);
             QCOMPARE(dialog.List1->currentRow(), -1);
             QTest::keyClick(dialog.List1, Qt::Key_Return);
-        });
-        QVERIFY(!is_loaded<krv_pdf2>());
-        QCOMPARE(partage().w_chaine, QString());
+        }));
+        QVERIFY(!find_form<krv_pdf2>());
+        QCOMPARE(shared().w_chaine, QString());
         QCOMPARE(current_mouse_pointer(), mouse_pointer::arrow);
     }
 
@@ -310,41 +275,41 @@ private slots:
         make_folder({"b.pdf", "A.PDF", ".cache.pdf", "notes.txt", "c.pdf.bak"});
         QVERIFY(QDir().mkdir("dossier.pdf"));
         QVERIFY(QFile::link("b.pdf", "lien.pdf"));
-        choose([](krv_pdf2& dialog) {
+        QVERIFY(choose([](krv_pdf2& dialog) {
             QCOMPARE(rows(dialog.List1), (QStringList{"A", "B", "Lien"}));
             dialog.annul_demande();
-        });
+        }));
         QVERIFY(samples::write_colour_pdf("0_nouveau.pdf", Qt::white, "Nouveau"));
         QVERIFY(samples::write_colour_pdf(".pdf", Qt::white, "Sans nom"));
-        choose([](krv_pdf2& dialog) {
+        QVERIFY(choose([](krv_pdf2& dialog) {
             QCOMPARE(rows(dialog.List1), (QStringList{"0 nouveau", "A", "B", "Lien"}));
             dialog.annul_demande();
-        });
+        }));
         QDir().rmdir("dossier.pdf");
         QFile::remove("lien.pdf");
     }
 
     void pending_request_keeps_its_path() {
-        menu_pdf& menu = instance<menu_pdf>();
-        now_ += 10;
-        partage().nom_document = QStringLiteral("Documentation.pdf");
+        menu_pdf& menu = load_form<menu_pdf>();
+        fixture_.now += 10;
+        shared().nom_document = QStringLiteral("Documentation.pdf");
         menu.affic_document();
-        const QString requested = partage().chemin_demande;
-        QVERIFY(instance<affic_pdf>().Timer1->interval() > 0);
-        choose([](krv_pdf2& dialog) { dialog.annul_demande(); });
-        QTRY_COMPARE(instance<affic_pdf>().APDF_Objet->src(), requested);
+        const QString requested = shared().requested_path;
+        QVERIFY(find_form<affic_pdf>()->Timer1->interval() > 0);
+        QVERIFY(choose([](krv_pdf2& dialog) { dialog.annul_demande(); }));
+        QTRY_COMPARE(find_form<affic_pdf>()->APDF_Objet->src(), requested);
     }
 
     void unlistable_folder_gives_a_message_and_an_empty_list() {
         QTemporaryDir gone;
         QVERIFY(QDir::setCurrent(gone.path()));
         QVERIFY(gone.remove());
-        choose([](krv_pdf2& dialog) {
+        QVERIFY(choose([](krv_pdf2& dialog) {
             QCOMPARE(dialog.List1->count(), 0);
             dialog.annul_demande();
-        });
-        QVERIFY(QDir::setCurrent(dir_.path()));
-        QCOMPARE(messages_.size(), 1);
+        }));
+        QVERIFY(QDir::setCurrent(fixture_.folder()));
+        QCOMPARE(fixture_.messages.size(), 1);
     }
 };
 

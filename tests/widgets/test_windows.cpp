@@ -4,6 +4,7 @@
 #include "desktop.h"
 #include "errors.h"
 #include "failures.h"
+#include "fixture.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
 #include "pixels.h"
@@ -41,62 +42,44 @@ public slots:
 
 class test_windows : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString previous_;
-    QStringList messages_;
-    QList<int> ends_;
-    double now_ = 1000.0;
+    program_fixture fixture_;
 
     menu_pdf& start(const QByteArray& exchange = {}) {
         if (!exchange.isNull())
             samples::write_file(QStringLiteral("W_intlog.wdo"), exchange);
-        menu_pdf& menu = instance<menu_pdf>();
+        menu_pdf& menu = load_form<menu_pdf>();
         menu.show_modeless();
         return menu;
     }
-    pdf_component* component() { return instance<affic_pdf>().APDF_Objet; }
-    QString shown_file() {
-        return QFileInfo(component()->src()).fileName();
+    affic_pdf& viewer() {
+        affic_pdf* found = find_form<affic_pdf>();
+        if (!found)
+            qFatal("the viewer is not loaded");
+        return *found;
     }
+    pdf_component* component() { return viewer().APDF_Objet; }
+    QString shown_file() { return QFileInfo(component()->src()).fileName(); }
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir_.isValid());
-        previous_ = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir_.path()));
+        QVERIFY(fixture_.set_up());
         QVERIFY(samples::write_colour_pdf("Documentation.pdf", documentation_colour, "Documentation"));
         QVERIFY(samples::write_colour_pdf("tarifs_HT.Pdf", tarifs_colour, "Tarifs"));
         QVERIFY(samples::write_colour_pdf("guide_de_saisie.PDF", guide_colour, "Guide"));
-        set_message_box_action([this](const QString& text, const QString& title) {
-            QCOMPARE(title, QStringLiteral("Aide KRV"));
-            messages_ << text;
-        });
-        set_end_program_action([this](int status) { ends_ << status; });
-        set_horloge([this] { return now_; });
     }
     void cleanup() {
-        unload_all_forms();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        partage() = etat_partage{};
-        set_end_program_action([this](int status) { ends_ << status; });
-        set_mouse_pointer(mouse_pointer::arrow);
-        messages_.clear();
-        ends_.clear();
-        now_ += 100;
+        for (const QString& title : fixture_.titles)
+            QCOMPARE(title, QStringLiteral("Aide KRV"));
+        fixture_.reset();
         QFile::remove("W_intlog.wdo");
         QDir("W_intlog.wdo").removeRecursively();
     }
-    void cleanupTestCase() {
-        set_horloge({});
-        set_message_box_action({});
-        set_end_program_action({});
-        QDir::setCurrent(previous_);
-    }
+    void cleanupTestCase() { fixture_.tear_down(); }
 
     // ------------------------------------------------------------ placement
     void windows_stand_side_by_side() {
         menu_pdf& menu = start();
-        affic_pdf& viewer = instance<affic_pdf>();
+        affic_pdf& viewer = this->viewer();
         const float screen = screen_width_twips();
         QCOMPARE(menu.twips_left(), (screen - 15360.0f) / 2.0f);
         if (screen == 15360.0f)
@@ -160,11 +143,11 @@ private slots:
         QFETCH(QString, document);
         QFETCH(QString, message);
         start(exchange.isEmpty() ? QByteArray() : exchange);
-        QCOMPARE(messages_, message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(partage().chemin_demande, QDir::currentPath() + u'/' + document);
-        QCOMPARE(instance<affic_pdf>().Timer1->interval(), 250);
+        QCOMPARE(fixture_.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(shared().requested_path, QDir::currentPath() + u'/' + document);
+        QCOMPARE(viewer().Timer1->interval(), 250);
         QTRY_COMPARE(shown_file(), document);
-        QCOMPARE(instance<affic_pdf>().Timer1->interval(), 0);
+        QCOMPARE(viewer().Timer1->interval(), 0);
         QVERIFY(component()->message().isEmpty());
         if (exchange.isEmpty())
             QCOMPARE(QFileInfo("W_intlog.wdo").size(), 256);
@@ -173,16 +156,16 @@ private slots:
     void startup_reports_each_failure_and_goes_on() {
         QVERIFY(QDir().mkdir("W_intlog.wdo"));
         start();
-        QCOMPARE(messages_.size(), 1);
-        QVERIFY2(messages_[0].contains("W_intlog.wdo"), qPrintable(messages_[0]));
+        QCOMPARE(fixture_.messages.size(), 1);
+        QVERIFY2(fixture_.messages[0].contains("W_intlog.wdo"), qPrintable(fixture_.messages[0]));
         QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
-        QVERIFY(ends_.isEmpty());
+        QVERIFY(fixture_.ends.isEmpty());
     }
 
     void tick_shows_the_requested_document_in_its_colour() {
         start(samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF   "}}));
         // Another use of the shared work string before the tick changes nothing.
-        partage().w_chaine = QStringLiteral("Guide de saisie");
+        shared().w_chaine = QStringLiteral("Guide de saisie");
         QTRY_VERIFY(component()->document() != nullptr);
         QCOMPARE(shown_file(), QStringLiteral("guide_de_saisie.PDF"));
         QTRY_VERIFY(pixels::near(pixels::dominant_colour(component()->view()->viewport()), guide_colour));
@@ -191,7 +174,7 @@ private slots:
     void missing_document_gives_a_message() {
         start(samples::exchange_file({{"DOC:FCAIS", "Tarifs.pdf"}}));
         QTRY_COMPARE(component()->message(), QStringLiteral("Document introuvable : Tarifs.pdf"));
-        QVERIFY(ends_.isEmpty());
+        QVERIFY(fixture_.ends.isEmpty());
     }
 
     // ------------------------------------------------------------ debounce
@@ -207,37 +190,32 @@ private slots:
         QFETCH(double, gap);
         QFETCH(bool, accepted);
         menu_pdf& menu = start();
-        const double first = now_;
-        QCOMPARE(*partage().heure_ouverture, first);
-        now_ = first + gap;
-        partage().nom_document = QStringLiteral("tarifs_HT.Pdf");
+        const double first = fixture_.now;
+        QCOMPARE(*shared().heure_ouverture, first);
+        fixture_.now = first + gap;
+        shared().nom_document = QStringLiteral("tarifs_HT.Pdf");
         // The wait runs on the clock: move it on, watching the pointer meanwhile.
         int busy_seen = 0;
         QTimer advance;
         connect(&advance, &QTimer::timeout, this, [&] {
             busy_seen += current_mouse_pointer() == mouse_pointer::busy;
-            now_ += 0.25;
+            fixture_.now += 0.25;
         });
         advance.start(5);
         menu.affic_document();
         advance.stop();
         QCOMPARE(current_mouse_pointer(), mouse_pointer::arrow);
         if (accepted) {
-            QCOMPARE(*partage().heure_ouverture, first + gap);
-            QVERIFY(partage().chemin_demande.endsWith("/tarifs_HT.Pdf"));
+            QCOMPARE(*shared().heure_ouverture, first + gap);
+            QVERIFY(shared().requested_path.endsWith("/tarifs_HT.Pdf"));
             QTRY_COMPARE(shown_file(), QStringLiteral("tarifs_HT.Pdf"));
         } else {
-            QCOMPARE(*partage().heure_ouverture, first);
-            QVERIFY(partage().chemin_demande.endsWith("/Documentation.pdf"));
+            QCOMPARE(*shared().heure_ouverture, first);
+            QVERIFY(shared().requested_path.endsWith("/Documentation.pdf"));
             QVERIFY(busy_seen > 0);
-            QVERIFY(now_ >= first + gap + duree_attente);
+            QVERIFY(fixture_.now >= first + gap + wait_seconds);
             QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
         }
-    }
-
-    void document_path_drops_trailing_spaces_only() {
-        QCOMPARE(chemin_document("/doc", "Documentation.pdf   "), QStringLiteral("/doc/Documentation.pdf"));
-        QCOMPARE(chemin_document("/doc/", " a b.pdf"), QStringLiteral("/doc// a b.pdf"));
     }
 
     // ------------------------------------------------------------ ending
@@ -259,7 +237,7 @@ private slots:
             menu.Commande1->click();
         else
             menu.close();
-        QCOMPARE(ends_, QList<int>{0});
+        QCOMPARE(fixture_.ends, QList<int>{0});
     }
 
     void other_keys_do_not_end() {
@@ -267,7 +245,7 @@ private slots:
         QTest::keyClick(&menu, Qt::Key_Return);
         QTest::keyClick(&menu, Qt::Key_Space);
         QTest::keyClick(&menu, Qt::Key_A);
-        QVERIFY(ends_.isEmpty());
+        QVERIFY(fixture_.ends.isEmpty());
     }
 
     // ------------------------------------------------------------ reading keys
@@ -277,7 +255,7 @@ private slots:
         QVERIFY(samples::write_text_pdf("long.pdf", pages));
         menu_pdf& menu = start(samples::exchange_file({{"DOC:FCAIS", "long.pdf"}}));
         QTRY_VERIFY(component()->document() != nullptr);
-        pdf_page_view* view = component()->view();
+        page_view* view = component()->view();
         QTest::keyClick(&menu, Qt::Key_End);
         QCOMPARE(view->current_page(), 4);
         QTest::keyClick(&menu, Qt::Key_Home);
@@ -292,9 +270,9 @@ private slots:
         // Esc closes the search first, then ends the help.
         QTest::keyClick(&menu, Qt::Key_Escape);
         QVERIFY(!component()->search_open());
-        QVERIFY(ends_.isEmpty());
+        QVERIFY(fixture_.ends.isEmpty());
         QTest::keyClick(view, Qt::Key_Escape);
-        QCOMPARE(ends_, QList<int>{0});
+        QCOMPARE(fixture_.ends, QList<int>{0});
     }
 
     // ------------------------------------------------------------ web link
@@ -305,8 +283,8 @@ private slots:
         QTest::mouseClick(menu.Image1, Qt::LeftButton);
         QDesktopServices::unsetUrlHandler("https");
         QCOMPARE(catcher.urls, QList<QUrl>{QUrl("https://www.krv.example/")});
-        QCOMPARE(partage().w_chaine, QStringLiteral("https://www.krv.example/"));
-        QVERIFY(messages_.isEmpty());
+        QCOMPARE(shared().w_chaine, QStringLiteral("https://www.krv.example/"));
+        QVERIFY(fixture_.messages.isEmpty());
     }
 
     void missing_browser_is_reported_and_the_help_goes_on() {
@@ -315,9 +293,9 @@ private slots:
         menu_pdf& menu = start();
         QTest::mouseClick(menu.Image1, Qt::LeftButton);
         qputenv("PATH", path);
-        QCOMPARE(messages_.size(), 1);
-        QVERIFY(messages_[0].contains("https://www.krv.example/"));
-        QVERIFY(ends_.isEmpty());
+        QCOMPARE(fixture_.messages.size(), 1);
+        QVERIFY(fixture_.messages[0].contains("https://www.krv.example/"));
+        QVERIFY(fixture_.ends.isEmpty());
     }
 
     // ------------------------------------------------------------ Qt's own texts
@@ -332,8 +310,8 @@ private slots:
     // ------------------------------------------------------------ unhandled failures
     void unhandled_failure_is_shown_and_ends() {
         run_handler([] { throw error(QStringLiteral("Panne d'essai")); });
-        QCOMPARE(messages_, QStringList{"Panne d'essai"});
-        QCOMPARE(ends_, QList<int>{1});
+        QCOMPARE(fixture_.messages, QStringList{"Panne d'essai"});
+        QCOMPARE(fixture_.ends, QList<int>{1});
     }
 };
 

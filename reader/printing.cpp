@@ -1,4 +1,4 @@
-#include "pdf_print.h"
+#include "printing.h"
 
 #include <QPainter>
 #include <QPdfDocument>

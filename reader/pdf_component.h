@@ -1,39 +1,36 @@
 // The PDF display component of the viewer window: give it the path of a PDF in
 // its document source and it shows the pages, or a French message saying why it
 // cannot. A compact toolbar and the usual keys let the reader scroll, zoom, go to
-// a page, search, print, and follow the document's outline. Documents are read
-// into memory first, so that a file rewritten while it is shown cannot hang the
-// renderer; a changed file is shown again once it opens cleanly.
+// a page, search, print, and follow the document's outline. A changed file is
+// shown again once it opens cleanly. It knows nothing of the windows around it.
 #pragma once
 
-#include "pdf_page_view.h"
-#include "pdf_search.h"
+#include "document_loading.h"
+#include "page_view.h"
+#include "text_search.h"
+#include "toolbars.h"
 
 #include <QFileSystemWatcher>
-#include <QPdfDocument>
 #include <QTimer>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
-#include <optional>
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QSplitter;
 class QStackedLayout;
-class QToolButton;
 class QTreeView;
 class QPdfBookmarkModel;
 
 namespace krv {
 
-/// Asks for the password of a protected document; nothing when the user gives up.
-/// `again` is true after a wrong password.
-using password_prompt = std::function<std::optional<QString>(const QString& file_name, bool again)>;
-
-/// Replaces the password prompt (tests); an empty function restores the dialog.
-void set_password_prompt(password_prompt prompt);
+/// Where a key press that reaches the reader was typed.
+enum class key_origin {
+    reader_window, ///< the window the reader stands in
+    other_window,  ///< another window of the program, which has nothing to scroll
+};
 
 class pdf_component : public QWidget {
     Q_OBJECT
@@ -50,7 +47,7 @@ public:
     /// The message shown instead of a document; empty while a document shows.
     QString message() const;
     QPdfDocument* document() const { return shown_.get(); }
-    pdf_page_view* view() const { return view_; }
+    page_view* view() const { return view_; }
 
     // Reading, as the toolbar and the keys do it.
     void open_search();
@@ -75,37 +72,34 @@ public:
     /// Reloads the shown file now if it changed (the file watcher does it by itself).
     void reload();
 
+    /// The reader's own keys (search, print, F3) and the reading keys typed in
+    /// another window; true when the key was used and must go no further.
+    bool handle_key(const QKeyEvent* key, key_origin origin);
+
     // The toolbar, for the tests and the accessibility tools.
-    QLineEdit* page_field() const { return page_field_; }
-    QLineEdit* search_field() const { return search_field_; }
-    QLabel* page_total() const { return page_total_; }
-    QLabel* zoom_label() const { return zoom_label_; }
+    QLineEdit* page_field() const { return toolbar_.page_field; }
+    QLineEdit* search_field() const { return search_bar_.field; }
+    QLabel* page_total() const { return toolbar_.page_total; }
+    QLabel* zoom_label() const { return toolbar_.zoom_label; }
 
 signals:
     /// A document has opened and its pages are on screen.
     void document_shown();
 
 private:
-    struct loading {
-        QString path;
-        QByteArray bytes;
-        std::unique_ptr<QPdfDocument> document;
-        QString failure;
-        bool needs_password = false;
-        QString password;
-    };
     void ensure_reader();
-    loading open_document(const QString& path, bool may_ask);
-    void show_document(loading result, bool keep_place);
+    void connect_toolbar();
+    void connect_search_bar();
+    void go_to_outline_entry(const QModelIndex& index);
+    opened_document open(const QString& path, password_policy policy);
+    void show_document(opened_document result, bool keep_place);
     void show_message(const QString& text);
     void update_toolbar();
     void update_hits_view();
     void watch(const QString& path);
-    bool reading_key(QObject* receiver, QKeyEvent* key);
-    QToolButton* tool(const char* icon, const QString& tip);
 
     QString src_;
-    loading prepared_;
+    opened_document prepared_;
     std::unique_ptr<QPdfDocument> shown_;
     QByteArray shown_bytes_;
     QString shown_password_;
@@ -116,17 +110,11 @@ private:
     QSplitter* splitter_ = nullptr;
     QTreeView* outline_ = nullptr;
     QPdfBookmarkModel* bookmarks_ = nullptr;
-    pdf_page_view* view_ = nullptr;
-    QWidget* toolbar_ = nullptr;
-    QLineEdit* page_field_ = nullptr;
-    QLabel* page_total_ = nullptr;
-    QLabel* zoom_label_ = nullptr;
-    QToolButton* outline_button_ = nullptr;
-    QWidget* search_bar_ = nullptr;
-    QLineEdit* search_field_ = nullptr;
-    QLabel* search_status_ = nullptr;
+    page_view* view_ = nullptr;
+    reader_toolbar toolbar_;
+    reader_search_bar search_bar_;
 
-    std::unique_ptr<pdf_text_search> search_;
+    std::unique_ptr<text_search> search_;
     QString searched_;
     std::vector<search_hit> hits_;
     int current_hit_ = -1;
@@ -134,16 +122,5 @@ private:
     QFileSystemWatcher watcher_;
     QTimer reload_timer_;
 };
-
-/// What to tell the user when a document cannot be shown; `file_name` is the name
-/// without its folder.
-QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name);
-
-/// The bytes of a document file, or the French message saying why they cannot be read.
-struct document_bytes {
-    QByteArray data;
-    QString failure;
-};
-document_bytes read_document(const QString& path);
 
 } // namespace krv

@@ -1,12 +1,8 @@
-#include "pdf_page_view.h"
+#include "page_view.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPdfDocument>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +14,6 @@ namespace {
 constexpr double margin = 8.0;   // around the pages, pixels
 constexpr double spacing = 8.0;  // between pages
 constexpr double points_to_pixels_at_100 = 96.0 / 72.0;
-constexpr double zoom_step = 1.25;
 constexpr qint64 cache_budget = 40LL * 1024 * 1024; // some eight pages at the viewer's width
 // A whole page is rendered and kept up to this many pixels; a larger one is
 // rendered in its visible part only, so that memory stays bounded at any zoom.
@@ -29,7 +24,7 @@ qint64 image_bytes(const QImage& image) { return image.sizeInBytes(); }
 
 } // namespace
 
-pdf_page_view::pdf_page_view(QWidget* parent) : QAbstractScrollArea(parent) {
+page_view::page_view(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(false);
@@ -40,10 +35,10 @@ pdf_page_view::pdf_page_view(QWidget* parent) : QAbstractScrollArea(parent) {
     horizontalScrollBar()->setSingleStep(40);
     size_timer_ = new QTimer(this);
     size_timer_->setInterval(0);
-    connect(size_timer_, &QTimer::timeout, this, &pdf_page_view::measure_more_pages);
+    connect(size_timer_, &QTimer::timeout, this, &page_view::measure_more_pages);
 }
 
-void pdf_page_view::measure_more_pages() {
+void page_view::measure_more_pages() {
     constexpr int batch = 64;
     if (!document_) {
         size_timer_->stop();
@@ -68,7 +63,7 @@ void pdf_page_view::measure_more_pages() {
     }
 }
 
-void pdf_page_view::set_document(QPdfDocument* document, bool keep_place) {
+void page_view::set_document(QPdfDocument* document, bool keep_place) {
     const place kept = place_at(QPoint(0, 0));
     const zoom_mode kept_mode = mode_;
     const double kept_scale = scale_;
@@ -102,7 +97,7 @@ void pdf_page_view::set_document(QPdfDocument* document, bool keep_place) {
     check_current_page();
 }
 
-double pdf_page_view::fitting_scale() const {
+double page_view::fitting_scale() const {
     double widest = 0, tallest = 0;
     for (const QSizeF& s : points_) {
         widest = std::max(widest, s.width());
@@ -118,9 +113,9 @@ double pdf_page_view::fitting_scale() const {
     return std::max(std::min(by_width, by_height), min_zoom * points_to_pixels_at_100);
 }
 
-QSizeF pdf_page_view::page_size_px(int page) const { return points_[page] * scale_; }
+QSizeF page_view::page_size_px(int page) const { return points_[page] * scale_; }
 
-void pdf_page_view::relayout() {
+void page_view::relayout() {
     if (mode_ != zoom_mode::factor)
         scale_ = fitting_scale();
     double y = margin;
@@ -140,14 +135,14 @@ void pdf_page_view::relayout() {
     horizontalScrollBar()->setPageStep(room.width());
 }
 
-QPointF pdf_page_view::to_viewport(int page, QPointF point) const {
+QPointF page_view::to_viewport(int page, QPointF point) const {
     const double left = std::max(margin, (std::max<double>(viewport()->width(), content_width_) -
                                           page_size_px(page).width()) / 2.0);
     return QPointF(left + point.x() * scale_ - horizontalScrollBar()->value(),
                    tops_[page] + point.y() * scale_ - verticalScrollBar()->value());
 }
 
-std::pair<int, QPointF> pdf_page_view::from_viewport(QPoint position) const {
+std::pair<int, QPointF> page_view::from_viewport(QPoint position) const {
     for (int i = 0; i < page_count(); ++i) {
         const QPointF origin = to_viewport(i, {0, 0});
         const QRectF r(origin, page_size_px(i));
@@ -157,7 +152,7 @@ std::pair<int, QPointF> pdf_page_view::from_viewport(QPoint position) const {
     return {-1, {}};
 }
 
-pdf_page_view::place pdf_page_view::place_at(QPoint viewport_position) const {
+page_view::place page_view::place_at(QPoint viewport_position) const {
     if (page_count() == 0)
         return {};
     const double y = verticalScrollBar()->value() + viewport_position.y();
@@ -168,7 +163,7 @@ pdf_page_view::place pdf_page_view::place_at(QPoint viewport_position) const {
     return {page, (QPointF(viewport_position) - origin) / scale_};
 }
 
-void pdf_page_view::show_place(const place& p, QPoint viewport_position) {
+void page_view::show_place(const place& p, QPoint viewport_position) {
     if (p.page < 0 || p.page >= page_count())
         return;
     const QPointF now = to_viewport(p.page, p.point);
@@ -178,7 +173,7 @@ void pdf_page_view::show_place(const place& p, QPoint viewport_position) {
                                     static_cast<int>(std::lround(now.x() - viewport_position.x())));
 }
 
-int pdf_page_view::current_page() const {
+int page_view::current_page() const {
     if (page_count() == 0)
         return -1;
     if (verticalScrollBar()->value() >= verticalScrollBar()->maximum() && verticalScrollBar()->maximum() > 0)
@@ -186,7 +181,7 @@ int pdf_page_view::current_page() const {
     return place_at(QPoint(0, viewport()->height() / 2)).page;
 }
 
-void pdf_page_view::go_to_page(int page, QPointF location) {
+void page_view::go_to_page(int page, QPointF location) {
     if (page_count() == 0)
         return;
     page = std::clamp(page, 0, page_count() - 1);
@@ -197,7 +192,7 @@ void pdf_page_view::go_to_page(int page, QPointF location) {
     check_current_page();
 }
 
-void pdf_page_view::ensure_visible(int page, const QRectF& rect) {
+void page_view::ensure_visible(int page, const QRectF& rect) {
     if (page < 0 || page >= page_count())
         return;
     const QPointF top_left = to_viewport(page, rect.topLeft());
@@ -213,7 +208,7 @@ void pdf_page_view::ensure_visible(int page, const QRectF& rect) {
     check_current_page();
 }
 
-void pdf_page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
+void page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
     const place kept = place_at(anchor);
     mode_ = mode;
     if (mode == zoom_mode::factor)
@@ -224,28 +219,28 @@ void pdf_page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
     emit zoom_changed();
 }
 
-QPoint pdf_page_view::middle() const { return {viewport()->width() / 2, viewport()->height() / 2}; }
+QPoint page_view::middle() const { return {viewport()->width() / 2, viewport()->height() / 2}; }
 
-void pdf_page_view::set_zoom_mode(zoom_mode mode) { rezoom(middle(), mode, zoom()); }
+void page_view::set_zoom_mode(zoom_mode mode) { rezoom(middle(), mode, zoom()); }
 
-void pdf_page_view::set_zoom(double factor) { rezoom(middle(), zoom_mode::factor, factor); }
+void page_view::set_zoom(double factor) { rezoom(middle(), zoom_mode::factor, factor); }
 
-void pdf_page_view::zoom_in() { set_zoom(zoom() * zoom_step); }
-void pdf_page_view::zoom_out() { set_zoom(zoom() / zoom_step); }
+void page_view::zoom_in() { set_zoom(zoom() * zoom_step); }
+void page_view::zoom_out() { set_zoom(zoom() / zoom_step); }
 
-void pdf_page_view::set_highlight_source(std::function<std::vector<page_highlight>(int)> source) {
+void page_view::set_highlight_source(std::function<std::vector<page_highlight>(int)> source) {
     highlights_ = std::move(source);
     viewport()->update();
 }
 
-qint64 pdf_page_view::cache_bytes() const {
+qint64 page_view::cache_bytes() const {
     qint64 total = 0;
     for (const auto& entry : cache_)
         total += image_bytes(entry.image);
     return total;
 }
 
-QImage pdf_page_view::rendered(int page, const QSize& size, const QRect& visible_part) {
+QImage page_view::rendered(int page, const QSize& size, const QRect& visible_part) {
     const qreal ratio = devicePixelRatioF();
     const QSize device_size = size * ratio;
     if (static_cast<qint64>(device_size.width()) * device_size.height() > whole_page_pixels) {
@@ -278,7 +273,7 @@ QImage pdf_page_view::rendered(int page, const QSize& size, const QRect& visible
     return image;
 }
 
-void pdf_page_view::paintEvent(QPaintEvent*) {
+void page_view::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), background);
     if (!document_)
@@ -323,7 +318,7 @@ void pdf_page_view::paintEvent(QPaintEvent*) {
     }
 }
 
-void pdf_page_view::resizeEvent(QResizeEvent* e) {
+void page_view::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
     const place kept = place_at(QPoint(0, 0));
     relayout();
@@ -332,130 +327,17 @@ void pdf_page_view::resizeEvent(QResizeEvent* e) {
         emit zoom_changed(); // a fitted page changes its zoom with the view's size
 }
 
-void pdf_page_view::scrollContentsBy(int, int) {
+void page_view::scrollContentsBy(int, int) {
     viewport()->update();
     check_current_page();
 }
 
-void pdf_page_view::check_current_page() {
+void page_view::check_current_page() {
     const int now = current_page();
     if (now != last_current_) {
         last_current_ = now;
         emit current_page_changed(now);
     }
-}
-
-void pdf_page_view::keyPressEvent(QKeyEvent* e) {
-    QScrollBar* v = verticalScrollBar();
-    const bool ctrl = e->modifiers() & Qt::ControlModifier;
-    switch (e->key()) {
-    case Qt::Key_Home:
-        go_to_page(0);
-        return;
-    case Qt::Key_End:
-        go_to_page(page_count() - 1);
-        v->setValue(v->maximum());
-        return;
-    case Qt::Key_Space:
-        v->triggerAction(e->modifiers() & Qt::ShiftModifier ? QAbstractSlider::SliderPageStepSub
-                                                            : QAbstractSlider::SliderPageStepAdd);
-        return;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        if (ctrl) {
-            zoom_in();
-            return;
-        }
-        break;
-    case Qt::Key_Minus:
-        if (ctrl) {
-            zoom_out();
-            return;
-        }
-        break;
-    case Qt::Key_A:
-        if (ctrl) {
-            select_page_text(current_page());
-            return;
-        }
-        break;
-    case Qt::Key_C:
-        if (ctrl) {
-            copy_selection();
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    QAbstractScrollArea::keyPressEvent(e); // arrows, Page Up and Page Down
-}
-
-void pdf_page_view::wheelEvent(QWheelEvent* e) {
-    if (!(e->modifiers() & Qt::ControlModifier)) {
-        QAbstractScrollArea::wheelEvent(e);
-        return;
-    }
-    const int steps = e->angleDelta().y() / 120;
-    if (steps == 0)
-        return;
-    // Zoom round the pointer: what is under it stays under it.
-    rezoom(e->position().toPoint(), zoom_mode::factor, zoom() * std::pow(zoom_step, steps));
-    e->accept();
-}
-
-void pdf_page_view::select_page_text(int page) {
-    if (!document_ || page < 0)
-        return;
-    const QPdfSelection all = document_->getAllText(page);
-    selection_page_ = page;
-    selection_bounds_ = all.bounds();
-    selection_text_ = all.text();
-    viewport()->update();
-}
-
-void pdf_page_view::clear_selection() {
-    selection_page_ = -1;
-    selection_bounds_.clear();
-    selection_text_.clear();
-    viewport()->update();
-}
-
-void pdf_page_view::copy_selection() const {
-    QString text = selection_text_;
-    if (text.isEmpty() && document_ && current_page() >= 0)
-        text = document_->getAllText(current_page()).text();
-    if (!text.isEmpty())
-        QApplication::clipboard()->setText(text);
-}
-
-void pdf_page_view::mousePressEvent(QMouseEvent* e) {
-    setFocus();
-    if (e->button() != Qt::LeftButton || !document_)
-        return QAbstractScrollArea::mousePressEvent(e);
-    const auto [page, point] = from_viewport(e->position().toPoint());
-    clear_selection();
-    selecting_ = page >= 0;
-    selection_page_ = page;
-    selection_start_ = point;
-}
-
-void pdf_page_view::mouseMoveEvent(QMouseEvent* e) {
-    if (!selecting_)
-        return QAbstractScrollArea::mouseMoveEvent(e);
-    const QPointF origin = to_viewport(selection_page_, {0, 0});
-    const QPointF end = (e->position() - origin) / scale_;
-    const QPdfSelection selection = document_->getSelection(selection_page_, selection_start_, end);
-    selection_bounds_ = selection.bounds();
-    selection_text_ = selection.text();
-    viewport()->update();
-}
-
-void pdf_page_view::mouseReleaseEvent(QMouseEvent* e) {
-    selecting_ = false;
-    if (!selection_text_.isEmpty())
-        QApplication::clipboard()->setText(selection_text_, QClipboard::Selection);
-    QAbstractScrollArea::mouseReleaseEvent(e);
 }
 
 } // namespace krv

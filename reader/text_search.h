@@ -12,20 +12,15 @@ class QPdfDocument;
 
 namespace krv {
 
-/// The text folded for matching: lower case, accents and other marks dropped,
-/// ligatures and œ, æ, ß spelt out. `origin`, when given, receives for each folded
-/// character the index of the character it comes from.
-QString fold_for_search(const QString& text, std::vector<int>* origin = nullptr);
-
 struct search_hit {
     int page = 0;
     int start = 0;  ///< index of the first character in the page's text
     int length = 0; ///< characters of the page's text
 };
 
-class pdf_text_search {
+class text_search {
 public:
-    explicit pdf_text_search(QPdfDocument* document);
+    explicit text_search(QPdfDocument* document);
 
     /// Every occurrence of `needle` in the document, page by page, in text order.
     std::vector<search_hit> find(const QString& needle);

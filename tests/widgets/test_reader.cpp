@@ -1,8 +1,8 @@
 // Reading a document in the viewer's component: search, zoom, pages, outline,
 // printing, copying, passwords and a file that changes while it is shown.
 #include "pdf_component.h"
-#include "pdf_print.h"
-#include "pdf_search.h"
+#include "printing.h"
+#include "text_search.h"
 #include "pixels.h"
 #include "sample_pdf.h"
 #include "test_main.h"
@@ -62,22 +62,6 @@ private slots:
     void cleanup() { set_password_prompt({}); }
 
     // ------------------------------------------------------------ search
-    void folding_for_search_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("folded");
-        QTest::newRow("accents and case") << "Règlement ÉTÉ" << "reglement ete";
-        QTest::newRow("œ and æ") << "ŒUVRE ex æquo" << "oeuvre ex aequo";
-        QTest::newRow("ligature") << "ﬁn" << "fin";
-        QTest::newRow("sharp s") << "Straße" << "strasse";
-        QTest::newRow("typographic apostrophe") << "l’été" << "l'ete";
-        QTest::newRow("cedilla") << "Français" << "francais";
-    }
-    void folding_for_search() {
-        QFETCH(QString, text);
-        QFETCH(QString, folded);
-        QCOMPARE(fold_for_search(text), folded);
-    }
-
     void hits_in_reading_order_across_pages() {
         auto c = open("cinq.pdf");
         c->open_search();
@@ -102,11 +86,24 @@ private slots:
         QCOMPARE(c->search_status(), QStringLiteral("Aucun résultat"));
     }
 
+    void search_starts_at_the_page_being_read() {
+        auto c = open("cinq.pdf");
+        c->go_to_page_number(4);
+        QCOMPARE(c->view()->current_page(), 3);
+        c->find("reglement");
+        QCOMPARE(c->hit_count(), 2);
+        QCOMPARE(c->current_hit(), 1); // page 5's, the first from page 4 on
+        QCOMPARE(c->view()->current_page(), 4);
+        c->go_to_page_number(5);
+        c->find("chapitre");
+        QCOMPARE(c->hits()[static_cast<std::size_t>(c->current_hit())].page, 4);
+    }
+
     void the_found_word_is_painted_over_the_page() {
         auto c = open("cinq.pdf");
         c->find("Règlement");
         QCOMPARE(c->hit_count(), 2);
-        pdf_text_search search(c->document());
+        text_search search(c->document());
         const auto rects = search.rectangles(c->hits()[0]);
         QCOMPARE(rects.size(), std::size_t(1));
         // The word's rectangle is on the third page's text line, 20 points below the second.
@@ -133,20 +130,20 @@ private slots:
     // ------------------------------------------------------------ zoom and pages
     void zoom_is_clamped_and_keeps_the_place() {
         auto c = open("cinq.pdf");
-        pdf_page_view* v = c->view();
-        QCOMPARE(v->mode(), pdf_page_view::zoom_mode::fit_width);
+        page_view* v = c->view();
+        QCOMPARE(v->mode(), page_view::zoom_mode::fit_width);
         c->go_to_page_number(3);
         QCOMPARE(v->current_page(), 2);
         v->set_zoom(2.0);
         QCOMPARE(v->current_page(), 2);
         QCOMPARE(c->zoom_label()->text(), QStringLiteral("200 %"));
         v->set_zoom(100.0);
-        QCOMPARE(v->zoom(), pdf_page_view::max_zoom);
+        QCOMPARE(v->zoom(), page_view::max_zoom);
         QCOMPARE(v->current_page(), 2);
         for (int i = 0; i < 20; ++i)
             v->zoom_out();
-        QCOMPARE(v->zoom(), pdf_page_view::min_zoom);
-        v->set_zoom_mode(pdf_page_view::zoom_mode::fit_page);
+        QCOMPARE(v->zoom(), page_view::min_zoom);
+        v->set_zoom_mode(page_view::zoom_mode::fit_page);
         QVERIFY(v->zoom() < 1.0);
         v->set_zoom(4.0); // very large pages render in parts: the cache stays small
         v->viewport()->grab();
@@ -170,7 +167,7 @@ private slots:
         QVERIFY(c->view()->verticalScrollBar()->value() > top);
         QTest::keyClick(c->view(), Qt::Key_Plus, Qt::ControlModifier);
         QVERIFY(c->view()->zoom() > 1.0);
-        QCOMPARE(c->view()->mode(), pdf_page_view::zoom_mode::factor);
+        QCOMPARE(c->view()->mode(), page_view::zoom_mode::factor);
     }
 
     void pages_of_other_sizes_take_their_own_place() {
@@ -234,6 +231,29 @@ private slots:
         QVERIFY(pixels::near(first.pixelColor(30, 60), shades[1], 12));
         const QImage second = printed.render(1, QSize(60, 85));
         QVERIFY(pixels::near(second.pixelColor(30, 60), shades[2], 12));
+    }
+
+    void printing_the_current_page() {
+        auto c = open("cinq.pdf");
+        c->go_to_page_number(4);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path("courante.pdf"));
+        printer.setPrintRange(QPrinter::CurrentPage);
+        QVERIFY(print_document(*c->document(), printer, c->view()->current_page()));
+        QPdfDocument printed;
+        QCOMPARE(printed.load(path("courante.pdf")), QPdfDocument::Error::None);
+        QCOMPARE(printed.pageCount(), 1);
+        QVERIFY(pixels::near(printed.render(0, QSize(60, 85)).pixelColor(30, 60), shades[3], 12));
+    }
+
+    // ------------------------------------------------------------ toolbar
+    void every_tool_shows_its_picture() {
+        auto c = open("cinq.pdf");
+        const auto buttons = c->findChildren<QToolButton*>();
+        QVERIFY(buttons.size() >= 13);
+        for (const QToolButton* button : buttons)
+            QVERIFY2(!button->icon().pixmap(20).isNull(), qPrintable(button->toolTip()));
     }
 
     // ------------------------------------------------------------ passwords

@@ -1,0 +1,25 @@
+// Small text rules shared by the program's modules.
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace krv {
+
+/// The text without its leading and trailing spaces (spaces only: not tabs or
+/// other white space, which the host may store on purpose).
+QString trim_spaces(const QString& text);
+
+/// The full path of a document: the folder, "/", and the name without the
+/// trailing spaces that the exchange file's fixed-width field leaves on it
+/// (they are significant on Linux).
+QString document_path(const QString& folder, const QString& name);
+
+/// The text folded for matching the way a French reader expects: lower case,
+/// accents and other marks dropped, ligatures and œ, æ, ß spelt out, typographic
+/// apostrophes and non-breaking spaces made plain. `origin`, when given, receives
+/// for each folded character the index of the character it comes from.
+QString fold_for_search(const QString& text, std::vector<int>* origin = nullptr);
+
+} // namespace krv

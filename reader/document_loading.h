@@ -1,0 +1,56 @@
+// A document's way in: its file read whole into memory (Qt PDF spins for ever
+// on a file rewritten in place under it), opened with Qt PDF, its password asked
+// for, and every failure worded in French for the user.
+#pragma once
+
+#include <QByteArray>
+#include <QPdfDocument>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace krv {
+
+/// What to tell the user when a document cannot be shown; `file_name` is the name
+/// without its folder.
+QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name);
+
+/// The bytes of a document file, or the French message saying why they cannot be read.
+struct document_bytes {
+    QByteArray data;
+    QString failure;
+};
+document_bytes read_document(const QString& path);
+
+/// Asks for the password of a protected document; nothing when the user gives up.
+/// `again` is true after a wrong password.
+using password_prompt = std::function<std::optional<QString>(const QString& file_name, bool again)>;
+
+/// Replaces the password prompt (tests); an empty function restores the dialog.
+void set_password_prompt(password_prompt prompt);
+
+/// Whether opening may ask the user for a password.
+enum class password_policy {
+    ask,       ///< ask, again after a wrong one, until given or given up
+    never_ask, ///< stop and say that a password is needed
+};
+
+/// A document opened from its bytes, or why it could not be.
+struct opened_document {
+    QString path;
+    QByteArray bytes;
+    std::unique_ptr<QPdfDocument> document; ///< null on failure
+    QString failure;                        ///< French, when there is no document
+    bool needs_password = false;            ///< never_ask met a protected document
+    QString password;                       ///< the one that opened it
+};
+
+/// Reads and opens the document at `path`, trying `known_password` first.
+/// `on_protected` runs once, before the first prompt, so that the caller can say
+/// why a password is asked.
+opened_document open_document(const QString& path, const QString& known_password, password_policy policy,
+                              const std::function<void(const QString& file_name)>& on_protected = {});
+
+} // namespace krv

@@ -1,0 +1,244 @@
+#include "pdf_component.h"
+
+#include "printing.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPdfBookmarkModel>
+#include <QSplitter>
+#include <QStackedLayout>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <malloc.h>
+
+namespace krv {
+
+pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
+    stack_ = new QStackedLayout(this);
+    stack_->setContentsMargins(0, 0, 0, 0);
+
+    message_ = new QLabel(this);
+    message_->setAlignment(Qt::AlignCenter);
+    message_->setWordWrap(true);
+    message_->setMargin(40);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(16);
+    message_->setFont(font);
+    message_->setStyleSheet(QStringLiteral("QLabel { background: #f4f4f4; color: #202020; }"));
+    stack_->addWidget(message_);
+    stack_->setCurrentWidget(message_);
+
+    // A changed file is read again a moment later, once its writer is done.
+    reload_timer_.setSingleShot(true);
+    reload_timer_.setInterval(300);
+    connect(&reload_timer_, &QTimer::timeout, this, &pdf_component::reload);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reload_timer_.start(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (QFileInfo::exists(src_) && !watcher_.files().contains(src_))
+            reload_timer_.start(); // replaced by a new file under the same name
+    });
+}
+
+pdf_component::~pdf_component() = default;
+
+// The reader's widgets are made with the first document, not with the window:
+// the viewer's start-up stays short, and they are built while the display
+// request waits for its timer.
+void pdf_component::ensure_reader() {
+    if (reader_)
+        return;
+    reader_ = new QWidget(this);
+    auto* column = new QVBoxLayout(reader_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    toolbar_ = make_toolbar(reader_);
+    column->addWidget(toolbar_.bar);
+    search_bar_ = make_search_bar(reader_);
+    column->addWidget(search_bar_.bar);
+
+    splitter_ = new QSplitter(reader_);
+    splitter_->setChildrenCollapsible(false);
+    outline_ = new QTreeView(splitter_);
+    outline_->setHeaderHidden(true);
+    outline_->setAccessibleName(QStringLiteral("Sommaire"));
+    bookmarks_ = new QPdfBookmarkModel(this);
+    outline_->setModel(bookmarks_);
+    outline_->hide();
+    view_ = new page_view(splitter_);
+    view_->setAccessibleName(QStringLiteral("Pages du document"));
+    splitter_->addWidget(outline_);
+    splitter_->addWidget(view_);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({200, 667});
+    column->addWidget(splitter_, 1);
+    stack_->addWidget(reader_);
+
+    connect_toolbar();
+    connect_search_bar();
+    update_toolbar();
+}
+
+void pdf_component::connect_toolbar() {
+    const reader_toolbar& t = toolbar_;
+    connect(t.previous, &QToolButton::clicked, this, [this] { view_->go_to_page(view_->current_page() - 1); });
+    connect(t.next, &QToolButton::clicked, this, [this] { view_->go_to_page(view_->current_page() + 1); });
+    connect(t.page_field, &QLineEdit::returnPressed, this, [this] {
+        go_to_page_number(toolbar_.page_field->text().toInt());
+        view_->setFocus();
+    });
+    connect(t.zoom_in, &QToolButton::clicked, view_, &page_view::zoom_in);
+    connect(t.zoom_out, &QToolButton::clicked, view_, &page_view::zoom_out);
+    connect(t.fit_width, &QToolButton::clicked, this,
+            [this] { view_->set_zoom_mode(page_view::zoom_mode::fit_width); });
+    connect(t.fit_page, &QToolButton::clicked, this,
+            [this] { view_->set_zoom_mode(page_view::zoom_mode::fit_page); });
+    connect(t.search, &QToolButton::clicked, this, &pdf_component::open_search);
+    connect(t.print, &QToolButton::clicked, this, &pdf_component::print);
+    connect(t.preview, &QToolButton::clicked, this, &pdf_component::preview);
+    connect(t.outline, &QToolButton::toggled, this, &pdf_component::show_outline);
+    connect(outline_, &QTreeView::activated, this, &pdf_component::go_to_outline_entry);
+    connect(outline_, &QTreeView::clicked, this, &pdf_component::go_to_outline_entry);
+    connect(view_, &page_view::current_page_changed, this, &pdf_component::update_toolbar);
+    connect(view_, &page_view::zoom_changed, this, &pdf_component::update_toolbar);
+}
+
+void pdf_component::go_to_outline_entry(const QModelIndex& index) {
+    const int page = index.data(static_cast<int>(QPdfBookmarkModel::Role::Page)).toInt();
+    const QPointF at = index.data(static_cast<int>(QPdfBookmarkModel::Role::Location)).toPointF();
+    // Outline places count from the page's bottom, as PDF does.
+    const double height = shown_ ? shown_->pagePointSize(page).height() : 0;
+    view_->go_to_page(page, QPointF(0, at.y() > 0 ? std::max(0.0, height - at.y()) : 0));
+}
+
+QString pdf_component::message() const {
+    return stack_->currentWidget() == message_ ? message_->text() : QString();
+}
+
+opened_document pdf_component::open(const QString& path, password_policy policy) {
+    const QString known = path == src_ ? shown_password_ : QString();
+    return open_document(path, known, policy, [this](const QString& name) {
+        show_message(QStringLiteral("Le document « %1 » est protégé par un mot de passe.").arg(name));
+    });
+}
+
+void pdf_component::prepare(const QString& path) {
+    ensure_reader();
+    prepared_ = open(path, password_policy::never_ask);
+}
+
+void pdf_component::set_src(const QString& path) {
+    ensure_reader();
+    opened_document result;
+    if (prepared_.path == path && !prepared_.needs_password &&
+        (prepared_.document || !prepared_.failure.isEmpty()))
+        result = std::exchange(prepared_, opened_document{});
+    prepared_ = {};
+    src_ = path;
+    shown_password_.clear();
+    if (!result.document && result.failure.isEmpty())
+        result = open(path, password_policy::ask);
+    watch(path);
+    show_document(std::move(result), false);
+}
+
+void pdf_component::watch(const QString& path) {
+    if (!watcher_.files().isEmpty())
+        watcher_.removePaths(watcher_.files());
+    if (!watcher_.directories().isEmpty())
+        watcher_.removePaths(watcher_.directories());
+    if (QFileInfo::exists(path))
+        watcher_.addPath(path);
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        watcher_.addPath(folder);
+}
+
+void pdf_component::reload() {
+    if (src_.isEmpty())
+        return;
+    if (QFileInfo::exists(src_) && !watcher_.files().contains(src_))
+        watcher_.addPath(src_);
+    const document_bytes bytes = read_document(src_);
+    if (!bytes.failure.isEmpty() || bytes.data == shown_bytes_)
+        return; // caught half-written or gone: what shows stays until it opens cleanly
+    opened_document result = open(src_, password_policy::never_ask);
+    if (!result.document)
+        return;
+    show_document(std::move(result), true);
+}
+
+void pdf_component::show_document(opened_document result, bool keep_place) {
+    if (!result.document) {
+        show_message(result.failure);
+        return;
+    }
+    close_search();
+    search_.reset();
+    // The old document goes only after the view has let go of it.
+    std::unique_ptr<QPdfDocument> old = std::move(shown_);
+    shown_ = std::move(result.document);
+    shown_bytes_ = std::move(result.bytes);
+    shown_password_ = result.password;
+    view_->set_document(shown_.get(), keep_place && old);
+    bookmarks_->setDocument(shown_.get());
+    const bool outline = has_outline();
+    toolbar_.outline->setVisible(outline);
+    outline_->setVisible(outline && toolbar_.outline->isChecked());
+    if (outline)
+        outline_->expandToDepth(0);
+    stack_->setCurrentWidget(reader_);
+    update_toolbar();
+    // Reading and parsing leave freed heap behind; give it back to the system.
+    malloc_trim(0);
+    emit document_shown();
+}
+
+void pdf_component::show_message(const QString& text) {
+    message_->setText(text);
+    stack_->setCurrentWidget(message_);
+    if (!reader_)
+        return;
+    close_search();
+    search_.reset();
+    view_->set_document(nullptr);
+    bookmarks_->setDocument(nullptr);
+    shown_.reset();
+    shown_bytes_.clear();
+    update_toolbar();
+}
+
+void pdf_component::update_toolbar() {
+    const int count = view_->page_count();
+    const int page = view_->current_page();
+    if (!toolbar_.page_field->hasFocus())
+        toolbar_.page_field->setText(count ? QString::number(page + 1) : QString());
+    toolbar_.page_total->setText(QStringLiteral("/ %1").arg(count));
+    toolbar_.zoom_label->setText(QStringLiteral("%1 %").arg(qRound(view_->zoom() * 100)));
+}
+
+void pdf_component::go_to_page_number(int number_from_1) {
+    view_->go_to_page(number_from_1 - 1);
+    update_toolbar();
+}
+
+bool pdf_component::has_outline() const { return shown_ && bookmarks_ && bookmarks_->rowCount() > 0; }
+
+void pdf_component::show_outline(bool shown) {
+    toolbar_.outline->setChecked(shown);
+    outline_->setVisible(shown && has_outline());
+}
+
+void pdf_component::print() {
+    if (shown_)
+        print_with_dialog(*shown_, std::max(0, view_->current_page()), window());
+}
+
+void pdf_component::preview() {
+    if (shown_)
+        print_preview(*shown_, window());
+}
+
+} // namespace krv

@@ -1,0 +1,48 @@
+// The reader's two thin bars: the toolbar (pages, zoom, search, print, outline)
+// and the search bar that Ctrl+F shows under it. Built here, wired by the component.
+#pragma once
+
+class QLabel;
+class QLineEdit;
+class QString;
+class QToolButton;
+class QWidget;
+
+namespace krv {
+
+struct reader_toolbar {
+    QWidget* bar = nullptr;
+    QToolButton* previous = nullptr;
+    QToolButton* next = nullptr;
+    QLineEdit* page_field = nullptr;
+    QLabel* page_total = nullptr;
+    QToolButton* zoom_out = nullptr;
+    QLabel* zoom_label = nullptr;
+    QToolButton* zoom_in = nullptr;
+    QToolButton* fit_width = nullptr;
+    QToolButton* fit_page = nullptr;
+    QToolButton* search = nullptr;
+    QToolButton* print = nullptr;
+    QToolButton* preview = nullptr;
+    QToolButton* outline = nullptr; ///< checkable; shown only for a document with an outline
+};
+
+struct reader_search_bar {
+    QWidget* bar = nullptr;
+    QLineEdit* field = nullptr;
+    QToolButton* previous = nullptr;
+    QToolButton* next = nullptr;
+    QLabel* status = nullptr;
+    QToolButton* close = nullptr;
+};
+
+/// The toolbar, as a child of `parent`.
+reader_toolbar make_toolbar(QWidget* parent);
+
+/// The search bar, hidden, as a child of `parent`.
+reader_search_bar make_search_bar(QWidget* parent);
+
+/// A small flat button with a picture and a tooltip, which the keyboard never focuses.
+QToolButton* make_tool_button(QWidget* parent, const QString& picture, const QString& tip);
+
+} // namespace krv
