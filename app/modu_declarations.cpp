@@ -43,7 +43,9 @@ double clock_seconds() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-void set_clock(std::function<double()> clock) { clock_function() = std::move(clock); }
+void set_clock(std::function<double()> clock) {
+    clock_function() = std::move(clock);
+}
 
 void attente() {
     set_mouse_pointer(mouse_pointer::busy);

@@ -39,8 +39,7 @@ inline constexpr double wait_seconds = 2.0;
 void habille_fenetre(form& fenetre, form& store);
 
 /// habille_fenetre with the single picture store of class Store, created on first use.
-template <class Store>
-void habille_fenetre(form& fenetre) {
+template <class Store> void habille_fenetre(form& fenetre) {
     habille_fenetre(fenetre, load_form<Store>());
 }
 

@@ -1,7 +1,7 @@
 // The worst successful lookup: 32766 entries with the key in the last one,
 // opening and closing the file included.
-#include "inter_logg.h"
 #include "exchange.h"
+#include "inter_logg.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     }
     std::sort(ms.begin(), ms.end());
     std::printf("worst successful lookup (32766 entries, key in the last), %d runs:\n", runs);
-    std::printf("  median %.3f ms, best %.3f ms, 90th percentile %.3f ms\n", ms[runs / 2], ms.front(),
-                ms[runs * 9 / 10]);
+    std::printf("  median %.3f ms, best %.3f ms, 90th percentile %.3f ms\n", ms[runs / 2],
+                ms.front(), ms[runs * 9 / 10]);
     return 0;
 }

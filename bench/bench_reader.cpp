@@ -26,7 +26,10 @@ std::vector<krv::samples::text_page> pages(int count) {
     for (int i = 0; i < count; ++i) {
         QStringList lines{QStringLiteral("Chapitre %1").arg(i + 1)};
         for (int l = 0; l < 30; ++l)
-            lines << QStringLiteral("Ligne %1 de la page %2 : le règlement des factures et la saisie.").arg(l + 1).arg(i + 1);
+            lines << QStringLiteral(
+                         "Ligne %1 de la page %2 : le règlement des factures et la saisie.")
+                         .arg(l + 1)
+                         .arg(i + 1);
         if (i == count - 1)
             lines << QStringLiteral("Le mot introuvable ailleurs : cerfeuil.");
         result.push_back({QColor(255, 255, 255), lines});
@@ -72,8 +75,8 @@ int main(int argc, char** argv) {
     const double t_one = open_and_paint(one);
     const double t_big = open_and_paint(big);
     std::printf("open and paint the first page (median of 7, offscreen, 915 x 730):\n");
-    std::printf("  1 page: %.1f ms, 500 pages: %.1f ms, ratio %.2f (goal 1.2 at most)\n", t_one, t_big,
-                t_big / t_one);
+    std::printf("  1 page: %.1f ms, 500 pages: %.1f ms, ratio %.2f (goal 1.2 at most)\n", t_one,
+                t_big, t_big / t_one);
 
     krv::pdf_component component(nullptr);
     component.resize(915, 730);
@@ -82,8 +85,8 @@ int main(int argc, char** argv) {
     auto start = clock_type::now();
     component.find(QStringLiteral("CERFEUIL"));
     const double search = ms_since(start);
-    std::printf("search of a word through 500 pages: %.0f ms, %d hit(s) (goal 1000 ms at most)\n", search,
-                component.hit_count());
+    std::printf("search of a word through 500 pages: %.0f ms, %d hit(s) (goal 1000 ms at most)\n",
+                search, component.hit_count());
 
     start = clock_type::now();
     for (int page = 0; page < 500; ++page) {
@@ -91,7 +94,8 @@ int main(int argc, char** argv) {
         component.view()->viewport()->grab();
     }
     const double scroll = ms_since(start);
-    std::printf("scrolled through all 500 pages in %.0f ms; resident memory then: %.1f MiB (goal under 150)\n",
+    std::printf("scrolled through all 500 pages in %.0f ms; resident memory then: %.1f MiB (goal "
+                "under 150)\n",
                 scroll, resident_mib());
     return 0;
 }

@@ -25,7 +25,9 @@ std::map<std::int16_t, record_file*>& open_files() {
 
 } // namespace
 
-record_file::~record_file() { close(); }
+record_file::~record_file() {
+    close();
+}
 
 void record_file::open(const QString& path, int record_length, std::int16_t file_number) {
     close();
@@ -59,17 +61,18 @@ void record_file::read(std::int32_t n, std::span<std::uint8_t> out) {
     const std::int64_t offset = offset_of(n);
     check_length(out.size());
     const auto length = static_cast<std::int64_t>(out.size());
-    const bool in_window = offset >= window_start_ &&
-                           offset + length <= window_start_ + static_cast<std::int64_t>(window_.size()) &&
-                           !window_.empty();
+    const bool in_window =
+        offset >= window_start_ &&
+        offset + length <= window_start_ + static_cast<std::int64_t>(window_.size()) &&
+        !window_.empty();
     if (!in_window) {
         window_.assign(std::max<std::size_t>(read_ahead_bytes, out.size()), 0);
         window_start_ = offset;
         window_filled_ = 0;
         while (window_filled_ < window_.size()) {
-            const ssize_t got = ::pread(fd_, window_.data() + window_filled_,
-                                        window_.size() - window_filled_,
-                                        window_start_ + static_cast<std::int64_t>(window_filled_));
+            const ssize_t got =
+                ::pread(fd_, window_.data() + window_filled_, window_.size() - window_filled_,
+                        window_start_ + static_cast<std::int64_t>(window_filled_));
             if (got < 0) {
                 if (errno == EINTR)
                     continue;
@@ -103,7 +106,8 @@ void record_file::write(std::int32_t n, std::span<const std::uint8_t> in) {
     }
     // Keep the read-ahead true to what is now on disk.
     const std::int64_t window_end = window_start_ + static_cast<std::int64_t>(window_.size());
-    if (!window_.empty() && offset < window_end && offset + static_cast<std::int64_t>(in.size()) > window_start_)
+    if (!window_.empty() && offset < window_end &&
+        offset + static_cast<std::int64_t>(in.size()) > window_start_)
         window_.clear();
 }
 

@@ -36,7 +36,8 @@ affic_pdf::affic_pdf() : form(frame_style::none) {
             [this] { run_handler([this] { APDF_Objet->prepare(shared().requested_path); }); });
     connect(Timer1, &form_timer::tick, this, [this] { run_handler([this] { Timer1_Timer(); }); });
     // The reader's keys work in every window of the help, not only in this one.
-    add_key_hook(this, [this](QObject* receiver, QKeyEvent* key) { return reading_key(receiver, key); });
+    add_key_hook(this,
+                 [this](QObject* receiver, QKeyEvent* key) { return reading_key(receiver, key); });
 }
 
 void affic_pdf::Form_Load() {
@@ -62,7 +63,9 @@ void affic_pdf::Form_KeyPress(std::int16_t& key_ascii) {
         end_program(0);
 }
 
-void affic_pdf::system_close() { end_program(0); }
+void affic_pdf::system_close() {
+    end_program(0);
+}
 
 bool affic_pdf::reading_key(QObject* receiver, QKeyEvent* key) {
     // A modal dialog (the list, a message, printing) keeps its keys to itself.
@@ -71,7 +74,8 @@ bool affic_pdf::reading_key(QObject* receiver, QKeyEvent* key) {
     QWidget* window = static_cast<QWidget*>(receiver)->window();
     if (!qobject_cast<form*>(window))
         return false;
-    return APDF_Objet->handle_key(key, window == this ? key_origin::reader_window : key_origin::other_window);
+    return APDF_Objet->handle_key(key, window == this ? key_origin::reader_window
+                                                      : key_origin::other_window);
 }
 
 } // namespace krv

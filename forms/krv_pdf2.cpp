@@ -5,8 +5,8 @@
 #include "errors.h"
 #include "failures.h"
 #include "icc.h"
-#include "modu_declarations.h"
 #include "identity.h"
+#include "modu_declarations.h"
 #include "nom_lisible.h"
 #include "resources.h"
 
@@ -34,9 +34,10 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
     Label2->setFont(font_named(QStringLiteral("Arial"), 12));
     set_colours(Label2, QColor(255, 255, 0), QColor(0, 0, 64));
 
-    Label1 = new QLabel(QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous "
-                                       "pourrez l'imprimer directement à partir de l'écran suivant."),
-                        this);
+    Label1 =
+        new QLabel(QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous "
+                                  "pourrez l'imprimer directement à partir de l'écran suivant."),
+                   this);
     // Taller than its 795 twips of old, so that all four lines of the text show.
     place(Label1, {450, 6540, 4065, 1140});
     Label1->setFont(font_named(QStringLiteral("Arial"), 12));
@@ -64,8 +65,10 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
     List1->setFocus();
     connect(List1, &QListWidget::itemDoubleClicked, this,
             [this] { run_handler([this] { List1_DblClick(); }); });
-    connect(btc_ok, &picture_control::clicked, this, [this] { run_handler([this] { btc_ok_Click(); }); });
-    connect(btc_no, &picture_control::clicked, this, [this] { run_handler([this] { btc_no_Click(); }); });
+    connect(btc_ok, &picture_control::clicked, this,
+            [this] { run_handler([this] { btc_ok_Click(); }); });
+    connect(btc_no, &picture_control::clicked, this,
+            [this] { run_handler([this] { btc_no_Click(); }); });
 }
 
 void krv_pdf2::Form_Load() {
@@ -106,7 +109,9 @@ void krv_pdf2::Form_KeyPress(std::int16_t& key_ascii) {
         annul_demande();
 }
 
-void krv_pdf2::system_close() { annul_demande(); }
+void krv_pdf2::system_close() {
+    annul_demande();
+}
 
 void krv_pdf2::List1_DblClick() {
     const QListWidgetItem* row = List1->currentItem();
@@ -123,9 +128,13 @@ void krv_pdf2::List1_DblClick() {
     });
 }
 
-void krv_pdf2::btc_ok_Click() { List1_DblClick(); }
+void krv_pdf2::btc_ok_Click() {
+    List1_DblClick();
+}
 
-void krv_pdf2::btc_no_Click() { annul_demande(); }
+void krv_pdf2::btc_no_Click() {
+    annul_demande();
+}
 
 void krv_pdf2::annul_demande() {
     shared().w_chaine.clear();

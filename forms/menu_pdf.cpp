@@ -68,10 +68,14 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
     Label1 = hidden_label(this, {720, 5430, 3075, 405});
     Label7 = hidden_label(this, {240, 2250, 3075, 405});
 
-    connect(bt_rech, &picture_control::clicked, this, [this] { run_handler([this] { bt_rech_Click(); }); });
-    connect(bt_fin, &picture_control::clicked, this, [this] { run_handler([this] { bt_fin_Click(); }); });
-    connect(Image1, &picture_control::clicked, this, [this] { run_handler([this] { Image1_Click(); }); });
-    connect(Commande1, &QPushButton::clicked, this, [this] { run_handler([this] { Commande1_Click(); }); });
+    connect(bt_rech, &picture_control::clicked, this,
+            [this] { run_handler([this] { bt_rech_Click(); }); });
+    connect(bt_fin, &picture_control::clicked, this,
+            [this] { run_handler([this] { bt_fin_Click(); }); });
+    connect(Image1, &picture_control::clicked, this,
+            [this] { run_handler([this] { Image1_Click(); }); });
+    connect(Commande1, &QPushButton::clicked, this,
+            [this] { run_handler([this] { Commande1_Click(); }); });
 }
 
 void menu_pdf::Form_Load() {
@@ -96,7 +100,9 @@ void menu_pdf::Form_KeyPress(std::int16_t& key_ascii) {
         bt_fin_Click();
 }
 
-void menu_pdf::system_close() { bt_fin_Click(); }
+void menu_pdf::system_close() {
+    bt_fin_Click();
+}
 
 void menu_pdf::affic_document() {
     shared_state& state = shared();
@@ -127,7 +133,9 @@ void menu_pdf::bt_rech_Click() {
     }
 }
 
-void menu_pdf::bt_fin_Click() { end_program(0); }
+void menu_pdf::bt_fin_Click() {
+    end_program(0);
+}
 
 void menu_pdf::Commande1_Click() {
     close_all_files();

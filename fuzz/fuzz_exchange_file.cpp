@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     struct stat info;
     if (::stat("W_intlog.wdo", &info) != 0)
         std::abort();
-    const off_t limit = std::max<off_t>(static_cast<off_t>(size),
-                                        krv::inter_logg::last_readable_record * 128);
+    const off_t limit =
+        std::max<off_t>(static_cast<off_t>(size), krv::inter_logg::last_readable_record * 128);
     if (info.st_size > limit)
         std::abort();
     if (krv::free_file_number() != 1) // the file is closed after every lookup

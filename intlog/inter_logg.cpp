@@ -22,7 +22,9 @@ void read_record(std::int32_t n) {
     module.enreg.from_bytes(bytes);
 }
 
-void write_record(std::int32_t n) { file.write(n, module.enreg.to_bytes()); }
+void write_record(std::int32_t n) {
+    file.write(n, module.enreg.to_bytes());
+}
 
 // Closes the file when a lookup ends, whether it succeeded or failed, so that a
 // damaged file never stays open behind the user's back.
@@ -50,12 +52,13 @@ void init_intlog() {
     module.enreg.nombre = 0;
     const std::int32_t number = add_i32(module.indice_trouve, 1);
     if (number > last_readable_record)
-        throw error(QStringLiteral(
-            "Le fichier d'échange %1 est endommagé : son premier enregistrement annonce %2 "
-            "entrées, plus que les %3 qu'il peut contenir. Il n'a pas été agrandi.")
-                        .arg(QString::fromLatin1(file_name))
-                        .arg(module.indice_trouve - 1)
-                        .arg(last_readable_record - 1));
+        throw error(
+            QStringLiteral(
+                "Le fichier d'échange %1 est endommagé : son premier enregistrement annonce %2 "
+                "entrées, plus que les %3 qu'il peut contenir. Il n'a pas été agrandi.")
+                .arg(QString::fromLatin1(file_name))
+                .arg(module.indice_trouve - 1)
+                .arg(last_readable_record - 1));
     write_record(number);
 }
 
@@ -91,7 +94,9 @@ void cherche_intlog() {
 
 } // namespace
 
-const module_state& state() { return module; }
+const module_state& state() {
+    return module;
+}
 
 QString lit_intlog(const QString& cle) {
     close_on_exit guard;

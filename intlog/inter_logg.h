@@ -18,11 +18,11 @@ inline constexpr std::int32_t last_readable_record = 32767;
 
 /// The module's state, kept between calls for the whole run.
 struct module_state {
-    enreg_intlog enreg;               ///< record buffer of every read and write
-    std::int16_t num_fichier = 0;     ///< file number while the file is open
-    QString cle_cherchee;             ///< normalised search key, 15 characters
-    std::int32_t indice_trouve = 0;   ///< entry found, from 1; -1 when absent
-    std::int16_t nb_entrees = 0;      ///< entry count of the last opening
+    enreg_intlog enreg;             ///< record buffer of every read and write
+    std::int16_t num_fichier = 0;   ///< file number while the file is open
+    QString cle_cherchee;           ///< normalised search key, 15 characters
+    std::int32_t indice_trouve = 0; ///< entry found, from 1; -1 when absent
+    std::int16_t nb_entrees = 0;    ///< entry count of the last opening
 };
 
 /// The module state as the last lookup left it (read by tests).

@@ -4,8 +4,8 @@
 #include "identity.h"
 
 #include <QFont>
-#include <QPointer>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
 
 namespace krv {
@@ -36,7 +36,9 @@ bool run_key_hooks(QObject* receiver, QEvent* e) {
 
 } // namespace
 
-void add_key_hook(QObject* owner, key_hook hook) { key_hooks().push_back({owner, std::move(hook)}); }
+void add_key_hook(QObject* owner, key_hook hook) {
+    key_hooks().push_back({owner, std::move(hook)});
+}
 
 application::application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(identity::executable);
@@ -47,7 +49,9 @@ application::application(int& argc, char** argv) : QApplication(argc, argv) {
     install_font_substitutions();
 }
 
-application::~application() { unload_all_forms(); }
+application::~application() {
+    unload_all_forms();
+}
 
 bool application::notify(QObject* receiver, QEvent* e) {
     if (run_key_hooks(receiver, e) || preview_key(receiver, e))
@@ -68,8 +72,8 @@ bool load_qt_translations(QCoreApplication& app) {
 void install_font_substitutions() {
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("MS Serif"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+    QFont::insertSubstitutions(QStringLiteral("MS Serif"), {QStringLiteral("Liberation Serif"),
+                                                            QStringLiteral("DejaVu Serif")});
     QFont::insertSubstitutions(QStringLiteral("Arial"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 }

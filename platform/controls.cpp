@@ -35,7 +35,9 @@ picture_control::picture_control(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void picture_control::set_picture(const QPixmap& picture) { setPixmap(picture); }
+void picture_control::set_picture(const QPixmap& picture) {
+    setPixmap(picture);
+}
 
 void picture_control::mousePressEvent(QMouseEvent* e) {
     pressed_ = e->button() == Qt::LeftButton;
@@ -43,7 +45,8 @@ void picture_control::mousePressEvent(QMouseEvent* e) {
 }
 
 void picture_control::mouseReleaseEvent(QMouseEvent* e) {
-    const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
+    const bool click =
+        pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
     pressed_ = false;
     e->accept();
     if (click)

@@ -23,6 +23,8 @@ mouse_pointer current_mouse_pointer() {
     return cursor && cursor->shape() == Qt::WaitCursor ? mouse_pointer::busy : mouse_pointer::arrow;
 }
 
-bool open_in_browser(const QString& address) { return QDesktopServices::openUrl(QUrl(address)); }
+bool open_in_browser(const QString& address) {
+    return QDesktopServices::openUrl(QUrl(address));
+}
 
 } // namespace krv

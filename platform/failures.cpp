@@ -82,7 +82,9 @@ void run_ignoring_failures(std::initializer_list<std::function<void()>> statemen
     }
 }
 
-void message_box(const QString& text, const QString& title) { box_action()(text, title); }
+void message_box(const QString& text, const QString& title) {
+    box_action()(text, title);
+}
 
 void end_program(int status) {
     close_all_files();
@@ -91,9 +93,13 @@ void end_program(int status) {
     end_action()(status);
 }
 
-bool program_ending() { return ending; }
+bool program_ending() {
+    return ending;
+}
 
-int program_exit_status() { return exit_status; }
+int program_exit_status() {
+    return exit_status;
+}
 
 void set_end_program_action(std::function<void(int)> action) {
     end_action() = action ? std::move(action) : default_end;

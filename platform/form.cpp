@@ -61,7 +61,9 @@ void form::set_twips_height(float height) {
     apply_geometry();
 }
 
-void form::place(QWidget* control, const twips_rect& where) { control->setGeometry(where.to_pixels()); }
+void form::place(QWidget* control, const twips_rect& where) {
+    control->setGeometry(where.to_pixels());
+}
 
 QMargins form::frame_margins() const {
     if (frame_ == frame_style::none)
@@ -114,7 +116,9 @@ void form::closeEvent(QCloseEvent* e) {
     run_handler([this] { system_close(); });
 }
 
-void form::show_modeless() { show(); }
+void form::show_modeless() {
+    show();
+}
 
 void form::show_modal() {
     setWindowModality(Qt::ApplicationModal);
@@ -142,7 +146,9 @@ void form::unload() {
     deleteLater();
 }
 
-void form::refresh() { repaint(); }
+void form::refresh() {
+    repaint();
+}
 
 void form::bring_to_front() {
     raise();

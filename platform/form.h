@@ -81,8 +81,7 @@ private:
 };
 
 namespace detail {
-template <class T>
-T*& form_slot() {
+template <class T> T*& form_slot() {
     static T* slot = nullptr;
     return slot;
 }
@@ -90,8 +89,7 @@ T*& form_slot() {
 
 /// The single instance of window class T, created on first use: creating it runs
 /// its Form_Load, as any first use of a window does in the program's design.
-template <class T>
-T& load_form() {
+template <class T> T& load_form() {
     T*& slot = detail::form_slot<T>();
     if (!slot) {
         slot = new T();
@@ -102,8 +100,7 @@ T& load_form() {
 }
 
 /// The instance of window class T if it is loaded, else nullptr; never loads it.
-template <class T>
-T* find_form() {
+template <class T> T* find_form() {
     return detail::form_slot<T>();
 }
 

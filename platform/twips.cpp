@@ -7,7 +7,9 @@
 
 namespace krv {
 
-int to_pixels(float twips) { return static_cast<int>(std::lround(twips / twips_per_pixel)); }
+int to_pixels(float twips) {
+    return static_cast<int>(std::lround(twips / twips_per_pixel));
+}
 
 QRect twips_rect::to_pixels() const {
     const int x = krv::to_pixels(left);

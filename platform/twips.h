@@ -12,7 +12,9 @@ inline constexpr float twips_per_pixel = 15.0f;
 int to_pixels(float twips);
 
 /// Pixels to twips.
-inline float to_twips(int pixels) { return static_cast<float>(pixels) * twips_per_pixel; }
+inline float to_twips(int pixels) {
+    return static_cast<float>(pixels) * twips_per_pixel;
+}
 
 /// A rectangle in twips, single precision as the windows keep it.
 struct twips_rect {
@@ -30,6 +32,8 @@ namespace krv {
 
 /// A font size in points as pixels of the reference screen (20 twips per point),
 /// so that text keeps its size against the twips layout whatever the screen's dpi.
-inline int points_to_pixels(float points) { return to_pixels(points * 20.0f); }
+inline int points_to_pixels(float points) {
+    return to_pixels(points * 20.0f);
+}
 
 } // namespace krv

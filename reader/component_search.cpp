@@ -74,7 +74,9 @@ void pdf_component::connect_search_bar() {
     });
 }
 
-bool pdf_component::search_open() const { return search_bar_.bar && search_bar_.bar->isVisible(); }
+bool pdf_component::search_open() const {
+    return search_bar_.bar && search_bar_.bar->isVisible();
+}
 
 void pdf_component::open_search() {
     if (!shown_)
@@ -114,8 +116,8 @@ void pdf_component::find(const QString& text) {
     if (!hits_.empty()) {
         // The first hit from the page being read on, wrapping round.
         const int from = std::max(0, view_->current_page());
-        const auto at =
-            std::find_if(hits_.begin(), hits_.end(), [from](const search_hit& h) { return h.page >= from; });
+        const auto at = std::find_if(hits_.begin(), hits_.end(),
+                                     [from](const search_hit& h) { return h.page >= from; });
         current_hit_ = at == hits_.end() ? 0 : static_cast<int>(at - hits_.begin());
     }
     update_hits_view();
@@ -139,7 +141,9 @@ void pdf_component::find_previous() {
     update_hits_view();
 }
 
-QString pdf_component::search_status() const { return search_bar_.status->text(); }
+QString pdf_component::search_status() const {
+    return search_bar_.status->text();
+}
 
 void pdf_component::update_hits_view() {
     if (searched_.trimmed().isEmpty())
@@ -147,7 +151,8 @@ void pdf_component::update_hits_view() {
     else if (hits_.empty())
         search_bar_.status->setText(QStringLiteral("Aucun résultat"));
     else
-        search_bar_.status->setText(QStringLiteral("%1 sur %2").arg(current_hit_ + 1).arg(hit_count()));
+        search_bar_.status->setText(
+            QStringLiteral("%1 sur %2").arg(current_hit_ + 1).arg(hit_count()));
     if (current_hit_ >= 0) {
         const search_hit& hit = hits_[static_cast<std::size_t>(current_hit_)];
         QRectF where;

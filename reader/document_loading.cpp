@@ -15,10 +15,12 @@ namespace {
 
 std::optional<QString> ask_password(const QString& file_name, bool again) {
     bool given = false;
-    const QString text = again ? QStringLiteral("Mot de passe incorrect. Mot de passe du document « %1 » :")
-                               : QStringLiteral("Le document « %1 » est protégé. Mot de passe :");
-    const QString password = QInputDialog::getText(nullptr, QStringLiteral("Aide KRV"), text.arg(file_name),
-                                                   QLineEdit::Password, QString(), &given);
+    const QString text =
+        again ? QStringLiteral("Mot de passe incorrect. Mot de passe du document « %1 » :")
+              : QStringLiteral("Le document « %1 » est protégé. Mot de passe :");
+    const QString password =
+        QInputDialog::getText(nullptr, QStringLiteral("Aide KRV"), text.arg(file_name),
+                              QLineEdit::Password, QString(), &given);
     if (!given)
         return std::nullopt;
     return password;
@@ -43,7 +45,9 @@ std::unique_ptr<QPdfDocument> try_open(const QByteArray& bytes, const QString& p
 
 } // namespace
 
-void set_password_prompt(password_prompt p) { prompt() = p ? std::move(p) : ask_password; }
+void set_password_prompt(password_prompt p) {
+    prompt() = p ? std::move(p) : ask_password;
+}
 
 QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name) {
     switch (error) {
@@ -84,7 +88,8 @@ document_bytes read_document(const QString& path) {
     return {std::move(data), {}};
 }
 
-opened_document open_document(const QString& path, const QString& known_password, password_policy policy,
+opened_document open_document(const QString& path, const QString& known_password,
+                              password_policy policy,
                               const std::function<void(const QString&)>& on_protected) {
     opened_document result;
     result.path = path;
@@ -100,7 +105,8 @@ opened_document open_document(const QString& path, const QString& known_password
         std::unique_ptr<QPdfDocument> document = try_open(result.bytes, password);
         if (document->status() == QPdfDocument::Status::Ready) {
             if (document->pageCount() <= 0) {
-                result.failure = QStringLiteral("Ce document ne contient aucune page : %1").arg(name);
+                result.failure =
+                    QStringLiteral("Ce document ne contient aucune page : %1").arg(name);
                 return result;
             }
             result.document = std::move(document);
@@ -119,9 +125,10 @@ opened_document open_document(const QString& path, const QString& known_password
             on_protected(name);
         const std::optional<QString> given = prompt()(name, again);
         if (!given) {
-            result.failure = QStringLiteral("Ce document est protégé par un mot de passe, qui n'a pas été "
-                                            "donné : %1")
-                                 .arg(name);
+            result.failure =
+                QStringLiteral("Ce document est protégé par un mot de passe, qui n'a pas été "
+                               "donné : %1")
+                    .arg(name);
             return result;
         }
         password = *given;

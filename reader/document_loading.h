@@ -50,7 +50,8 @@ struct opened_document {
 /// Reads and opens the document at `path`, trying `known_password` first.
 /// `on_protected` runs once, before the first prompt, so that the caller can say
 /// why a password is asked.
-opened_document open_document(const QString& path, const QString& known_password, password_policy policy,
-                              const std::function<void(const QString& file_name)>& on_protected = {});
+opened_document
+open_document(const QString& path, const QString& known_password, password_policy policy,
+              const std::function<void(const QString& file_name)>& on_protected = {});
 
 } // namespace krv

@@ -11,8 +11,8 @@ namespace krv {
 
 namespace {
 
-constexpr double margin = 8.0;   // around the pages, pixels
-constexpr double spacing = 8.0;  // between pages
+constexpr double margin = 8.0;  // around the pages, pixels
+constexpr double spacing = 8.0; // between pages
 constexpr double points_to_pixels_at_100 = 96.0 / 72.0;
 constexpr qint64 cache_budget = 40LL * 1024 * 1024; // some eight pages at the viewer's width
 // A whole page is rendered and kept up to this many pixels; a larger one is
@@ -20,7 +20,9 @@ constexpr qint64 cache_budget = 40LL * 1024 * 1024; // some eight pages at the v
 constexpr qint64 whole_page_pixels = 12LL * 1024 * 1024;
 const QColor background(0xD8, 0xDB, 0xDF);
 
-qint64 image_bytes(const QImage& image) { return image.sizeInBytes(); }
+qint64 image_bytes(const QImage& image) {
+    return image.sizeInBytes();
+}
 
 } // namespace
 
@@ -75,7 +77,8 @@ void page_view::set_document(QPdfDocument* document, bool keep_place) {
     sizes_known_ = 0;
     sizes_differ_ = false;
     if (document_ && document_->pageCount() > 0) {
-        points_.assign(static_cast<std::size_t>(document_->pageCount()), document_->pagePointSize(0));
+        points_.assign(static_cast<std::size_t>(document_->pageCount()),
+                       document_->pagePointSize(0));
         tops_.resize(points_.size());
         sizes_known_ = 1;
         size_timer_->start();
@@ -113,7 +116,9 @@ double page_view::fitting_scale() const {
     return std::max(std::min(by_width, by_height), min_zoom * points_to_pixels_at_100);
 }
 
-QSizeF page_view::page_size_px(int page) const { return points_[page] * scale_; }
+QSizeF page_view::page_size_px(int page) const {
+    return points_[page] * scale_;
+}
 
 void page_view::relayout() {
     if (mode_ != zoom_mode::factor)
@@ -129,15 +134,18 @@ void page_view::relayout() {
     content_height_ = page_count() ? y - spacing + margin : 0;
     content_width_ = widest + 2 * margin;
     const QSize room = viewport()->size();
-    verticalScrollBar()->setRange(0, std::max(0, static_cast<int>(std::ceil(content_height_)) - room.height()));
+    verticalScrollBar()->setRange(
+        0, std::max(0, static_cast<int>(std::ceil(content_height_)) - room.height()));
     verticalScrollBar()->setPageStep(room.height());
-    horizontalScrollBar()->setRange(0, std::max(0, static_cast<int>(std::ceil(content_width_)) - room.width()));
+    horizontalScrollBar()->setRange(
+        0, std::max(0, static_cast<int>(std::ceil(content_width_)) - room.width()));
     horizontalScrollBar()->setPageStep(room.width());
 }
 
 QPointF page_view::to_viewport(int page, QPointF point) const {
-    const double left = std::max(margin, (std::max<double>(viewport()->width(), content_width_) -
-                                          page_size_px(page).width()) / 2.0);
+    const double left = std::max(
+        margin,
+        (std::max<double>(viewport()->width(), content_width_) - page_size_px(page).width()) / 2.0);
     return QPointF(left + point.x() * scale_ - horizontalScrollBar()->value(),
                    tops_[page] + point.y() * scale_ - verticalScrollBar()->value());
 }
@@ -176,7 +184,8 @@ void page_view::show_place(const place& p, QPoint viewport_position) {
 int page_view::current_page() const {
     if (page_count() == 0)
         return -1;
-    if (verticalScrollBar()->value() >= verticalScrollBar()->maximum() && verticalScrollBar()->maximum() > 0)
+    if (verticalScrollBar()->value() >= verticalScrollBar()->maximum() &&
+        verticalScrollBar()->maximum() > 0)
         return page_count() - 1; // at the end: the last page, however short
     return place_at(QPoint(0, viewport()->height() / 2)).page;
 }
@@ -185,10 +194,11 @@ void page_view::go_to_page(int page, QPointF location) {
     if (page_count() == 0)
         return;
     page = std::clamp(page, 0, page_count() - 1);
-    verticalScrollBar()->setValue(static_cast<int>(std::lround(tops_[page] + location.y() * scale_ - margin)));
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::lround(tops_[page] + location.y() * scale_ - margin)));
     if (location.x() > 0)
-        horizontalScrollBar()->setValue(static_cast<int>(std::lround(to_viewport(page, location).x() +
-                                                                     horizontalScrollBar()->value() - margin)));
+        horizontalScrollBar()->setValue(static_cast<int>(std::lround(
+            to_viewport(page, location).x() + horizontalScrollBar()->value() - margin)));
     check_current_page();
 }
 
@@ -219,14 +229,24 @@ void page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
     emit zoom_changed();
 }
 
-QPoint page_view::middle() const { return {viewport()->width() / 2, viewport()->height() / 2}; }
+QPoint page_view::middle() const {
+    return {viewport()->width() / 2, viewport()->height() / 2};
+}
 
-void page_view::set_zoom_mode(zoom_mode mode) { rezoom(middle(), mode, zoom()); }
+void page_view::set_zoom_mode(zoom_mode mode) {
+    rezoom(middle(), mode, zoom());
+}
 
-void page_view::set_zoom(double factor) { rezoom(middle(), zoom_mode::factor, factor); }
+void page_view::set_zoom(double factor) {
+    rezoom(middle(), zoom_mode::factor, factor);
+}
 
-void page_view::zoom_in() { set_zoom(zoom() * zoom_step); }
-void page_view::zoom_out() { set_zoom(zoom() / zoom_step); }
+void page_view::zoom_in() {
+    set_zoom(zoom() * zoom_step);
+}
+void page_view::zoom_out() {
+    set_zoom(zoom() / zoom_step);
+}
 
 void page_view::set_highlight_source(std::function<std::vector<page_highlight>(int)> source) {
     highlights_ = std::move(source);
@@ -281,7 +301,8 @@ void page_view::paintEvent(QPaintEvent*) {
     const int top = verticalScrollBar()->value();
     const int bottom = top + viewport()->height();
     const auto first = std::upper_bound(tops_.begin(), tops_.end(), static_cast<double>(top));
-    for (int page = std::max(0, static_cast<int>(first - tops_.begin()) - 1); page < page_count(); ++page) {
+    for (int page = std::max(0, static_cast<int>(first - tops_.begin()) - 1); page < page_count();
+         ++page) {
         if (tops_[page] > bottom)
             break;
         const QSizeF size = page_size_px(page);

@@ -27,8 +27,8 @@ class page_view : public QAbstractScrollArea {
 public:
     enum class zoom_mode { fit_width, fit_page, factor };
 
-    static constexpr double min_zoom = 0.25; ///< 25 %
-    static constexpr double max_zoom = 4.0;  ///< 400 %: beyond, pages render in visible parts only
+    static constexpr double min_zoom = 0.25;  ///< 25 %
+    static constexpr double max_zoom = 4.0;   ///< 400 %: beyond, pages render in visible parts only
     static constexpr double zoom_step = 1.25; ///< one step of Ctrl++ or Ctrl+-
 
     explicit page_view(QWidget* parent);

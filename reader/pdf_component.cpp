@@ -83,8 +83,10 @@ void pdf_component::ensure_reader() {
 
 void pdf_component::connect_toolbar() {
     const reader_toolbar& t = toolbar_;
-    connect(t.previous, &QToolButton::clicked, this, [this] { view_->go_to_page(view_->current_page() - 1); });
-    connect(t.next, &QToolButton::clicked, this, [this] { view_->go_to_page(view_->current_page() + 1); });
+    connect(t.previous, &QToolButton::clicked, this,
+            [this] { view_->go_to_page(view_->current_page() - 1); });
+    connect(t.next, &QToolButton::clicked, this,
+            [this] { view_->go_to_page(view_->current_page() + 1); });
     connect(t.page_field, &QLineEdit::returnPressed, this, [this] {
         go_to_page_number(toolbar_.page_field->text().toInt());
         view_->setFocus();
@@ -120,7 +122,8 @@ QString pdf_component::message() const {
 opened_document pdf_component::open(const QString& path, password_policy policy) {
     const QString known = path == src_ ? shown_password_ : QString();
     return open_document(path, known, policy, [this](const QString& name) {
-        show_message(QStringLiteral("Le document « %1 » est protégé par un mot de passe.").arg(name));
+        show_message(
+            QStringLiteral("Le document « %1 » est protégé par un mot de passe.").arg(name));
     });
 }
 
@@ -224,7 +227,9 @@ void pdf_component::go_to_page_number(int number_from_1) {
     update_toolbar();
 }
 
-bool pdf_component::has_outline() const { return shown_ && bookmarks_ && bookmarks_->rowCount() > 0; }
+bool pdf_component::has_outline() const {
+    return shown_ && bookmarks_ && bookmarks_->rowCount() > 0;
+}
 
 void pdf_component::show_outline(bool shown) {
     toolbar_.outline->setChecked(shown);

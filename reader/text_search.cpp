@@ -40,11 +40,13 @@ std::vector<search_hit> text_search::find(const QString& needle) {
 std::vector<QRectF> text_search::rectangles(const search_hit& hit) const {
     // The boxes come a character at a time: those of one line make one rectangle.
     std::vector<QRectF> rects;
-    for (const QPolygonF& polygon : document_->getSelectionAtIndex(hit.page, hit.start, hit.length).bounds()) {
+    for (const QPolygonF& polygon :
+         document_->getSelectionAtIndex(hit.page, hit.start, hit.length).bounds()) {
         const QRectF box = polygon.boundingRect();
         if (!rects.empty()) {
             QRectF& last = rects.back();
-            const double overlap = std::min(last.bottom(), box.bottom()) - std::max(last.top(), box.top());
+            const double overlap =
+                std::min(last.bottom(), box.bottom()) - std::max(last.top(), box.top());
             if (overlap > 0.5 * std::min(last.height(), box.height())) {
                 last = last.united(box);
                 continue;

@@ -46,7 +46,8 @@ reader_toolbar make_toolbar(QWidget* parent) {
     t.bar = new QWidget(parent);
     QHBoxLayout* row = make_bar(t.bar, QStringLiteral("barre"),
                                 "background: #eef0f3; border-bottom: 1px solid #c8ccd2;");
-    t.previous = make_tool_button(t.bar, pictures::tool_previous, QStringLiteral("Page précédente"));
+    t.previous =
+        make_tool_button(t.bar, pictures::tool_previous, QStringLiteral("Page précédente"));
     t.next = make_tool_button(t.bar, pictures::tool_next, QStringLiteral("Page suivante"));
     t.page_field = new QLineEdit(t.bar);
     t.page_field->setFixedWidth(44);
@@ -55,17 +56,23 @@ reader_toolbar make_toolbar(QWidget* parent) {
     t.page_field->setToolTip(QStringLiteral("Aller à la page (Entrée)"));
     t.page_field->setAccessibleName(QStringLiteral("Numéro de page"));
     t.page_total = make_named_label(t.bar, QStringLiteral("Nombre de pages"));
-    t.zoom_out = make_tool_button(t.bar, pictures::tool_zoom_out, QStringLiteral("Zoom arrière (Ctrl+-)"));
+    t.zoom_out =
+        make_tool_button(t.bar, pictures::tool_zoom_out, QStringLiteral("Zoom arrière (Ctrl+-)"));
     t.zoom_label = make_named_label(t.bar, QStringLiteral("Zoom"));
     t.zoom_label->setMinimumWidth(44);
     t.zoom_label->setAlignment(Qt::AlignCenter);
-    t.zoom_in = make_tool_button(t.bar, pictures::tool_zoom_in, QStringLiteral("Zoom avant (Ctrl++)"));
-    t.fit_width = make_tool_button(t.bar, pictures::tool_fit_width, QStringLiteral("Ajuster à la largeur"));
+    t.zoom_in =
+        make_tool_button(t.bar, pictures::tool_zoom_in, QStringLiteral("Zoom avant (Ctrl++)"));
+    t.fit_width =
+        make_tool_button(t.bar, pictures::tool_fit_width, QStringLiteral("Ajuster à la largeur"));
     t.fit_page = make_tool_button(t.bar, pictures::tool_fit_page, QStringLiteral("Page entière"));
-    t.search = make_tool_button(t.bar, pictures::tool_search, QStringLiteral("Rechercher (Ctrl+F)"));
+    t.search =
+        make_tool_button(t.bar, pictures::tool_search, QStringLiteral("Rechercher (Ctrl+F)"));
     t.print = make_tool_button(t.bar, pictures::tool_print, QStringLiteral("Imprimer (Ctrl+P)"));
-    t.preview = make_tool_button(t.bar, pictures::tool_preview, QStringLiteral("Aperçu avant impression"));
-    t.outline = make_tool_button(t.bar, pictures::tool_outline, QStringLiteral("Afficher ou masquer le sommaire"));
+    t.preview =
+        make_tool_button(t.bar, pictures::tool_preview, QStringLiteral("Aperçu avant impression"));
+    t.outline = make_tool_button(t.bar, pictures::tool_outline,
+                                 QStringLiteral("Afficher ou masquer le sommaire"));
     t.outline->setCheckable(true);
     for (QWidget* w : {static_cast<QWidget*>(t.previous), static_cast<QWidget*>(t.next),
                        static_cast<QWidget*>(t.page_field), static_cast<QWidget*>(t.page_total)})
@@ -90,11 +97,13 @@ reader_search_bar make_search_bar(QWidget* parent) {
     s.field->setPlaceholderText(QStringLiteral("Rechercher dans le document"));
     s.field->setAccessibleName(QStringLiteral("Texte recherché"));
     s.field->setClearButtonEnabled(true);
-    s.previous = make_tool_button(s.bar, pictures::tool_previous, QStringLiteral("Résultat précédent (Maj+F3)"));
+    s.previous = make_tool_button(s.bar, pictures::tool_previous,
+                                  QStringLiteral("Résultat précédent (Maj+F3)"));
     s.next = make_tool_button(s.bar, pictures::tool_next, QStringLiteral("Résultat suivant (F3)"));
     s.status = make_named_label(s.bar, QStringLiteral("Résultats de la recherche"));
     s.status->setMinimumWidth(110);
-    s.close = make_tool_button(s.bar, pictures::tool_close, QStringLiteral("Fermer la recherche (Échap)"));
+    s.close = make_tool_button(s.bar, pictures::tool_close,
+                               QStringLiteral("Fermer la recherche (Échap)"));
     row->addWidget(s.field, 1);
     for (QWidget* w : {static_cast<QWidget*>(s.previous), static_cast<QWidget*>(s.next),
                        static_cast<QWidget*>(s.status), static_cast<QWidget*>(s.close)})

@@ -10,7 +10,8 @@ QStringList all() {
 
 QIcon application_icon() {
     QIcon icon;
-    for (const QString& file : {icon_16, icon_32_16_colours, icon_32, icon_48, icon_64, icon_128, icon_256})
+    for (const QString& file :
+         {icon_16, icon_32_16_colours, icon_32, icon_48, icon_64, icon_128, icon_256})
         icon.addFile(file);
     return icon;
 }

@@ -44,7 +44,8 @@
 
 namespace krv::pictures {
 
-#define KRV_PICTURE_CONSTANT(name, file) inline const QString name = QStringLiteral(":/pictures/" file);
+#define KRV_PICTURE_CONSTANT(name, file)                                                           \
+    inline const QString name = QStringLiteral(":/pictures/" file);
 KRV_PICTURES(KRV_PICTURE_CONSTANT)
 #undef KRV_PICTURE_CONSTANT
 

@@ -25,8 +25,8 @@ QByteArray record_bytes(const QString& key, const QString& value, std::int32_t c
 }
 
 QByteArray exchange_file(const std::vector<entry>& entries, std::optional<std::int32_t> count) {
-    QByteArray bytes =
-        record_bytes(QStringLiteral("#INIT#"), {}, count.value_or(static_cast<std::int32_t>(entries.size())));
+    QByteArray bytes = record_bytes(QStringLiteral("#INIT#"), {},
+                                    count.value_or(static_cast<std::int32_t>(entries.size())));
     for (const entry& e : entries)
         bytes += record_bytes(e.key, e.value, 0);
     return bytes;
@@ -34,7 +34,8 @@ QByteArray exchange_file(const std::vector<entry>& entries, std::optional<std::i
 
 bool write_file(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 QByteArray read_file(const QString& path) {

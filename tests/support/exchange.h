@@ -24,7 +24,8 @@ struct entry {
 
 /// The bytes of an exchange file: a valid header counting `count` entries (by
 /// default the number given), then the entries.
-QByteArray exchange_file(const std::vector<entry>& entries, std::optional<std::int32_t> count = std::nullopt);
+QByteArray exchange_file(const std::vector<entry>& entries,
+                         std::optional<std::int32_t> count = std::nullopt);
 
 /// Writes bytes to a file, replacing it.
 bool write_file(const QString& path, const QByteArray& bytes);

@@ -21,7 +21,8 @@ QColor dominant_colour(QWidget* widget) {
 }
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 

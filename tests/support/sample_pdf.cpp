@@ -60,7 +60,9 @@ QByteArray pdf_string(const QString& text) {
     return out + ')';
 }
 
-QByteArray number(double v) { return QByteArray::number(v, 'f', 3); }
+QByteArray number(double v) {
+    return QByteArray::number(v, 'f', 3);
+}
 
 } // namespace
 
@@ -71,12 +73,14 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
     // page, then the outline root and its entries.
     const int first_page = 4;
     const int outline_root = first_page + 2 * count;
-    const std::size_t total = outline.empty() ? static_cast<std::size_t>(outline_root - 1)
-                                               : static_cast<std::size_t>(outline_root) + outline.size();
+    const std::size_t total = outline.empty()
+                                  ? static_cast<std::size_t>(outline_root - 1)
+                                  : static_cast<std::size_t>(outline_root) + outline.size();
     std::vector<QByteArray> objects(total);
     auto object = [&](int n) -> QByteArray& { return objects[static_cast<std::size_t>(n - 1)]; };
     object(1) = "<< /Type /Catalog /Pages 2 0 R" +
-                (outline.empty() ? QByteArray() : " /Outlines " + QByteArray::number(outline_root) + " 0 R") +
+                (outline.empty() ? QByteArray()
+                                 : " /Outlines " + QByteArray::number(outline_root) + " 0 R") +
                 " >>";
     QByteArray kids;
     for (int i = 0; i < count; ++i)
@@ -87,25 +91,30 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
         const text_page& p = pages[static_cast<std::size_t>(i)];
         const QByteArray width = p.landscape ? "842" : "595";
         const QByteArray height = p.landscape ? "595" : "842";
-        QByteArray content = number(p.background.redF()) + ' ' + number(p.background.greenF()) + ' ' +
-                             number(p.background.blueF()) + " rg 0 0 " + width + ' ' + height +
-                             " re f 0 g BT /F1 14 Tf 50 " + (p.landscape ? "553" : "800") + " Td";
+        QByteArray content = number(p.background.redF()) + ' ' + number(p.background.greenF()) +
+                             ' ' + number(p.background.blueF()) + " rg 0 0 " + width + ' ' +
+                             height + " re f 0 g BT /F1 14 Tf 50 " + (p.landscape ? "553" : "800") +
+                             " Td";
         for (int l = 0; l < p.lines.size(); ++l)
             content += (l ? " 0 -20 Td " : " ") + pdf_string(p.lines[l]) + " Tj";
         content += " ET";
-        object(first_page + 2 * i) = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + width + ' ' + height + "] /Resources << /Font << /F1 3 0 R >> >> /Contents " +
+        object(first_page + 2 * i) = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + width + ' ' +
+                                     height +
+                                     "] /Resources << /Font << /F1 3 0 R >> >> /Contents " +
                                      QByteArray::number(first_page + 2 * i + 1) + " 0 R >>";
-        object(first_page + 2 * i + 1) =
-            "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "\nendstream";
+        object(first_page + 2 * i + 1) = "<< /Length " + QByteArray::number(content.size()) +
+                                         " >>\nstream\n" + content + "\nendstream";
     }
     if (!outline.empty()) {
         const int n = static_cast<int>(outline.size());
-        object(outline_root) = "<< /Type /Outlines /First " + QByteArray::number(outline_root + 1) + " 0 R /Last " +
-                               QByteArray::number(outline_root + n) + " 0 R /Count " + QByteArray::number(n) + " >>";
+        object(outline_root) = "<< /Type /Outlines /First " + QByteArray::number(outline_root + 1) +
+                               " 0 R /Last " + QByteArray::number(outline_root + n) +
+                               " 0 R /Count " + QByteArray::number(n) + " >>";
         for (int k = 0; k < n; ++k) {
             const outline_entry& e = outline[static_cast<std::size_t>(k)];
-            QByteArray item = "<< /Title " + pdf_string(e.title) + " /Parent " + QByteArray::number(outline_root) +
-                              " 0 R /Dest [" + QByteArray::number(first_page + 2 * e.page) + " 0 R /XYZ 0 " +
+            QByteArray item = "<< /Title " + pdf_string(e.title) + " /Parent " +
+                              QByteArray::number(outline_root) + " 0 R /Dest [" +
+                              QByteArray::number(first_page + 2 * e.page) + " 0 R /XYZ 0 " +
                               number(842 - e.top) + " 0]";
             if (k > 0)
                 item += " /Prev " + QByteArray::number(outline_root + k) + " 0 R";
@@ -118,10 +127,12 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
     std::vector<qsizetype> offsets;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         offsets.push_back(file.size());
-        file += QByteArray::number(static_cast<int>(i + 1)) + " 0 obj\n" + objects[i] + "\nendobj\n";
+        file +=
+            QByteArray::number(static_cast<int>(i + 1)) + " 0 obj\n" + objects[i] + "\nendobj\n";
     }
     const qsizetype xref = file.size();
-    file += "xref\n0 " + QByteArray::number(static_cast<int>(objects.size() + 1)) + "\n0000000000 65535 f \n";
+    file += "xref\n0 " + QByteArray::number(static_cast<int>(objects.size() + 1)) +
+            "\n0000000000 65535 f \n";
     for (qsizetype offset : offsets)
         file += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
     file += "trailer\n<< /Size " + QByteArray::number(static_cast<int>(objects.size() + 1)) +

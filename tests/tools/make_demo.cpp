@@ -14,13 +14,15 @@ namespace {
 // Chapters of a help document: a title line, then body text, a few per page.
 std::vector<text_page> document(const QString& title, const QColor& colour, int pages,
                                 std::vector<outline_entry>& outline) {
-    const QStringList topics{QStringLiteral("Présentation"), QStringLiteral("Saisie des fiches"),
-                             QStringLiteral("Règlement des factures"), QStringLiteral("Impression des tarifs"),
-                             QStringLiteral("Questions fréquentes"), QStringLiteral("Index")};
+    const QStringList topics{
+        QStringLiteral("Présentation"),           QStringLiteral("Saisie des fiches"),
+        QStringLiteral("Règlement des factures"), QStringLiteral("Impression des tarifs"),
+        QStringLiteral("Questions fréquentes"),   QStringLiteral("Index")};
     std::vector<text_page> result;
     for (int i = 0; i < pages; ++i) {
         const QString topic = topics[i % topics.size()];
-        QStringList lines{title, QString(), QStringLiteral("%1. %2").arg(i + 1).arg(topic), QString()};
+        QStringList lines{title, QString(), QStringLiteral("%1. %2").arg(i + 1).arg(topic),
+                          QString()};
         for (int l = 0; l < 28; ++l)
             lines << QStringLiteral("Ligne %1 : pour %2, suivez les étapes décrites à l’écran.")
                          .arg(l + 1)

@@ -11,7 +11,8 @@
 namespace {
 
 const char* const multi_colours[] = {"fac8c8", "c8fac8", "c8c8fa", "fafabe", "e6c8fa"};
-const char* const numbers[] = {"un", "deux", "trois", "quatre", "cinq", "six", "sept", "huit", "neuf", "dix"};
+const char* const numbers[] = {"un",  "deux", "trois", "quatre", "cinq",
+                               "six", "sept", "huit",  "neuf",   "dix"};
 
 } // namespace
 
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
     std::vector<krv::samples::text_page> content;
     for (int i = 0; i < pages; ++i) {
         const bool multi = colour == QLatin1String("multi");
-        const QColor ground(QStringLiteral("#") + (multi ? QString::fromLatin1(multi_colours[i % 5]) : colour));
+        const QColor ground(QStringLiteral("#") +
+                            (multi ? QString::fromLatin1(multi_colours[i % 5]) : colour));
         QStringList lines{title, QStringLiteral("Page %1 sur %2").arg(i + 1).arg(pages)};
         if (multi)
             lines << QStringLiteral("repère %1").arg(QString::fromLatin1(numbers[i % 10]));

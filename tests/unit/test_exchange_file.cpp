@@ -25,13 +25,25 @@ namespace {
 const QString exchange = QStringLiteral("W_intlog.wdo");
 
 // Records as the host writes them; "#init#" is not a header.
-QByteArray foreign_record(std::int32_t n) { return samples::record_bytes("#init#", {}, n); }
-QByteArray fresh_header() { return samples::record_bytes("#INIT#", {}, 0); }
-QByteArray blank_entry() { return samples::record_bytes({}, {}, 0); }
-QByteArray spaces(int n) { return QByteArray(n, ' '); }
-QByteArray count_bytes(std::int32_t n) { return samples::record_bytes({}, {}, n).right(4); }
+QByteArray foreign_record(std::int32_t n) {
+    return samples::record_bytes("#init#", {}, n);
+}
+QByteArray fresh_header() {
+    return samples::record_bytes("#INIT#", {}, 0);
+}
+QByteArray blank_entry() {
+    return samples::record_bytes({}, {}, 0);
+}
+QByteArray spaces(int n) {
+    return QByteArray(n, ' ');
+}
+QByteArray count_bytes(std::int32_t n) {
+    return samples::record_bytes({}, {}, n).right(4);
+}
 
-QByteArray read_all(const QString& path) { return samples::read_file(path); }
+QByteArray read_all(const QString& path) {
+    return samples::read_file(path);
+}
 
 enum class outcome { value, overflow, bad_record, other_error };
 
@@ -70,7 +82,9 @@ lookup_result lookup(const QString& key) {
     }
 }
 
-QString padded(const QString& value, int width = 40) { return value.leftJustified(width, u' ', true); }
+QString padded(const QString& value, int width = 40) {
+    return value.leftJustified(width, u' ', true);
+}
 
 } // namespace
 
@@ -125,8 +139,7 @@ private slots:
                                   << foreign_record(2147483647) + tail;
         QTest::newRow("N=2^31-1") << 2147483647 << outcome::overflow
                                   << foreign_record(2147483647) + tail;
-        QTest::newRow("N=32765, last readable record")
-            << 32765 << outcome::value << QByteArray();
+        QTest::newRow("N=32765, last readable record") << 32765 << outcome::value << QByteArray();
         QTest::newRow("N=32766, beyond what a lookup reads")
             << 32766 << outcome::other_error << foreign_record(32767) + tail;
         QTest::newRow("N=40000") << 40000 << outcome::other_error << foreign_record(40001) + tail;
@@ -150,7 +163,9 @@ private slots:
     void header_mark_is_exact_data() {
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("#INIT# and any 9") << QByteArray("#INIT#xyz\x01\x02\x03" "abc") << true;
+        QTest::newRow("#INIT# and any 9") << QByteArray("#INIT#xyz\x01\x02\x03"
+                                                        "abc")
+                                          << true;
         QTest::newRow("#INIT then space") << QByteArray("#INIT ") + spaces(9) << false;
         QTest::newRow("lower case") << QByteArray("#init#") + spaces(9) << false;
     }
@@ -172,7 +187,8 @@ private slots:
             samples::exchange_file({{"FICHE:NUM", "124"}, {"DOC:FCAIS", "Documentation.pdf"}});
         QTest::newRow("exact") << doc << "DOC:FCAIS" << padded("Documentation.pdf");
         QTest::newRow("lower case key") << doc << "doc:fcais" << padded("Documentation.pdf");
-        QTest::newRow("spaces round the key") << doc << "  Doc:Fcais  " << padded("Documentation.pdf");
+        QTest::newRow("spaces round the key")
+            << doc << "  Doc:Fcais  " << padded("Documentation.pdf");
         QTest::newRow("tab is not a space") << doc << "\tDOC:FCAIS" << QString();
         QTest::newRow("absent") << doc << "DOC:AUTRE" << QString();
         QTest::newRow("stored in lower case")
@@ -195,17 +211,17 @@ private slots:
                                  << "DOC:FCAIS" << QString();
         QTest::newRow("count -5") << samples::exchange_file({{"DOC:FCAIS", "x.pdf"}}, -5)
                                   << "DOC:FCAIS" << QString();
-        QTest::newRow("value of 40") << samples::exchange_file({{"V", QString(40, u'v')}}) << "V"
-                                     << QString(40, u'v');
+        QTest::newRow("value of 40")
+            << samples::exchange_file({{"V", QString(40, u'v')}}) << "V" << QString(40, u'v');
         QTest::newRow("value of 41 keeps 40")
-            << samples::exchange_file({{"V", QString(40, u'v') + u'w'}}) << "V" << QString(40, u'v');
+            << samples::exchange_file({{"V", QString(40, u'v') + u'w'}}) << "V"
+            << QString(40, u'v');
         QTest::newRow("Windows-1252 value")
             << samples::exchange_file({{"DOC:FCAIS", "Règlement €.pdf"}}) << "DOC:FCAIS"
             << padded("Règlement €.pdf");
         QByteArray partial = samples::exchange_file({{"DOC:FCAIS", "coupé.pdf"}});
         partial.chop(60);
-        QTest::newRow("partial last record")
-            << partial << "DOC:FCAIS" << padded("coupé.pdf");
+        QTest::newRow("partial last record") << partial << "DOC:FCAIS" << padded("coupé.pdf");
     }
     void key_lookup() {
         QFETCH(QByteArray, file);
@@ -219,10 +235,13 @@ private slots:
     void search_key_is_normalised_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("searched");
-        QTest::newRow("spaces and lower case") << " doc:fcais " << "DOC:FCAIS      ";
+        QTest::newRow("spaces and lower case") << " doc:fcais "
+                                               << "DOC:FCAIS      ";
         QTest::newRow("empty") << "" << QString(15, u' ');
-        QTest::newRow("longer than 15") << "abcdefghijklmnopq" << "ABCDEFGHIJKLMNO";
-        QTest::newRow("tab kept") << "\tx" << "\tX             ";
+        QTest::newRow("longer than 15") << "abcdefghijklmnopq"
+                                        << "ABCDEFGHIJKLMNO";
+        QTest::newRow("tab kept") << "\tx"
+                                  << "\tX             ";
     }
     void search_key_is_normalised() {
         QFETCH(QString, key);
@@ -297,14 +316,15 @@ private slots:
             if (round % 3 == 0 && size >= 6)
                 bytes.replace(0, 6, "#INIT#"); // reach the search too
             if (round % 5 == 1 && size >= 128)
-                bytes.replace(124, 4, count_bytes(std::uniform_int_distribution<int>(-3, 40)(random)));
+                bytes.replace(124, 4,
+                              count_bytes(std::uniform_int_distribution<int>(-3, 40)(random)));
             QVERIFY(samples::write_file(exchange, bytes));
             const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
             const outcome expected = expected_outcome(bytes);
             QVERIFY2(r.kind == expected, qPrintable(QStringLiteral("round %1: %2 instead of %3")
-                                                         .arg(round)
-                                                         .arg(int(r.kind))
-                                                         .arg(int(expected))));
+                                                        .arg(round)
+                                                        .arg(int(r.kind))
+                                                        .arg(int(expected))));
             const QByteArray after = read_all(exchange);
             QVERIFY(after.size() <= std::max<qsizetype>(size, 32767 * 128));
             // A valid header: nothing of the host's data changes.
@@ -335,7 +355,8 @@ private slots:
         for (int i = 0; i < 2000; ++i) {
             const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
             QCOMPARE(r.kind, outcome::value);
-            QVERIFY2(r.value.isEmpty() || r.value == padded("alpha.pdf") || r.value == padded("beta.pdf"),
+            QVERIFY2(r.value.isEmpty() || r.value == padded("alpha.pdf") ||
+                         r.value == padded("beta.pdf"),
                      qPrintable(r.value));
             seen += !r.value.isEmpty();
         }

@@ -17,7 +17,9 @@ namespace {
 
 const QString exchange = QStringLiteral("W_intlog.wdo");
 
-QString padded(const QString& value, int width = 40) { return value.leftJustified(width, u' ', true); }
+QString padded(const QString& value, int width = 40) {
+    return value.leftJustified(width, u' ', true);
+}
 
 } // namespace
 
@@ -32,7 +34,10 @@ private slots:
         previous_ = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir_.path()));
     }
-    void cleanup() { QFile::remove(exchange); QDir().rmdir(exchange); }
+    void cleanup() {
+        QFile::remove(exchange);
+        QDir().rmdir(exchange);
+    }
     void cleanupTestCase() { QDir::setCurrent(previous_); }
 
     // ---------------------------------------------------------- code page and fields
@@ -149,7 +154,6 @@ private slots:
         QVERIFY(!b.is_open());
         QCOMPARE(free_file_number(), std::int16_t(1));
     }
-
 
     void record_bytes_match_the_host_helper() {
         // The program's encoder against the tests' own, byte for byte.

@@ -94,8 +94,8 @@ private slots:
     void border_tiles_the_band_round_the_dialog() {
         QVERIFY(choose([](krv_pdf2& dialog) {
             const twips_rect expected[] = {
-                {0, 0, 480, 480},       {11370, 0, 480, 480},    {11370, 7710, 480, 480},
-                {0, 7710, 480, 480},    {0, 480, 480, 7230},     {480, 0, 10890, 480},
+                {0, 0, 480, 480},        {11370, 0, 480, 480},    {11370, 7710, 480, 480},
+                {0, 7710, 480, 480},     {0, 480, 480, 7230},     {480, 0, 10890, 480},
                 {11370, 480, 480, 7230}, {480, 7710, 10890, 480},
             };
             const icc& store = *find_form<icc>();
@@ -107,9 +107,10 @@ private slots:
             }
             // Every other control is drawn over the frame.
             const QObjectList stack = dialog.children();
-            for (QWidget* other : {static_cast<QWidget*>(dialog.List1), static_cast<QWidget*>(dialog.Label1),
-                                   static_cast<QWidget*>(dialog.Label2), static_cast<QWidget*>(dialog.btc_ok),
-                                   static_cast<QWidget*>(dialog.btc_no)})
+            for (QWidget* other :
+                 {static_cast<QWidget*>(dialog.List1), static_cast<QWidget*>(dialog.Label1),
+                  static_cast<QWidget*>(dialog.Label2), static_cast<QWidget*>(dialog.btc_ok),
+                  static_cast<QWidget*>(dialog.btc_no)})
                 for (auto* piece : dialog.ccb)
                     QVERIFY(stack.indexOf(piece) < stack.indexOf(other));
             QVERIFY(!store.isVisible());
@@ -155,9 +156,10 @@ private slots:
             QCOMPARE(data(dialog.List1), (QList<int>{0, 1, 2}));
             QCOMPARE(dialog.List1->currentRow(), 0);
             QCOMPARE(dialog.focusWidget(), dialog.List1);
-            QCOMPARE(dialog.Label1->text(),
-                     QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous pourrez "
-                                    "l'imprimer directement à partir de l'écran suivant."));
+            QCOMPARE(
+                dialog.Label1->text(),
+                QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous pourrez "
+                               "l'imprimer directement à partir de l'écran suivant."));
             QCOMPARE(dialog.Label1->palette().color(QPalette::WindowText), QColor(192, 64, 0));
             QCOMPARE(twips_of(dialog.List1), (twips_rect{450, 1020, 10845, 5190}));
             QCOMPARE(twips_of(dialog.btc_no), (twips_rect{9000, 6540, 1095, 1095}));
@@ -172,10 +174,14 @@ private slots:
     void confirming_returns_the_chosen_file_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("Enter at once") << "enter" << "doc_installation.pdf";
-        QTest::newRow("Down, Down, Valider") << "down-down-ok" << "tarifs_HT.PDF";
-        QTest::newRow("double-click on the third row") << "double-click" << "tarifs_HT.PDF";
-        QTest::newRow("letters move, Enter confirms") << "t-enter" << "tarifs_HT.PDF";
+        QTest::newRow("Enter at once") << "enter"
+                                       << "doc_installation.pdf";
+        QTest::newRow("Down, Down, Valider") << "down-down-ok"
+                                             << "tarifs_HT.PDF";
+        QTest::newRow("double-click on the third row") << "double-click"
+                                                       << "tarifs_HT.PDF";
+        QTest::newRow("letters move, Enter confirms") << "t-enter"
+                                                      << "tarifs_HT.PDF";
     }
     void confirming_returns_the_chosen_file() {
         QFETCH(QString, how);
@@ -233,8 +239,8 @@ private slots:
 
     void other_keys_never_close() {
         QVERIFY(choose([](krv_pdf2& dialog) {
-            for (auto key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Space, Qt::Key_A, Qt::Key_Tab, Qt::Key_F1,
-                             Qt::Key_End, Qt::Key_Home, Qt::Key_Backspace})
+            for (auto key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Space, Qt::Key_A, Qt::Key_Tab,
+                             Qt::Key_F1, Qt::Key_End, Qt::Key_Home, Qt::Key_Backspace})
                 QTest::keyClick(dialog.List1, key);
             QVERIFY(dialog.isVisible());
             QVERIFY(!dialog.unloaded());

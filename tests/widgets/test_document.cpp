@@ -32,14 +32,17 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content"); // null: no file at all
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << "Tarifs.pdf" << QByteArray() << "Document introuvable : Tarifs.pdf";
+        QTest::newRow("missing") << "Tarifs.pdf" << QByteArray()
+                                 << "Document introuvable : Tarifs.pdf";
         QTest::newRow("empty") << "vide.pdf" << QByteArray("") << "Document vide : vide.pdf";
-        QTest::newRow("not a PDF") << "texte.pdf" << QByteArray("Bonjour, ceci est du texte.\n")
-                                   << "Ce document n'est pas un PDF lisible (fichier endommagé ou d'un "
-                                      "autre type) : texte.pdf";
-        QTest::newRow("header only") << "tronque.pdf" << QByteArray("%PDF-1.4\n%")
-                                     << "Ce document n'est pas un PDF lisible (fichier endommagé ou d'un "
-                                        "autre type) : tronque.pdf";
+        QTest::newRow("not a PDF")
+            << "texte.pdf" << QByteArray("Bonjour, ceci est du texte.\n")
+            << "Ce document n'est pas un PDF lisible (fichier endommagé ou d'un "
+               "autre type) : texte.pdf";
+        QTest::newRow("header only")
+            << "tronque.pdf" << QByteArray("%PDF-1.4\n%")
+            << "Ce document n'est pas un PDF lisible (fichier endommagé ou d'un "
+               "autre type) : tronque.pdf";
         QTest::newRow("a folder") << "dossier.pdf" << QByteArray("<dir>")
                                   << "« dossier.pdf » est un dossier, pas un document";
     }
@@ -59,8 +62,8 @@ private slots:
     }
 
     void damaged_files_data() {
-        QTest::addColumn<int>("kept");    // bytes kept; negative: counted from the end
-        QTest::addColumn<bool>("shown");  // pdfium rebuilds what it can, or gives up
+        QTest::addColumn<int>("kept");   // bytes kept; negative: counted from the end
+        QTest::addColumn<bool>("shown"); // pdfium rebuilds what it can, or gives up
         QTest::newRow("cut in half") << 0 << false;
         QTest::newRow("end of file mark lost") << -7 << true;
         QTest::newRow("trailer lost") << -60 << false;
@@ -77,8 +80,9 @@ private slots:
         component.set_src(path("abime.pdf"));
         if (!shown) {
             QVERIFY(component.document() == nullptr);
-            QCOMPARE(component.message(), QStringLiteral("Ce document n'est pas un PDF lisible (fichier "
-                                                         "endommagé ou d'un autre type) : abime.pdf"));
+            QCOMPARE(component.message(),
+                     QStringLiteral("Ce document n'est pas un PDF lisible (fichier "
+                                    "endommagé ou d'un autre type) : abime.pdf"));
             return;
         }
         QVERIFY(component.message().isEmpty());
@@ -100,7 +104,8 @@ private slots:
     }
 
     void file_rewritten_in_place_does_not_hang() {
-        QVERIFY(samples::write_pdf(path("vivant.pdf"), {{Qt::red, "Un", {}}, {Qt::blue, "Deux", {}}}));
+        QVERIFY(
+            samples::write_pdf(path("vivant.pdf"), {{Qt::red, "Un", {}}, {Qt::blue, "Deux", {}}}));
         pdf_component component(nullptr);
         component.resize(400, 500);
         component.show();
@@ -113,7 +118,8 @@ private slots:
         file.resize(300);
         file.close();
         QTRY_VERIFY(pixels::near(pixels::dominant_colour(component.view()->viewport()), Qt::red));
-        component.view()->verticalScrollBar()->setValue(component.view()->verticalScrollBar()->maximum());
+        component.view()->verticalScrollBar()->setValue(
+            component.view()->verticalScrollBar()->maximum());
         component.grab();
     }
 

@@ -1,11 +1,11 @@
 // Reading a document in the viewer's component: search, zoom, pages, outline,
 // printing, copying, passwords and a file that changes while it is shown.
 #include "pdf_component.h"
-#include "printing.h"
-#include "text_search.h"
 #include "pixels.h"
+#include "printing.h"
 #include "sample_pdf.h"
 #include "test_main.h"
+#include "text_search.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -30,9 +30,10 @@ const QColor shades[] = {QColor(250, 200, 200), QColor(200, 250, 200), QColor(20
 std::vector<text_page> five_pages() {
     std::vector<text_page> pages;
     for (int i = 0; i < 5; ++i)
-        pages.push_back({shades[i], {QStringLiteral("Chapitre %1").arg(i + 1), "Texte courant de la page.",
-                                     i == 2 ? "Le Règlement des factures." : "Rien de plus ici.",
-                                     i == 4 ? "Dernier REGLEMENT, puis l’œuvre." : ""}});
+        pages.push_back({shades[i],
+                         {QStringLiteral("Chapitre %1").arg(i + 1), "Texte courant de la page.",
+                          i == 2 ? "Le Règlement des factures." : "Rien de plus ici.",
+                          i == 4 ? "Dernier REGLEMENT, puis l’œuvre." : ""}});
     return pages;
 }
 
@@ -55,8 +56,9 @@ class test_reader : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        QVERIFY(samples::write_text_pdf(path("cinq.pdf"), five_pages(),
-                                        {{"Début", 0, 0}, {"Le règlement", 2, 400}, {"Fin", 4, 0}}));
+        QVERIFY(
+            samples::write_text_pdf(path("cinq.pdf"), five_pages(),
+                                    {{"Début", 0, 0}, {"Le règlement", 2, 400}, {"Fin", 4, 0}}));
         QVERIFY(samples::write_text_pdf(path("plat.pdf"), {{Qt::white, {"Sans sommaire"}}}));
     }
     void cleanup() { set_password_prompt({}); }
@@ -122,7 +124,8 @@ private slots:
         // Orange over the page's green: the current hit stands out.
         QVERIFY(orange_share(c->view()->viewport()->grab().toImage()) > 0.3);
         const QPointF beside = c->view()->to_viewport(2, rects[0].topLeft() + QPointF(0, 30));
-        QVERIFY(pixels::near(c->view()->viewport()->grab().toImage().pixelColor(beside.toPoint()), shades[2], 20));
+        QVERIFY(pixels::near(c->view()->viewport()->grab().toImage().pixelColor(beside.toPoint()),
+                             shades[2], 20));
         c->close_search();
         QTRY_VERIFY(orange_share(c->view()->viewport()->grab().toImage()) < 0.01);
     }

@@ -7,16 +7,16 @@
 #include "fixture.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
-#include "pixels.h"
 #include "pdf_component.h"
+#include "pixels.h"
 #include "sample_pdf.h"
 #include "test_main.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QLineEdit>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -63,7 +63,8 @@ class test_windows : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(fixture_.set_up());
-        QVERIFY(samples::write_colour_pdf("Documentation.pdf", documentation_colour, "Documentation"));
+        QVERIFY(
+            samples::write_colour_pdf("Documentation.pdf", documentation_colour, "Documentation"));
         QVERIFY(samples::write_colour_pdf("tarifs_HT.Pdf", tarifs_colour, "Tarifs"));
         QVERIFY(samples::write_colour_pdf("guide_de_saisie.PDF", guide_colour, "Guide"));
     }
@@ -127,15 +128,20 @@ private slots:
         QTest::addColumn<QByteArray>("exchange");
         QTest::addColumn<QString>("document");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no exchange file") << QByteArray() << "Documentation.pdf" << "";
+        QTest::newRow("no exchange file") << QByteArray() << "Documentation.pdf"
+                                          << "";
         QTest::newRow("host's document")
-            << samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}) << "tarifs_HT.Pdf" << "";
+            << samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}) << "tarifs_HT.Pdf"
+            << "";
         QTest::newRow("value of spaces")
-            << samples::exchange_file({{"DOC:FCAIS", "   "}}) << "Documentation.pdf" << "";
+            << samples::exchange_file({{"DOC:FCAIS", "   "}}) << "Documentation.pdf"
+            << "";
         QTest::newRow("key in lower case")
-            << samples::exchange_file({{"doc:fcais", "tarifs_HT.Pdf"}}) << "Documentation.pdf" << "";
+            << samples::exchange_file({{"doc:fcais", "tarifs_HT.Pdf"}}) << "Documentation.pdf"
+            << "";
         QTest::newRow("count of 40000")
-            << samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}, 40000) << "Documentation.pdf"
+            << samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}, 40000)
+            << "Documentation.pdf"
             << "Dépassement de capacité";
     }
     void startup_asks_for_the_hosts_document() {
@@ -168,7 +174,8 @@ private slots:
         shared().w_chaine = QStringLiteral("Guide de saisie");
         QTRY_VERIFY(component()->document() != nullptr);
         QCOMPARE(shown_file(), QStringLiteral("guide_de_saisie.PDF"));
-        QTRY_VERIFY(pixels::near(pixels::dominant_colour(component()->view()->viewport()), guide_colour));
+        QTRY_VERIFY(
+            pixels::near(pixels::dominant_colour(component()->view()->viewport()), guide_colour));
     }
 
     void missing_document_gives_a_message() {
