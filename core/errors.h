@@ -29,17 +29,26 @@ public:
     explicit bad_record_number_error(qint64 number);
 };
 
-/// The file system refused an operation; carries the system's own message.
+/// What a file operation worked on: the message names it.
+enum class file_kind {
+    file,   ///< "le fichier"
+    folder, ///< "le dossier"
+};
+
+/// The file system refused an operation; carries the system's error, in French.
 class file_error : public error {
 public:
-    file_error(const QString& action, const QString& file_name, int system_error);
+    /// "Impossible <action> le fichier « <name> » : <reason>", `action` being e.g. "d'ouvrir".
+    file_error(const QString& action, const QString& name, int system_error,
+               file_kind kind = file_kind::file);
     int system_error() const { return system_error_; }
 
 private:
     int system_error_;
 };
 
-/// Text of the system's error number, in the user's language where the system has it.
-QString system_message(int system_error);
+/// French text of a system error number; the system's own text only for the
+/// rare numbers the program does not word itself.
+QString system_message(int system_error, file_kind kind = file_kind::file);
 
 } // namespace krv

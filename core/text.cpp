@@ -12,11 +12,17 @@ QString trim_spaces(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
+QString before_first_nul(const QString& text) {
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.left(nul);
+}
+
 QString document_path(const QString& folder, const QString& name) {
-    qsizetype end = name.size();
-    while (end > 0 && name[end - 1] == u' ')
+    const QString text = before_first_nul(name);
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ')
         --end;
-    return folder + u'/' + name.left(end);
+    return folder + u'/' + text.left(end);
 }
 
 namespace {

@@ -11,9 +11,13 @@ namespace krv {
 /// other white space, which the host may store on purpose).
 QString trim_spaces(const QString& text);
 
-/// The full path of a document: the folder, "/", and the name without the
-/// trailing spaces that the exchange file's fixed-width field leaves on it
-/// (they are significant on Linux).
+/// The text up to its first NUL character: the host's values are C strings on its
+/// platform, and a field padded with NULs ends where its text ends.
+QString before_first_nul(const QString& text);
+
+/// The full path of a document: the folder, "/", and the name up to its first
+/// NUL, without the trailing spaces that the exchange file's fixed-width field
+/// leaves on it (they are significant on Linux).
 QString document_path(const QString& folder, const QString& name);
 
 /// The text folded for matching the way a French reader expects: lower case,
