@@ -1,14 +1,14 @@
 #include "record_file.h"
 
 #include "errors.h"
-
-#include <QFile>
+#include "file_names.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace krv {
@@ -29,13 +29,64 @@ record_file::~record_file() {
     close();
 }
 
+namespace {
+
+bool is_link(const QByteArray& native) {
+    struct stat info;
+    return ::lstat(native.constData(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// O_NONBLOCK everywhere: opening a FIFO for reading would wait for a writer.
+constexpr int common_flags = O_NONBLOCK | O_CLOEXEC;
+
+// Opens for reading only after the read-write open failed with `refused`.
+int open_for_reading(const QString& path, const QByteArray& native, int refused) {
+    const int fd = ::open(native.constData(), O_RDONLY | common_flags);
+    if (fd >= 0)
+        return fd;
+    const int err = errno;
+    if (err == ENOENT && refused == ELOOP)
+        throw error(QStringLiteral("Le fichier «\u00a0%1\u00a0» est un lien symbolique vers un "
+                                   "fichier absent\u00a0; l’aide ne crée rien à travers un lien.")
+                        .arg(path));
+    if (err == ENOENT) // missing, and it cannot be created there
+        throw file_error(QStringLiteral("de créer"), path, refused);
+    throw file_error(QStringLiteral("d’ouvrir"), path, err);
+}
+
+} // namespace
+
 void record_file::open(const QString& path, int record_length, std::int16_t file_number) {
     close();
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw file_error(QStringLiteral("d'ouvrir"), path, errno);
+    const QByteArray native = encode_file_name(path);
+    // Never written through a link: O_NOFOLLOW refuses one (ELOOP).
+    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | common_flags, 0666);
+    record_access access = record_access::read_write;
+    if (fd < 0) {
+        const int refused = errno;
+        if (refused == ELOOP && is_link(native))
+            access = record_access::through_link;
+        else if (refused == EACCES || refused == EPERM || refused == EROFS)
+            access = record_access::read_only;
+        else
+            throw file_error(QStringLiteral("d’ouvrir"), path, refused);
+        fd = open_for_reading(path, native, refused);
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        const int err = errno;
+        ::close(fd);
+        throw file_error(QStringLiteral("d’ouvrir"), path, err);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw error(QStringLiteral("Le fichier «\u00a0%1\u00a0» n’est pas un fichier ordinaire "
+                                   "(%2)\u00a0; il n’a été ni lu ni modifié.")
+                        .arg(path, file_kind_text(info.st_mode)));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
+    access_ = access;
     number_ = file_number;
     record_length_ = record_length;
     path_ = path;
@@ -54,7 +105,7 @@ void record_file::check_length(std::size_t length) const {
     if (fd_ < 0)
         throw error(QStringLiteral("Le fichier n'est pas ouvert"));
     if (length != static_cast<std::size_t>(record_length_))
-        throw error(QStringLiteral("Longueur d'enregistrement incorrecte"));
+        throw error(QStringLiteral("Longueur d’enregistrement incorrecte"));
 }
 
 void record_file::read(std::int32_t n, std::span<std::uint8_t> out) {
@@ -91,6 +142,9 @@ void record_file::read(std::int32_t n, std::span<std::uint8_t> out) {
 void record_file::write(std::int32_t n, std::span<const std::uint8_t> in) {
     const std::int64_t offset = offset_of(n);
     check_length(in.size());
+    if (access_ != record_access::read_write)
+        throw error(
+            QStringLiteral("Le fichier «\u00a0%1\u00a0» n’est ouvert qu’en lecture").arg(path_));
     std::size_t done = 0;
     while (done < in.size()) {
         const ssize_t put = ::pwrite(fd_, in.data() + done, in.size() - done,
@@ -100,7 +154,7 @@ void record_file::write(std::int32_t n, std::span<const std::uint8_t> in) {
                 continue;
             const int err = errno;
             window_.clear();
-            throw file_error(QStringLiteral("d'écrire dans"), path_, err);
+            throw file_error(QStringLiteral("d’écrire dans"), path_, err);
         }
         done += static_cast<std::size_t>(put);
     }

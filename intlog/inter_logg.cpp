@@ -6,20 +6,22 @@
 #include "record_file.h"
 #include "text.h"
 
+#include <algorithm>
+
 namespace krv::inter_logg {
 
 namespace {
 
 module_state module;
 record_file file;
+enreg_intlog::bytes last_read{}; // bytes of the record read last, as on disk
 
 constexpr int key_length = 15;
 constexpr QStringView init_mark = u"#INIT#";
 
 void read_record(std::int32_t n) {
-    enreg_intlog::bytes bytes;
-    file.read(n, bytes);
-    module.enreg.from_bytes(bytes);
+    file.read(n, last_read);
+    module.enreg.from_bytes(last_read);
 }
 
 void write_record(std::int32_t n) {
@@ -38,37 +40,63 @@ QString normalised_key(const QString& cle) {
     return key.toUpper();
 }
 
+QString exchange_name() {
+    return QString::fromLatin1(file_name);
+}
+
+/// Refuses, in French, to initialise a file that is not ours to write: record 1
+/// (just read) holds someone's data, or the file may not be written.
+void check_initialisation_allowed() {
+    if (!blank_record(last_read))
+        throw error(QStringLiteral("Le fichier d’échange %1 ne commence pas par l’en-tête "
+                                   "attendu\u00a0; il n’a pas été modifié.")
+                        .arg(exchange_name()));
+    switch (file.access()) {
+    case record_access::read_write:
+        return;
+    case record_access::through_link:
+        throw error(QStringLiteral("Le fichier d’échange %1 est un lien symbolique et n’a pas "
+                                   "d’en-tête\u00a0; l’aide n’écrit pas à travers un lien, il n’a "
+                                   "pas été initialisé.")
+                        .arg(exchange_name()));
+    case record_access::read_only:
+        break;
+    }
+    throw error(QStringLiteral("Le fichier d’échange %1 n’a pas d’en-tête et l’aide n’a pas le "
+                               "droit d’y écrire\u00a0; il n’a pas été initialisé.")
+                    .arg(exchange_name()));
+}
+
 /// Appends a blank entry after the entries that record 1 counts; sets indice_trouve.
+/// Record 1 is blank here, so it counts none; the blank entry goes only where
+/// nothing of anyone's lies.
 void init_intlog() {
     read_record(1);
+    module.enreg.nombre = 0; // a blank record counts no entries, spaces or not
     module.indice_trouve = add_i32(module.enreg.nombre, 1);
     module.enreg.nombre = module.indice_trouve;
     write_record(1);
+    const std::int32_t number = add_i32(module.indice_trouve, 1);
+    read_record(number);
+    const bool free = blank_record(last_read);
     module.enreg.cle.assign(u"");
     module.enreg.zone60.assign(u"");
     module.enreg.valeur.assign(u"");
     module.enreg.zone1.assign(u"");
     module.enreg.zone8.assign(u"");
     module.enreg.nombre = 0;
-    const std::int32_t number = add_i32(module.indice_trouve, 1);
-    if (number > last_readable_record)
-        throw error(
-            QStringLiteral(
-                "Le fichier d'échange %1 est endommagé : son premier enregistrement annonce %2 "
-                "entrées, plus que les %3 qu'il peut contenir. Il n'a pas été agrandi.")
-                .arg(QString::fromLatin1(file_name))
-                .arg(module.indice_trouve - 1)
-                .arg(last_readable_record - 1));
-    write_record(number);
+    if (free)
+        write_record(number);
 }
 
 /// Opens the file, initialising its header when missing; sets nb_entrees.
 void ouvre_intlog() {
     module.num_fichier = free_file_number();
-    file.open(QString::fromLatin1(file_name), enreg_intlog::length, module.num_fichier);
+    file.open(exchange_name(), enreg_intlog::length, module.num_fichier);
     process_events();
     read_record(1);
     if (module.enreg.cle.view().first(init_mark.size()) != init_mark) {
+        check_initialisation_allowed();
         init_intlog();
         module.enreg.cle.assign(init_mark);
         module.enreg.nombre = 0;
@@ -93,6 +121,11 @@ void cherche_intlog() {
 }
 
 } // namespace
+
+bool blank_record(const enreg_intlog::bytes& raw) {
+    return std::all_of(raw.begin(), raw.end(),
+                       [](std::uint8_t b) { return b == 0x00 || b == 0x20; });
+}
 
 const module_state& state() {
     return module;

@@ -11,11 +11,6 @@ namespace krv::inter_logg {
 
 inline constexpr auto file_name = "W_intlog.wdo";
 
-/// The highest record number a lookup can ever read: the entry count is a 16-bit
-/// number and the search stops at entry 32767. The blank entry of an initialisation
-/// is never written past it, so a damaged header cannot make the file grow.
-inline constexpr std::int32_t last_readable_record = 32767;
-
 /// The module's state, kept between calls for the whole run.
 struct module_state {
     enreg_intlog enreg;             ///< record buffer of every read and write
@@ -28,8 +23,13 @@ struct module_state {
 /// The module state as the last lookup left it (read by tests).
 const module_state& state();
 
+/// Whether a record holds nothing of anyone's: zero bytes and spaces only.
+bool blank_record(const enreg_intlog::bytes& raw);
+
 /// The 40-character value stored under `cle`, or an empty text when the key is absent.
-/// Creates and initialises the file when it has no valid header. Throws krv::error.
+/// Creates and initialises the file when it is missing or empty, or when its first
+/// record is blank; a first record that holds anything else and is not a header is
+/// never written. Throws krv::error.
 QString lit_intlog(const QString& cle);
 
 } // namespace krv::inter_logg

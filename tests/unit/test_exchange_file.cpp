@@ -4,9 +4,11 @@
 #include "exchange.h"
 #include "inter_logg.h"
 #include "record_file.h"
+#include "unprivileged.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,8 +55,13 @@ struct lookup_result {
     QString value;
 };
 
+bool blank(const QByteArray& record) {
+    return std::all_of(record.begin(), record.end(), [](char b) { return b == 0 || b == ' '; });
+}
+
 // What a lookup of "DOC:FCAIS" in these bytes must end in, by the format's rules
-// (random bytes never hold the key).
+// (random bytes never hold the key): a valid header is searched, a blank first
+// record initialised, anything else refused untouched.
 outcome expected_outcome(QByteArray bytes) {
     bytes.resize(std::max<qsizetype>(bytes.size(), 128), '\0');
     std::int32_t n = 0;
@@ -63,11 +71,21 @@ outcome expected_outcome(QByteArray bytes) {
             return outcome::overflow;
         return n == 32767 ? outcome::overflow : outcome::value;
     }
-    if (n >= 2147483646)
-        return outcome::overflow;
-    if (n < -1)
-        return outcome::bad_record;
-    return n + 2 > 32767 ? outcome::other_error : outcome::value;
+    return blank(bytes.left(128)) ? outcome::value : outcome::other_error;
+}
+
+// The file a lookup leaves: untouched, unless it was ours to initialise (empty,
+// or a blank first record), and then the header, and the blank entry only over
+// nothing of anyone's.
+QByteArray expected_after(const QByteArray& bytes) {
+    QByteArray padded = bytes;
+    padded.resize(std::max<qsizetype>(bytes.size(), 128), '\0');
+    if (bytes.startsWith("#INIT#") || !blank(padded.left(128)))
+        return bytes;
+    QByteArray after = samples::record_bytes("#INIT#", {}, 0);
+    const QByteArray second = bytes.mid(128, 128);
+    after += blank(second) ? samples::record_bytes({}, {}, 0) : second;
+    return after + bytes.mid(256);
 }
 
 lookup_result lookup(const QString& key) {
@@ -126,38 +144,57 @@ private slots:
         QCOMPARE(read_all(exchange), fresh_header() + blank_entry());
     }
 
-    void foreign_first_record_data() {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<outcome>("kind");
-        QTest::addColumn<QByteArray>("expected");
+    void foreign_first_record_is_never_written_data() {
+        QTest::addColumn<QByteArray>("file");
         const QByteArray tail = QByteArray(128, 'h'); // a record of the host after record 1
-        QTest::newRow("N=5") << 5 << outcome::value
-                             << fresh_header() + tail + QByteArray(128 * 4, 0) + blank_entry();
-        QTest::newRow("N=-1") << -1 << outcome::value << fresh_header() + tail;
-        QTest::newRow("N=-2") << -2 << outcome::bad_record << foreign_record(-1) + tail;
-        QTest::newRow("N=2^31-2") << 2147483646 << outcome::overflow
-                                  << foreign_record(2147483647) + tail;
-        QTest::newRow("N=2^31-1") << 2147483647 << outcome::overflow
-                                  << foreign_record(2147483647) + tail;
-        QTest::newRow("N=32765, last readable record") << 32765 << outcome::value << QByteArray();
-        QTest::newRow("N=32766, beyond what a lookup reads")
-            << 32766 << outcome::other_error << foreign_record(32767) + tail;
-        QTest::newRow("N=40000") << 40000 << outcome::other_error << foreign_record(40001) + tail;
+        for (const std::int32_t n :
+             {5, 0, -1, -2, 32765, 32766, 32767, 40000, 2147483646, 2147483647})
+            QTest::addRow("count %d", n) << foreign_record(n) + tail;
+        QTest::newRow("short text") << QByteArray("hello world text\n");
+        QTest::newRow("one byte") << QByteArray("x");
+        QTest::newRow("NULs then a byte") << QByteArray(127, 0) + 'x';
+        QTest::newRow("spaces then a tab") << QByteArray(100, ' ') + '\t' + tail;
     }
-    void foreign_first_record() {
-        QFETCH(int, count);
-        QFETCH(outcome, kind);
+    void foreign_first_record_is_never_written() {
+        QFETCH(QByteArray, file);
+        QVERIFY(samples::write_file(exchange, file));
+        for (int start = 0; start < 2; ++start) { // the host's bytes stay as they are
+            const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+            QCOMPARE(r.kind, outcome::other_error);
+            QCOMPARE(r.value, QStringLiteral("Le fichier d’échange W_intlog.wdo ne commence pas "
+                                             "par l’en-tête attendu\u00a0; il n’a pas été "
+                                             "modifié."));
+            QCOMPARE(read_all(exchange), file);
+            QCOMPARE(free_file_number(), std::int16_t(1)); // closed, error or not
+        }
+    }
+
+    void blank_first_record_is_initialised_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray host = QByteArray(128, 'h');
+        const QByteArray ours = fresh_header() + blank_entry();
+        QTest::newRow("zeros") << QByteArray(128, 0) << ours;
+        QTest::newRow("short, zeros") << QByteArray(50, 0) << ours;
+        QTest::newRow("spaces, count of spaces") << spaces(128) << ours;
+        QTest::newRow("spaces and zeros") << spaces(60) + QByteArray(68, 0) << ours;
+        QTest::newRow("blank second record too") << QByteArray(256, 0) + host << ours + host;
+        QTest::newRow("host data in record 2 is kept")
+            << QByteArray(128, 0) + host << fresh_header() + host;
+        QTest::newRow("partial host record 2 is kept")
+            << spaces(128) + "abc" << fresh_header() + "abc";
+    }
+    void blank_first_record_is_initialised() {
+        QFETCH(QByteArray, file);
         QFETCH(QByteArray, expected);
-        QVERIFY(samples::write_file(exchange, foreign_record(count) + QByteArray(128, 'h')));
+        QVERIFY(samples::write_file(exchange, file));
         const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
-        QCOMPARE(r.kind, kind);
-        const QByteArray after = read_all(exchange);
-        if (!expected.isEmpty())
-            QCOMPARE(after, expected);
-        else
-            QCOMPARE(after.size(), 32767 * 128);
-        QVERIFY(after.size() <= 32767 * 128);
-        QCOMPARE(free_file_number(), std::int16_t(1)); // closed, error or not
+        QCOMPARE(r.kind, outcome::value);
+        QCOMPARE(read_all(exchange), expected);
+        QCOMPARE(read_all(exchange), expected_after(file));
+        // Initialised once: the next lookup only reads.
+        QCOMPARE(lookup(QStringLiteral("DOC:FCAIS")).kind, outcome::value);
+        QCOMPARE(read_all(exchange), expected);
     }
 
     void header_mark_is_exact_data() {
@@ -174,8 +211,9 @@ private slots:
         QFETCH(bool, valid);
         const QByteArray file = key + spaces(109) + count_bytes(0);
         QVERIFY(samples::write_file(exchange, file));
-        QCOMPARE(inter_logg::lit_intlog(QStringLiteral("A")), QString());
-        QCOMPARE(read_all(exchange) == file, valid);
+        // Not a header, and not blank: someone's data, left as it is.
+        QCOMPARE(lookup(QStringLiteral("A")).kind, valid ? outcome::value : outcome::other_error);
+        QCOMPARE(read_all(exchange), file);
     }
 
     // ---------------------------------------------------------- search
@@ -222,6 +260,12 @@ private slots:
         QByteArray partial = samples::exchange_file({{"DOC:FCAIS", "coupé.pdf"}});
         partial.chop(60);
         QTest::newRow("partial last record") << partial << "DOC:FCAIS" << padded("coupé.pdf");
+        // The host's C string padded with NULs: returned as stored, all 40 characters.
+        QByteArray nul_padded = samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF"}});
+        nul_padded.replace(128 + 23 + 19, 21, QByteArray(21, 0));
+        QTest::newRow("value padded with NULs")
+            << nul_padded << "DOC:FCAIS"
+            << QStringLiteral("guide_de_saisie.PDF") + QString(21, QChar(0));
     }
     void key_lookup() {
         QFETCH(QByteArray, file);
@@ -298,12 +342,136 @@ private slots:
         QCOMPARE(free_file_number(), std::int16_t(1));
     }
 
-    void read_only_file() {
-        if (geteuid() == 0)
-            QSKIP("permissions do not bind the super-user");
-        QVERIFY(samples::write_file(exchange, samples::exchange_file({{"DOC:FCAIS", "x.pdf"}})));
-        QVERIFY(QFile::setPermissions(exchange, QFile::ReadOwner));
-        QCOMPARE(lookup(QStringLiteral("DOC:FCAIS")).kind, outcome::other_error);
+    // ---------------------------------------------------------- links and special files
+    void symbolic_link_is_never_written_through_data() {
+        QTest::addColumn<QByteArray>("target"); // null: the link leads nowhere
+        QTest::addColumn<outcome>("kind");
+        QTest::addColumn<QString>("said"); // part of the message; the value when found
+        QByteArray binary(300, 0);
+        std::mt19937 random(7);
+        for (auto& b : binary)
+            b = static_cast<char>(random() | 1);
+        const QString foreign = QStringLiteral("ne commence pas par l’en-tête attendu");
+        QTest::newRow("18-byte text")
+            << QByteArray("Bonjour le monde!\n") << outcome::other_error << foreign;
+        QTest::newRow("binary") << binary << outcome::other_error << foreign;
+        QTest::newRow("longer text") << QByteArray(1000, 'a') << outcome::other_error << foreign;
+        const QString link = QStringLiteral("est un lien symbolique et n’a pas d’en-tête");
+        QTest::newRow("empty target") << QByteArray("") << outcome::other_error << link;
+        QTest::newRow("zero target") << QByteArray(256, 0) << outcome::other_error << link;
+        QTest::newRow("missing target")
+            << QByteArray() << outcome::other_error
+            << QStringLiteral("est un lien symbolique vers un fichier absent");
+        QTest::newRow("valid exchange file is read")
+            << samples::exchange_file({{"DOC:FCAIS", "lien.pdf"}}) << outcome::value
+            << padded("lien.pdf");
+    }
+    void symbolic_link_is_never_written_through() {
+        QFETCH(QByteArray, target);
+        QFETCH(outcome, kind);
+        QFETCH(QString, said);
+        QVERIFY(QDir().mkdir("ailleurs"));
+        const QString target_path = QDir::current().filePath("ailleurs/cible.dat");
+        if (!target.isNull())
+            QVERIFY(samples::write_file(target_path, target));
+        QVERIFY(QFile::link(target_path, exchange));
+        for (int start = 0; start < 2; ++start) {
+            const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+            QCOMPARE(r.kind, kind);
+            QVERIFY2(r.value.contains(said), qPrintable(r.value));
+            QCOMPARE(QFile::exists(target_path), !target.isNull());
+            QCOMPARE(read_all(target_path), target); // byte for byte
+            QVERIFY(QFileInfo(exchange).isSymLink());
+            QCOMPARE(free_file_number(), std::int16_t(1));
+        }
+    }
+
+    void special_files_are_refused_at_once_data() {
+        QTest::addColumn<QString>("kind"); // what W_intlog.wdo is
+        QTest::addColumn<QString>("said");
+        QTest::newRow("FIFO") << "fifo"
+                              << "n’est pas un fichier ordinaire (tube nommé)";
+        QTest::newRow("link to a FIFO") << "fifo link"
+                                        << "n’est pas un fichier ordinaire (tube nommé)";
+        QTest::newRow("link to /dev/zero") << "/dev/zero"
+                                           << "(périphérique)";
+        QTest::newRow("link to /dev/null") << "/dev/null"
+                                           << "(périphérique)";
+        QTest::newRow("link to itself") << "loop"
+                                        << "Trop de liens symboliques";
+        QTest::newRow("folder") << "folder"
+                                << "C’est un dossier";
+    }
+    void special_files_are_refused_at_once() {
+        QFETCH(QString, kind);
+        QFETCH(QString, said);
+        const QByteArray name = exchange.toUtf8();
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(name.constData(), 0666), 0);
+        } else if (kind == "fifo link") {
+            QCOMPARE(::mkfifo("tube", 0666), 0);
+            QVERIFY(QFile::link("tube", exchange));
+        } else if (kind == "loop") {
+            QCOMPARE(::symlink(name.constData(), name.constData()), 0);
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkdir(exchange));
+        } else {
+            QVERIFY(QFile::link(kind, exchange));
+        }
+        // Opening a FIFO for reading would wait for a writer for ever: not here.
+        const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+        QCOMPARE(r.kind, outcome::other_error);
+        QVERIFY2(r.value.contains(said), qPrintable(r.value));
+        QVERIFY(r.value.contains(exchange));
+        QCOMPARE(free_file_number(), std::int16_t(1));
+    }
+
+    // ---------------------------------------------------------- read-only files
+    void read_only_file_is_read_data() {
+        QTest::addColumn<QByteArray>("file"); // null: no file
+        QTest::addColumn<bool>("folder_writable");
+        QTest::addColumn<QString>("answer"); // "value: ..." or "error: ..."
+        const QByteArray valid = samples::exchange_file({{"DOC:FCAIS", "lecture.pdf"}});
+        QTest::newRow("file 0444") << valid << true << "value: " + padded("lecture.pdf");
+        QTest::newRow("folder not writable") << valid << false << "value: " + padded("lecture.pdf");
+        QTest::newRow("empty file 0444")
+            << QByteArray("") << true
+            << "error: Le fichier d’échange W_intlog.wdo n’a pas d’en-tête et l’aide n’a pas le "
+               "droit d’y écrire\u00a0; il n’a pas été initialisé.";
+        QTest::newRow("foreign record, 0444")
+            << foreign_record(32766) << true
+            << "error: Le fichier d’échange W_intlog.wdo ne commence pas par l’en-tête "
+               "attendu\u00a0; il n’a pas été modifié.";
+        QTest::newRow("missing, folder not writable")
+            << QByteArray() << false
+            << "error: Impossible de créer le fichier «\u00a0W_intlog.wdo\u00a0»\u00a0: Accès "
+               "refusé";
+    }
+    void read_only_file_is_read() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, folder_writable);
+        QFETCH(QString, answer);
+        const QByteArray folder = QFile::encodeName(QDir::currentPath());
+        if (!file.isNull()) {
+            QVERIFY(samples::write_file(exchange, file));
+            QCOMPARE(::chmod("W_intlog.wdo", folder_writable ? 0444 : 0644), 0);
+            if (folder_writable) // the mode alone forbids writing
+                QVERIFY(samples::give_to_nobody(exchange));
+        }
+        QCOMPARE(::chmod(folder.constData(), folder_writable ? 0777 : 0755), 0);
+        QString why;
+        const std::optional<QByteArray> got = samples::run_unprivileged(
+            [] {
+                const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
+                return (r.kind == outcome::value ? "value: " : "error: ") + r.value.toUtf8();
+            },
+            &why);
+        ::chmod(folder.constData(), 0700);
+        if (!got)
+            QSKIP(qPrintable(why));
+        QCOMPARE(QString::fromUtf8(*got), answer);
+        QCOMPARE(read_all(exchange), file.isNull() ? QByteArray() : file);
+        QCOMPARE(QFile::exists(exchange), !file.isNull());
     }
 
     void random_bytes_give_the_defined_outcome() {
@@ -318,6 +486,9 @@ private slots:
             if (round % 5 == 1 && size >= 128)
                 bytes.replace(124, 4,
                               count_bytes(std::uniform_int_distribution<int>(-3, 40)(random)));
+            if (round % 7 == 2) // a blank first record, then anything
+                bytes.replace(0, std::min(size, 128),
+                              QByteArray(std::min(size, 128), round % 2 ? ' ' : '\0'));
             QVERIFY(samples::write_file(exchange, bytes));
             const lookup_result r = lookup(QStringLiteral("DOC:FCAIS"));
             const outcome expected = expected_outcome(bytes);
@@ -325,11 +496,8 @@ private slots:
                                                         .arg(round)
                                                         .arg(int(r.kind))
                                                         .arg(int(expected))));
-            const QByteArray after = read_all(exchange);
-            QVERIFY(after.size() <= std::max<qsizetype>(size, 32767 * 128));
-            // A valid header: nothing of the host's data changes.
-            if (bytes.startsWith("#INIT#"))
-                QCOMPARE(after, bytes);
+            // Nothing of the host's data ever changes.
+            QCOMPARE(read_all(exchange), expected_after(bytes));
             QCOMPARE(free_file_number(), std::int16_t(1));
         }
     }

@@ -7,6 +7,7 @@
 #include "record_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -141,6 +142,22 @@ private slots:
             QVERIFY(e.description().contains(system_message(EISDIR)));
         }
         QVERIFY(!file.is_open());
+    }
+
+    void a_link_is_read_and_never_written() {
+        const QByteArray target = QByteArray(128, 'c') + QByteArray(128, 'd');
+        QVERIFY(samples::write_file(QStringLiteral("cible.dat"), target));
+        QVERIFY(QFile::link(QStringLiteral("cible.dat"), exchange));
+        record_file file;
+        file.open(exchange, 128, 1);
+        QCOMPARE(file.access(), record_access::through_link);
+        std::array<std::uint8_t, 128> record{};
+        file.read(2, record);
+        QCOMPARE(record[0], std::uint8_t('d'));
+        QVERIFY_THROWS_EXCEPTION(error, file.write(1, record));
+        file.close();
+        QCOMPARE(samples::read_file(QStringLiteral("cible.dat")), target);
+        QFile::remove(QStringLiteral("cible.dat"));
     }
 
     void close_all_files_closes_everything() {
