@@ -1,8 +1,8 @@
 #include "pdf_component.h"
 
+#include "file_names.h"
 #include "printing.h"
 
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfBookmarkModel>
@@ -37,7 +37,7 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
     connect(&reload_timer_, &QTimer::timeout, this, &pdf_component::reload);
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reload_timer_.start(); });
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (QFileInfo::exists(src_) && !watcher_.files().contains(src_))
+        if (type_of(src_) != file_type::missing && !watcher_.files().contains(src_))
             reload_timer_.start(); // replaced by a new file under the same name
     });
 }
@@ -152,17 +152,19 @@ void pdf_component::watch(const QString& path) {
         watcher_.removePaths(watcher_.files());
     if (!watcher_.directories().isEmpty())
         watcher_.removePaths(watcher_.directories());
-    if (QFileInfo::exists(path))
+    // The paths' own bytes decide (a name that is not UTF-8 is not watched by
+    // itself, which Qt cannot do; its folder's changes still bring it back).
+    if (type_of(path) != file_type::missing)
         watcher_.addPath(path);
-    const QString folder = QFileInfo(path).absolutePath();
-    if (QFileInfo(folder).isDir())
+    const QString folder = folder_of(path);
+    if (type_of(folder) == file_type::folder)
         watcher_.addPath(folder);
 }
 
 void pdf_component::reload() {
     if (src_.isEmpty())
         return;
-    if (QFileInfo::exists(src_) && !watcher_.files().contains(src_))
+    if (type_of(src_) != file_type::missing && !watcher_.files().contains(src_))
         watcher_.addPath(src_);
     const document_bytes bytes = read_document(src_);
     if (!bytes.failure.isEmpty() || bytes.data == shown_bytes_)

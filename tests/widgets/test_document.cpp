@@ -1,5 +1,6 @@
 // A document's life in the reader: read from memory, a clear French message for
 // every file it cannot show, and the document prepared before it is asked for.
+#include "file_names.h"
 #include "pdf_component.h"
 #include "pixels.h"
 #include "sample_pdf.h"
@@ -9,6 +10,43 @@
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Makes `path` what the row asks for; true on success.
+bool make_hostile(const QString& kind, const QString& path) {
+    const QByteArray native = krv::encode_file_name(path);
+    if (kind == "fifo")
+        return ::mkfifo(native.constData(), 0666) == 0;
+    if (kind.startsWith("link:"))
+        return ::symlink(kind.mid(5).toUtf8().constData(), native.constData()) == 0;
+    if (kind.startsWith("sparse:")) { // a size, with nothing written
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const bool sized = fd >= 0 && ::ftruncate(fd, kind.mid(7).toLongLong()) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return sized;
+    }
+    return false;
+}
+
+QString special(const QString& name, const QString& kind) {
+    return QStringLiteral("«\u00a0%1\u00a0» n’est pas un document mais un fichier spécial "
+                          "(%2)\u00a0; l’aide ne l’ouvre pas.")
+        .arg(name, kind);
+}
+
+QString too_large(const QString& name, const QString& size) {
+    return QStringLiteral("Document trop volumineux\u00a0: %1 (%2\u00a0Mo\u00a0; l’aide en "
+                          "affiche jusqu’à 256\u00a0Mo)")
+        .arg(name, size);
+}
+
+} // namespace
 
 using namespace krv;
 
@@ -59,6 +97,109 @@ private slots:
         component.set_src(path(name));
         QCOMPARE(component.message(), message);
         QVERIFY(component.document() == nullptr);
+    }
+
+    // Nothing in the folder blocks, runs memory away or ends the program: each
+    // gives its message at once, through the request (prepare) and the tick.
+    void hostile_files_give_a_message_at_once_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        const qint64 mib = 1024 * 1024;
+        QTest::newRow("FIFO") << "tube.pdf"
+                              << "fifo" << special("tube.pdf", "tube nommé");
+        QTest::newRow("link to /dev/zero")
+            << "zero.pdf"
+            << "link:/dev/zero" << special("zero.pdf", "périphérique");
+        QTest::newRow("the host's ../../../../dev/zero") << "../../../../../../../../dev/zero"
+                                                         << "" << special("zero", "périphérique");
+        QTest::newRow("link to a FIFO elsewhere")
+            << "lien_tube.pdf"
+            << "link:ailleurs/tube" << special("lien_tube.pdf", "tube nommé");
+        QTest::newRow("sparse, one byte over the limit")
+            << "limite.pdf" << QStringLiteral("sparse:%1").arg(256 * mib + 1)
+            << too_large("limite.pdf", "257");
+        QTest::newRow("sparse 2 GiB") << "gros.pdf" << QStringLiteral("sparse:%1").arg(2048 * mib)
+                                      << too_large("gros.pdf", "2\u202f048");
+        QTest::newRow("sparse 64 GiB")
+            << "enorme.pdf" << QStringLiteral("sparse:%1").arg(65536 * mib)
+            << too_large("enorme.pdf", "65\u202f536");
+    }
+    void hostile_files_give_a_message_at_once() {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        QVERIFY(QDir(dir_.path()).mkpath("ailleurs"));
+        if (!QFile::exists(path("ailleurs/tube")))
+            QCOMPARE(::mkfifo(QFile::encodeName(path("ailleurs/tube")).constData(), 0666), 0);
+        if (!kind.isEmpty())
+            QVERIFY(make_hostile(kind, path(name)));
+        pdf_component component(nullptr);
+        component.resize(400, 500);
+        component.prepare(path(name));
+        component.set_src(path(name));
+        QCOMPARE(component.message(), message);
+        QVERIFY(component.document() == nullptr);
+        if (!kind.isEmpty()) // only what this row made: the host's path leads out of the folder
+            QCOMPARE(::unlink(QFile::encodeName(path(name)).constData()), 0);
+    }
+
+    void a_file_growing_while_read_stops_at_the_limit() {
+        // A regular file that holds more than its size says, as one written to
+        // while it is read: the kernel's map of this process, past a 4 KiB limit.
+        const document_bytes read = read_document(QStringLiteral("/proc/self/maps"), 4096);
+        QVERIFY(read.data.isEmpty());
+        QCOMPARE(read.failure, QStringLiteral("Document trop volumineux\u00a0: maps (plus de "
+                                              "1\u00a0Mo\u00a0; l’aide en affiche jusqu’à "
+                                              "1\u00a0Mo)"));
+        const document_bytes whole = read_document(QStringLiteral("/proc/self/maps"));
+        QVERIFY(whole.failure.isEmpty());
+        QVERIFY(whole.data.size() > 4096);
+    }
+
+    void a_latin1_name_opens_by_its_bytes() {
+        const QString name = decode_file_name("caf\xe9.pdf");
+        const QByteArray real = QFile::encodeName(dir_.path()) + "/caf\xe9.pdf";
+        QVERIFY(samples::write_colour_pdf(path("latin.pdf"), Qt::green, "Café"));
+        QCOMPARE(::rename(QFile::encodeName(path("latin.pdf")).constData(), real.constData()), 0);
+        pdf_component component(nullptr);
+        component.resize(400, 500);
+        component.show();
+        component.set_src(decode_file_name(QFile::encodeName(dir_.path())) + u'/' + name);
+        QCOMPARE(component.message(), QString());
+        QVERIFY(component.document());
+        QTRY_VERIFY(pixels::near(pixels::dominant_colour(component.view()->viewport()), Qt::green));
+        // Its messages show the name as a person reads it.
+        QCOMPARE(::unlink(real.constData()), 0);
+        component.set_src(decode_file_name(QFile::encodeName(dir_.path())) + u'/' + name);
+        QCOMPARE(component.message(), QStringLiteral("Document introuvable : café.pdf"));
+    }
+
+    void reload_never_blocks_on_what_replaced_the_file_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("link to /dev/zero") << "link:/dev/zero";
+        QTest::newRow("sparse 64 GiB") << QStringLiteral("sparse:%1").arg(qint64(64) << 30);
+    }
+    void reload_never_blocks_on_what_replaced_the_file() {
+        QFETCH(QString, kind);
+        QVERIFY(samples::write_colour_pdf(path("change.pdf"), Qt::blue, "Bleu"));
+        pdf_component component(nullptr);
+        component.resize(400, 500);
+        component.show();
+        component.set_src(path("change.pdf"));
+        QVERIFY(component.document());
+        // Replaced under the same name, as a hostile user would.
+        QVERIFY(make_hostile(kind, path("nouveau")));
+        QCOMPARE(::rename(QFile::encodeName(path("nouveau")).constData(),
+                          QFile::encodeName(path("change.pdf")).constData()),
+                 0);
+        component.reload();
+        // What shows stays until the file opens cleanly again.
+        QVERIFY(component.document());
+        QCOMPARE(component.message(), QString());
+        QTRY_VERIFY(pixels::near(pixels::dominant_colour(component.view()->viewport()), Qt::blue));
+        QFile::remove(path("change.pdf"));
     }
 
     void damaged_files_data() {
