@@ -4,6 +4,7 @@
 #include "desktop.h"
 #include "errors.h"
 #include "failures.h"
+#include "file_names.h"
 #include "icc.h"
 #include "identity.h"
 #include "modu_declarations.h"
@@ -90,7 +91,8 @@ void krv_pdf2::Form_Load() {
     QStringList titles;
     titles.reserve(count);
     for (int number = 0; number < count; ++number) {
-        state.w_chaine = nom_lisible(File1.list(number));
+        // A name that is not UTF-8 is shown in the host's code page, for display only.
+        state.w_chaine = nom_lisible(readable_file_name(File1.list(number)));
         titles << state.w_chaine;
     }
     // Rows go in at once: Qt's list inserts row by row in quadratic time.

@@ -1,10 +1,9 @@
 #include "controls.h"
 
 #include "errors.h"
+#include "file_names.h"
 #include "twips.h"
 
-#include <QDir>
-#include <QFile>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -96,14 +95,16 @@ bool matches_pattern(QStringView name, QStringView pattern) {
     return p == pattern.size();
 }
 
-file_list::file_list(QString pattern) : path_(QDir::currentPath()), pattern_(std::move(pattern)) {}
+file_list::file_list(QString pattern) : path_(current_folder()), pattern_(std::move(pattern)) {}
 
 void file_list::refresh() {
     names_.clear();
-    const QByteArray folder = QFile::encodeName(path_);
+    // Names go from the folder's bytes to the file's bytes without a loss (a
+    // Latin-1 name included): see file_names.h.
+    const QByteArray folder = encode_file_name(path_);
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
-        throw file_error(QStringLiteral("de lister le dossier"), path_, errno);
+        throw file_error(QStringLiteral("de lister"), path_, errno, file_kind::folder);
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
@@ -116,7 +117,7 @@ void file_list::refresh() {
         }
         if (!regular)
             continue;
-        QString name = QFile::decodeName(entry->d_name);
+        QString name = decode_file_name(QByteArray(entry->d_name));
         if (matches_pattern(name, pattern_))
             names_.push_back(std::move(name));
     }

@@ -52,7 +52,8 @@ std::vector<picture_control*> control_array(QWidget& window, const QString& name
 /// The names of the files of one folder that match a pattern, never shown.
 /// The folder is the current folder when the list is made; names starting with
 /// "." (hidden files) and anything but regular files are left out; the pattern
-/// ignores case; the order is alphabetical without regard to case.
+/// ignores case; the order is alphabetical without regard to case. Names and the
+/// folder keep every byte of the file system's (see file_names.h).
 class file_list {
 public:
     explicit file_list(QString pattern);

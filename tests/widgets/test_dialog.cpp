@@ -3,6 +3,7 @@
 #include "affic_pdf.h"
 #include "desktop.h"
 #include "failures.h"
+#include "file_names.h"
 #include "fixture.h"
 #include "icc.h"
 #include "krv_pdf2.h"
@@ -13,9 +14,13 @@
 #include "test_main.h"
 
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
 
 using namespace krv;
 
@@ -315,7 +320,31 @@ private slots:
             dialog.annul_demande();
         }));
         QVERIFY(QDir::setCurrent(fixture_.folder()));
-        QCOMPARE(fixture_.messages.size(), 1);
+        QCOMPARE(
+            fixture_.messages,
+            QStringList{QStringLiteral("Impossible de lister le dossier «\u00a0%1\u00a0»\u00a0: "
+                                       "Dossier introuvable")
+                            .arg(gone.path())});
+    }
+
+    void a_latin1_name_is_listed_readably_and_opens() {
+        // Written on another system: the name's bytes are Latin-1, not UTF-8.
+        const QByteArray latin = "caf\xe9.pdf";
+        QVERIFY(samples::write_colour_pdf("latin.pdf", Qt::green, "Café"));
+        QCOMPARE(::rename("latin.pdf", latin.constData()), 0);
+        QVERIFY(choose([](krv_pdf2& dialog) {
+            QCOMPARE(rows(dialog.List1),
+                     (QStringList{"Café", "Doc installation", "Documentation", "Tarifs HT"}));
+            QTest::keyClick(dialog.List1, Qt::Key_Return);
+        }));
+        QCOMPARE(encode_file_name(shared().nom_document), latin);
+        QCOMPARE(encode_file_name(shared().requested_path),
+                 QFile::encodeName(QDir::currentPath()) + '/' + latin);
+        pdf_component* component = find_form<affic_pdf>()->APDF_Objet;
+        QTRY_COMPARE(component->src(), shared().requested_path);
+        QCOMPARE(component->message(), QString());
+        QVERIFY(component->document());
+        QCOMPARE(::unlink(latin.constData()), 0);
     }
 };
 
