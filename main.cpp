@@ -4,6 +4,7 @@
 #include "menu_pdf.h"
 
 int main(int argc, char** argv) {
+    krv::ignore_closed_output();
     krv::application app(argc, argv);
     krv::load_form<krv::menu_pdf>().show_modeless();
     if (krv::program_ending())

@@ -43,4 +43,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${KRV_MAKER_ADDRESS})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's French texts are loaded at run time, so no library dependency can find them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
+# The logo's address opens through the desktop's xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 include(CPack)

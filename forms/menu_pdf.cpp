@@ -86,7 +86,8 @@ void menu_pdf::Form_Load() {
         [&] { set_twips_top(0); },
         [&] { load_form<affic_pdf>().show_modeless(); },
         [&] { state.nom_document = inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")); },
-        [&] { use_default = trim_spaces(state.nom_document).isEmpty(); },
+        // The host's value ends at its first NUL, as its C strings do.
+        [&] { use_default = trim_spaces(before_first_nul(state.nom_document)).isEmpty(); },
         [&] {
             if (use_default)
                 state.nom_document = QStringLiteral("Documentation.pdf");
@@ -146,9 +147,9 @@ void menu_pdf::Commande1_Click() {
 void menu_pdf::Image1_Click() {
     shared_state& state = shared();
     state.w_chaine = identity::maker_address;
-    if (!open_in_browser(state.w_chaine))
-        message_box(QStringLiteral("Aucun navigateur Web n'a pu être lancé pour afficher %1.")
-                        .arg(state.w_chaine));
+    // A browser that cannot be started is said later, and the help goes on.
+    open_url(QUrl(state.w_chaine),
+             [](const QString& message) { run_handler([&] { message_box(message); }); });
 }
 
 } // namespace krv

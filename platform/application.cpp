@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTranslator>
 
+#include <csignal>
+
 namespace krv {
 
 namespace {
@@ -35,6 +37,10 @@ bool run_key_hooks(QObject* receiver, QEvent* e) {
 }
 
 } // namespace
+
+void ignore_closed_output() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 void add_key_hook(QObject* owner, key_hook hook) {
     key_hooks().push_back({owner, std::move(hook)});

@@ -18,6 +18,11 @@ public:
     bool notify(QObject* receiver, QEvent* e) override;
 };
 
+/// Lets the program live on when its output is a pipe nobody reads any more
+/// (SIGPIPE ignored: a warning written there then fails quietly). Called first
+/// thing, before Qt can write anything.
+void ignore_closed_output();
+
 /// Sees every key press before the windows' key preview; returns true to swallow it.
 using key_hook = std::function<bool(QObject* receiver, QKeyEvent* key)>;
 

@@ -12,7 +12,6 @@
 #include "sample_pdf.h"
 #include "test_main.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -30,15 +29,6 @@ const QColor tarifs_colour(200, 230, 250);
 const QColor guide_colour(210, 245, 200);
 
 } // namespace
-
-// Receives the addresses the program asks the desktop to open.
-class url_catcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 class test_windows : public QObject {
     Q_OBJECT
@@ -143,6 +133,20 @@ private slots:
             << samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}, 40000)
             << "Documentation.pdf"
             << "Dépassement de capacité";
+        // The host's C strings: the name ends at the first NUL.
+        QByteArray nul_padded = samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF"}});
+        nul_padded.replace(128 + 23 + 19, 21, QByteArray(21, 0));
+        QTest::newRow("value padded with NULs") << nul_padded << "guide_de_saisie.PDF"
+                                                << "";
+        QByteArray nuls = samples::exchange_file({{"DOC:FCAIS", ""}});
+        nuls.replace(128 + 23, 40, QByteArray(40, 0));
+        QTest::newRow("value of NULs") << nuls << "Documentation.pdf"
+                                       << "";
+        QTest::newRow("foreign first record counting 32766")
+            << samples::record_bytes("#init#", {}, 32766) + QByteArray(128, 'h')
+            << "Documentation.pdf"
+            << "Le fichier d’échange W_intlog.wdo ne commence pas par l’en-tête attendu\u00a0; il "
+               "n’a pas été modifié.";
     }
     void startup_asks_for_the_hosts_document() {
         QFETCH(QByteArray, exchange);
@@ -284,24 +288,57 @@ private slots:
 
     // ------------------------------------------------------------ web link
     void logo_opens_the_makers_address() {
-        url_catcher catcher;
-        QDesktopServices::setUrlHandler("https", &catcher, "open");
+        QList<QUrl> urls;
+        set_url_opener([&](const QUrl& url) { urls << url; });
         menu_pdf& menu = start();
         QTest::mouseClick(menu.Image1, Qt::LeftButton);
-        QDesktopServices::unsetUrlHandler("https");
-        QCOMPARE(catcher.urls, QList<QUrl>{QUrl("https://www.krv.example/")});
+        set_url_opener({});
+        QCOMPARE(urls, QList<QUrl>{QUrl("https://www.krv.example/")});
         QCOMPARE(shared().w_chaine, QStringLiteral("https://www.krv.example/"));
         QVERIFY(fixture_.messages.isEmpty());
     }
 
-    void missing_browser_is_reported_and_the_help_goes_on() {
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", "/nonexistent");
+    // The desktop's opener, for real: a stand-in `xdg-open` on the path.
+    void browser_failures_are_reported_and_the_help_goes_on_data() {
+        QTest::addColumn<QByteArray>("opener"); // the script's body; null: no opener at all
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("no opener on the path") << QByteArray() << true;
+        QTest::newRow("no browser (status 3)") << QByteArray("exit 3") << true;
+        QTest::newRow("no browser, after a while") << QByteArray("/bin/sleep 0.3; exit 3") << true;
+        QTest::newRow("opener killed") << QByteArray("kill -9 $$") << true;
+        QTest::newRow("browser started") << QByteArray("echo \"$$ $1\" > \"$0.url\"") << false;
+    }
+    void browser_failures_are_reported_and_the_help_goes_on() {
+        QFETCH(QByteArray, opener);
+        QFETCH(bool, reported);
+        QTemporaryDir bin;
+        const QString script = bin.filePath("xdg-open");
+        if (!opener.isNull()) {
+            QVERIFY(samples::write_file(script, "#!/bin/sh\n" + opener + "\n"));
+            QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
+        }
         menu_pdf& menu = start();
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8());
         QTest::mouseClick(menu.Image1, Qt::LeftButton);
         qputenv("PATH", path);
-        QCOMPARE(fixture_.messages.size(), 1);
-        QVERIFY(fixture_.messages[0].contains("https://www.krv.example/"));
+        // Never inside the click: the interface is not held while the opener runs.
+        QVERIFY(fixture_.messages.isEmpty());
+        if (reported) {
+            QTRY_COMPARE(fixture_.messages,
+                         QStringList{"Aucun navigateur Web n’a pu être lancé pour afficher "
+                                     "https://www.krv.example/."});
+        } else {
+            QTRY_VERIFY(
+                samples::read_file(script + ".url").endsWith(" https://www.krv.example/\n"));
+            // Once the opener has ended and its end has gone through the event loop,
+            // nothing was said.
+            const QByteArray pid = samples::read_file(script + ".url").split(' ').first();
+            QTRY_VERIFY(!QFile::exists("/proc/" + pid));
+            for (int round = 0; round < 10; ++round)
+                QCoreApplication::processEvents();
+            QVERIFY(fixture_.messages.isEmpty());
+        }
         QVERIFY(fixture_.ends.isEmpty());
     }
 
