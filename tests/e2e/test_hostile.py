@@ -1,0 +1,359 @@
+"""Hostile folders: the real program, started in a folder prepared for each row,
+under a memory limit. Whatever lies there, it shows its windows, says what is
+wrong in French where the design puts it, answers Esc at once with status 0,
+and leaves the folder's files as they were."""
+import os
+import stat
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import desktop as dt  # noqa: E402
+import screen_reader as sr  # noqa: E402
+
+GIB = 1 << 30
+# Generous for Qt and a document, far below what reading /dev/zero or a huge file needed.
+MEMORY_LIMIT = 2 * GIB
+RESIDENT_LIMIT = 1 * GIB
+ESC_SECONDS = 1.0
+
+RED, GREEN, BLUE = (250, 200, 200), (200, 240, 200), (190, 215, 250)
+MENU, VIEWER, LIST, BOX = "© KRV", "Document PDF", "Liste des documentations disponibles", "Aide KRV"
+# The magnifying glass, in the menu window's client area.
+BT_RECH = (10 + 36, 538 + 36)
+
+
+def special(name, kind):
+    return ("«\u00a0%s\u00a0» n’est pas un document mais un fichier spécial (%s)\u00a0; "
+            "l’aide ne l’ouvre pas." % (name, kind))
+
+
+def too_large(name, megabytes):
+    return ("Document trop volumineux\u00a0: %s (%s\u00a0Mo\u00a0; l’aide en affiche jusqu’à "
+            "256\u00a0Mo)" % (name, megabytes))
+
+
+FOREIGN = ("Le fichier d’échange W_intlog.wdo ne commence pas par l’en-tête attendu\u00a0; "
+           "il n’a pas été modifié.")
+
+
+def sanitized():
+    try:
+        with open(os.path.join(dt.BUILD, "CMakeCache.txt")) as f:
+            return "KRV_SANITIZE:BOOL=ON" in f.read()
+    except OSError:
+        return False
+
+
+# ------------------------------------------------------------------ preparing rows
+def exchange(folder, value):
+    dt.write_exchange(dt.BUILD, os.path.join(folder, "W_intlog.wdo"), [("DOC:FCAIS", value)])
+
+
+def sparse(path, size):
+    with open(path, "wb") as f:
+        f.truncate(size)
+
+
+def foreign_record(count):
+    return b"#init#" + b" " * 118 + struct.pack("<i", count) + b"h" * 128
+
+
+class Row:
+    """One hostile folder. `prepare(test, folder)` fills it; the program must then
+    show `message` in the viewer, or `box` in a message box before the default
+    document, or the document in `colour`; `choose` picks from the list by keys.
+    `kept` names the files (relative to the folder, or absolute) that must come
+    out byte for byte as they went in, and whether they are links."""
+
+    def __init__(self, name, prepare, message=None, box=None, colour=None, choose=None,
+                 kept=(), starts=1, as_nobody=False, closed_stderr=False):
+        self.name, self.prepare = name, prepare
+        self.message, self.box, self.colour, self.choose = message, box, colour, choose
+        self.kept, self.starts = kept, starts
+        self.as_nobody, self.closed_stderr = as_nobody, closed_stderr
+
+
+def fifo_document(test, folder):
+    os.mkfifo(os.path.join(folder, "guide.pdf"))
+    exchange(folder, "guide.pdf")
+
+
+def dev_zero_link(test, folder):
+    os.symlink("/dev/zero", os.path.join(folder, "zero.pdf"))
+    exchange(folder, "zero.pdf")
+
+
+def host_dev_zero(test, folder):
+    exchange(folder, "../../../../dev/zero")
+
+
+def sparse_2gib(test, folder):
+    sparse(os.path.join(folder, "gros.pdf"), 2 * GIB)
+    exchange(folder, "gros.pdf")
+
+
+def sparse_64gib(test, folder):
+    sparse(os.path.join(folder, "enorme.pdf"), 64 * GIB)
+    exchange(folder, "enorme.pdf")
+
+
+def linked_exchange(test, folder):
+    target = os.path.join(os.path.dirname(folder), "cible_%s.txt" % os.path.basename(folder))
+    with open(target, "wb") as f:
+        f.write(b"Bonjour le monde!\n")  # 18 bytes of someone's
+    os.symlink(target, os.path.join(folder, "W_intlog.wdo"))
+    test.outside = target
+
+
+def foreign_32766(test, folder):
+    with open(os.path.join(folder, "W_intlog.wdo"), "wb") as f:
+        f.write(foreign_record(32766))
+
+
+def read_only_exchange(test, folder):
+    test.add_pdf(folder, "guide.pdf", GREEN)
+    path = os.path.join(folder, "W_intlog.wdo")
+    exchange(folder, "guide.pdf")
+    os.chmod(path, 0o444)
+    nobody = test.nobody()
+    os.chown(path, nobody[0], nobody[1])  # its mode alone forbids writing
+    os.chmod(folder, 0o755)               # and the folder is not the user's
+
+
+def latin1_name(test, folder):
+    test.add_pdf(folder, "aide_generale.pdf", BLUE)
+    test.add_pdf(folder, "latin.pdf", GREEN)
+    os.rename(os.path.join(folder, "latin.pdf").encode(),
+              os.path.join(folder.encode(), b"caf\xe9.pdf"))
+    exchange(folder, "Documentation.pdf")
+
+
+def closed_stderr(test, folder):
+    exchange(folder, "Documentation.pdf")
+
+
+ROWS = [
+    Row("fifo_document", fifo_document, message=special("guide.pdf", "tube nommé")),
+    Row("dev_zero_link", dev_zero_link, message=special("zero.pdf", "périphérique")),
+    Row("host_value_dev_zero", host_dev_zero, message=special("zero", "périphérique")),
+    Row("sparse_2_gib", sparse_2gib, message=too_large("gros.pdf", "2\u202f048")),
+    Row("sparse_64_gib", sparse_64gib, message=too_large("enorme.pdf", "65\u202f536")),
+    Row("symlinked_exchange_file", linked_exchange, box=FOREIGN, kept=["W_intlog.wdo", "<outside>"]),
+    Row("foreign_count_32766", foreign_32766, box=FOREIGN, kept=["W_intlog.wdo"], starts=2),
+    Row("read_only_exchange_file", read_only_exchange, colour=GREEN, kept=["W_intlog.wdo"],
+        as_nobody=True),
+    Row("latin1_name_chosen", latin1_name, colour=RED, choose=("Café", ["Down", "Return"], GREEN)),
+    Row("closed_stderr", closed_stderr, colour=RED, closed_stderr=True),
+]
+
+# The outline's hostile documents (looping, self-nesting, 30,000 deep) join here.
+OUTLINE_ROWS = []
+
+
+# ------------------------------------------------------------------ the test
+class MemoryWatch(threading.Thread):
+    """Ends the program when its resident memory passes the limit (the address-space
+    limit cannot be used under AddressSanitizer, which reserves terabytes)."""
+
+    def __init__(self, pid, limit):
+        super().__init__(daemon=True)
+        self.pid, self.limit, self.peak, self.exceeded = pid, limit, 0, False
+        self.stopped = threading.Event()
+
+    def run(self):
+        while not self.stopped.wait(0.05):
+            try:
+                with open("/proc/%d/status" % self.pid) as f:
+                    rss = next(int(l.split()[1]) * 1024 for l in f if l.startswith("VmRSS:"))
+            except (OSError, StopIteration):
+                return
+            self.peak = max(self.peak, rss)
+            if rss > self.limit:
+                self.exceeded = True
+                os.kill(self.pid, 9)
+                return
+
+
+@unittest.skipUnless(dt.have_tools() and sr.available(), "Xvfb, openbox, xdotool or AT-SPI missing")
+class Hostile(unittest.TestCase):
+    """One desktop and one accessibility bus for every row: each row only starts the program."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.base = tempfile.mkdtemp(prefix="krv-hostile-")
+        os.chmod(cls.base, 0o755)
+        cls.desktop = dt.Desktop()
+        cls.bus = sr.Bus(cls.desktop.env)
+        cls.sanitized = sanitized()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.bus.close()
+        cls.desktop.close()
+        dt.shutil.rmtree(cls.base, ignore_errors=True)
+
+    def setUp(self):
+        self.process = None
+        self.outside = None
+        self.log = None
+
+    def tearDown(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(10)
+        result = self._outcome.result
+        if any(test is self for test, _ in result.errors + result.failures):
+            shot = os.path.join(os.path.abspath(dt.BUILD), "e2e-failure-%s.png" % self._testMethodName)
+            self.desktop.screenshot().save(shot)
+            print("screen at the failure: " + shot)
+            if self.log and os.path.exists(self.log):
+                with open(self.log, errors="replace") as f:
+                    print("krv_pdf said:\n" + f.read()[-3000:])
+        # A window left behind by a failed row must not stand in the next one's way.
+        for name in (BOX, LIST, MENU, VIEWER):
+            dt.wait_for(lambda: name not in self.desktop.windows(), timeout=10,
+                        what="the windows of the last row to go")
+
+    # -------------------------------------------------------------- helpers
+    def nobody(self):
+        import pwd
+        try:
+            user = pwd.getpwnam("nobody")
+        except KeyError:
+            self.skipTest("no user \"nobody\" to run the program as")
+        return user.pw_uid, user.pw_gid
+
+    def add_pdf(self, folder, name, colour):
+        dt.make_pdf(dt.BUILD, os.path.join(folder, name), "%02x%02x%02x" % colour, name)
+
+    def command(self, row):
+        command = []
+        if not self.sanitized:
+            command += ["prlimit", "--as=%d" % MEMORY_LIMIT]
+        if row.as_nobody:
+            if os.geteuid() != 0:
+                pass  # permissions already bind this user
+            elif dt.shutil.which("setpriv"):
+                self.nobody()
+                command += ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"]
+            elif dt.shutil.which("runuser"):
+                command += ["runuser", "-u", "nobody", "--"]
+            else:
+                self.skipTest("no way to run the program as an unprivileged user")
+        return command + [os.path.join(os.path.abspath(dt.BUILD), "krv_pdf")]
+
+    def start(self, row, folder):
+        env = dict(self.bus.env)
+        if self.sanitized:  # AddressSanitizer's own memory limit
+            env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":hard_rss_limit_mb=%d" % (
+                MEMORY_LIMIT >> 20)
+        self.log = os.path.join(self.base, row.name + ".log")
+        if row.closed_stderr:
+            # Standard output and error on a pipe whose reader is gone; and Qt's
+            # platform debug output on, so that it does write there.
+            read, write = os.pipe()
+            os.close(read)
+            env["QT_LOGGING_RULES"] = "qt.qpa.*=true"
+            process = subprocess.Popen(self.command(row), cwd=folder, env=env, stdout=write,
+                                       stderr=write)
+            os.close(write)
+        else:
+            with open(self.log, "ab") as out:
+                process = subprocess.Popen(self.command(row), cwd=folder, env=env, stdout=out,
+                                           stderr=subprocess.STDOUT)
+        self.process = process
+        watch = MemoryWatch(process.pid, RESIDENT_LIMIT if not self.sanitized else MEMORY_LIMIT)
+        watch.start()
+        return process, watch
+
+    def snapshot(self, folder, names):
+        """Bytes and kind of each kept file."""
+        taken = {}
+        for name in names:
+            path = self.outside if name == "<outside>" else os.path.join(folder, name)
+            info = os.lstat(path)
+            with open(path, "rb") as f:
+                taken[name] = (stat.S_ISLNK(info.st_mode), f.read())
+        return taken
+
+    def viewer_area(self):
+        return self.desktop.window(VIEWER)[:4]
+
+    def viewer_shows(self, colour):
+        left, top, width, height = self.viewer_area()
+        box = (left + width // 4, top + height // 2, left + width * 3 // 4, top + height - 30)
+        dt.wait_for(lambda: dt.near(dt.dominant(self.desktop.screenshot(), box), colour),
+                    what="the viewer to show %s" % (colour,))
+
+    def escape_ends(self, process):
+        self.desktop.activate(MENU)
+        began = time.monotonic()
+        self.desktop.key("Escape")
+        status = process.wait(10)
+        took = time.monotonic() - began
+        self.assertEqual(status, 0, "Esc ends the help with status 0")
+        if not self.sanitized:  # the sanitizers check for leaks at the end, which takes time
+            self.assertLess(took, ESC_SECONDS, "Esc answered at once")
+
+    # -------------------------------------------------------------- one row
+    def run_row(self, row):
+        folder = tempfile.mkdtemp(prefix=row.name + "-", dir=self.base)
+        os.chmod(folder, 0o755)
+        self.add_pdf(folder, "Documentation.pdf", RED)
+        row.prepare(self, folder)
+        kept = self.snapshot(folder, row.kept)
+        listing = sorted(os.listdir(folder.encode()))
+        for _ in range(row.starts):
+            process, watch = self.start(row, folder)
+            try:
+                # The viewer shows first; the menu once start-up is done (after any message).
+                self.desktop.window(VIEWER)
+                self.look(row, process)
+                self.desktop.window(MENU)
+            finally:
+                watch.stopped.set()
+            self.assertFalse(watch.exceeded, "resident memory passed %d MiB" % (watch.limit >> 20))
+            self.escape_ends(process)
+            self.assertEqual(self.snapshot(folder, row.kept), kept, "the host's files are untouched")
+        # Nothing written into the folder but an exchange file, when there was none.
+        after = sorted(os.listdir(folder.encode()))
+        self.assertEqual([n for n in after if n != b"W_intlog.wdo"],
+                         [n for n in listing if n != b"W_intlog.wdo"])
+
+    def look(self, row, process):
+        if row.box:
+            box = self.desktop.window(BOX)
+            sr.wait_for_text(process.pid, row.box, within=box[:4])
+            self.desktop.key("Return", window=BOX)
+            self.viewer_shows(RED)  # then the default document, as for any start-up failure
+        if row.message:
+            sr.wait_for_text(process.pid, row.message, within=self.viewer_area())
+        if row.colour:
+            self.viewer_shows(row.colour)
+        if row.choose:
+            title, keys, colour = row.choose
+            menu = self.desktop.window(MENU)
+            self.desktop.click(menu[5] + BT_RECH[0], menu[6] + BT_RECH[1])
+            dialog = self.desktop.window(LIST)
+            sr.wait_for_text(process.pid, title, within=dialog[:4])
+            self.desktop.key(*keys, window=LIST)
+            dt.wait_for(lambda: LIST not in self.desktop.windows(), what="the list to close")
+            self.viewer_shows(colour)
+
+
+def make_test(row):
+    return lambda self: self.run_row(row)
+
+
+for _row in ROWS + OUTLINE_ROWS:
+    setattr(Hostile, "test_" + _row.name, make_test(_row))
+
+
+if __name__ == "__main__":
+    unittest.main()
