@@ -21,13 +21,15 @@ def available():
 
 
 class Bus:
-    """A session bus and an accessibility bus for the programs started with `env`.
-    This process reads them too (AT-SPI connects once, to the first bus it sees)."""
+    """A session bus and an accessibility bus for the programs started with `env`,
+    their sockets in `folder`. This process reads them too (AT-SPI connects once, to
+    the first bus it sees)."""
 
-    def __init__(self, env):
+    def __init__(self, env, folder):
         read, write = os.pipe()
         self.daemon = subprocess.Popen(
-            ["dbus-daemon", "--session", "--nofork", "--print-address=%d" % write],
+            ["dbus-daemon", "--session", "--nofork", "--address=unix:dir=" + folder,
+             "--print-address=%d" % write],
             pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as f:
