@@ -22,8 +22,23 @@ def wait_for(condition, timeout=20.0, step=0.05, what="condition"):
     raise AssertionError("timed out waiting for " + what)
 
 
+def session_bus(folder):
+    """A D-Bus session bus with its socket in `folder`, as a desktop session has one
+    (without it, Qt's libdbus tries to start one by itself, and leaks when it cannot);
+    the process and its address, or (None, None) where D-Bus is not installed."""
+    if not shutil.which("dbus-daemon"):
+        return None, None
+    read, write = os.pipe()
+    daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=unix:dir=" + folder,
+                               "--print-address=%d" % write],
+                              pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as f:
+        return daemon, f.readline().strip()
+
+
 class Desktop:
-    """Xvfb at 1024 x 768 with openbox, on a display number of its own."""
+    """Xvfb at 1024 x 768 with openbox and a session bus, on a display number of its own."""
 
     def __init__(self):
         read, write = os.pipe()
@@ -35,6 +50,10 @@ class Desktop:
             self.display = ":" + f.readline().strip()
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("QT_QPA_PLATFORM", None)
+        self.bus_folder = tempfile.mkdtemp(prefix="krv-bus-")
+        self.bus, address = session_bus(self.bus_folder)
+        if address:
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = address
         self.wm = None
 
         def window_manager_ready():
@@ -46,12 +65,15 @@ class Desktop:
         wait_for(window_manager_ready, timeout=30, step=0.2, what="openbox")
 
     def close(self):
-        for p in (self.wm, self.xvfb):
+        for p in (self.wm, self.xvfb, self.bus):
+            if p is None:
+                continue
             p.terminate()
             try:
                 p.wait(5)
             except subprocess.TimeoutExpired:
                 p.kill()
+        shutil.rmtree(self.bus_folder, ignore_errors=True)
 
     def run(self, args):
         return subprocess.run(args, env=self.env, capture_output=True, text=True).stdout

@@ -189,7 +189,7 @@ class Hostile(unittest.TestCase):
         cls.base = tempfile.mkdtemp(prefix="krv-hostile-")
         os.chmod(cls.base, 0o755)
         cls.desktop = dt.Desktop()
-        cls.bus = sr.Bus(cls.desktop.env, cls.base)
+        cls.bus = sr.Bus(cls.desktop.env)
         cls.sanitized = sanitized()
 
     @classmethod
