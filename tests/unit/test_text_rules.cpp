@@ -192,13 +192,6 @@ private slots:
         QCOMPARE(nom_lisible(readable_file_name(decode_file_name(bytes))), title);
     }
 
-    void path_parts() {
-        QCOMPARE(file_name_of(QStringLiteral("/doc/a.pdf")), QStringLiteral("a.pdf"));
-        QCOMPARE(file_name_of(QStringLiteral("a.pdf")), QStringLiteral("a.pdf"));
-        QCOMPARE(folder_of(QStringLiteral("/doc/a.pdf")), QStringLiteral("/doc"));
-        QCOMPARE(folder_of(QStringLiteral("/a.pdf")), QStringLiteral("/"));
-    }
-
     // ------------------------------------------------------------ system errors
     void system_errors_in_french_data() {
         QTest::addColumn<int>("number");
