@@ -1,6 +1,7 @@
 #include "affic_pdf.h"
 
 #include "application.h"
+#include "desktop.h"
 #include "failures.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
@@ -35,6 +36,12 @@ affic_pdf::affic_pdf() : form(frame_style::none) {
     connect(Timer1, &form_timer::armed, this,
             [this] { run_handler([this] { APDF_Objet->prepare(shared().requested_path); }); });
     connect(Timer1, &form_timer::tick, this, [this] { run_handler([this] { Timer1_Timer(); }); });
+    // Addresses from the document's links go to the desktop's browser or mail
+    // program; what the reader refuses or cannot do is said in a message.
+    connect(APDF_Objet, &pdf_component::open_url_requested, this,
+            [this](const QUrl& url) { run_handler([&] { open_link_address(url); }); });
+    connect(APDF_Objet, &pdf_component::notice, this,
+            [](const QString& text) { run_handler([&] { message_box(text); }); });
     // The reader's keys work in every window of the help, not only in this one.
     add_key_hook(this,
                  [this](QObject* receiver, QKeyEvent* key) { return reading_key(receiver, key); });
@@ -56,6 +63,13 @@ void affic_pdf::Timer1_Timer() {
     APDF_Objet->set_src(shared().requested_path);
     Timer1->set_interval(0);
     refresh();
+}
+
+void affic_pdf::open_link_address(const QUrl& url) {
+    if (!open_in_browser(url.toString()))
+        message_box(QStringLiteral("Impossible d’ouvrir « %1 » : aucun programme du "
+                                   "bureau n’a pu être lancé pour cette adresse.")
+                        .arg(url.toDisplayString()));
 }
 
 void affic_pdf::Form_KeyPress(std::int16_t& key_ascii) {

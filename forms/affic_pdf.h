@@ -25,6 +25,8 @@ public:
 
 private:
     bool reading_key(QObject* receiver, QKeyEvent* key);
+    /// Opens an address a link asked for; says so when no program can.
+    void open_link_address(const QUrl& url);
 };
 
 } // namespace krv

@@ -1,5 +1,5 @@
 // The component's search (Ctrl+F, F3, Shift+F3) and the keys the reader answers
-// whichever window of the program they are typed in.
+// whichever window of the program they are typed in (Alt+Left and Alt+Right too).
 #include "pdf_component.h"
 
 #include <QCoreApplication>
@@ -178,6 +178,15 @@ bool pdf_component::handle_key(const QKeyEvent* key, key_origin origin) {
     }
     if (ctrl && key->key() == Qt::Key_P) {
         print();
+        return true;
+    }
+    // Back and forth between the places links and the outline led to, as in a browser.
+    const bool alt_only = (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+    if (alt_only && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+        if (key->key() == Qt::Key_Left)
+            go_back();
+        else
+            go_forward();
         return true;
     }
     if (key->key() == Qt::Key_F3) {

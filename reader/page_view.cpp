@@ -67,6 +67,7 @@ void page_view::measure_more_pages() {
 
 void page_view::set_document(QPdfDocument* document, bool keep_place) {
     const place kept = place_at(QPoint(0, 0));
+    painted_ = false;
     const zoom_mode kept_mode = mode_;
     const double kept_scale = scale_;
     document_ = document;
@@ -181,6 +182,11 @@ void page_view::show_place(const place& p, QPoint viewport_position) {
                                     static_cast<int>(std::lround(now.x() - viewport_position.x())));
 }
 
+std::pair<int, QPointF> page_view::top_place() const {
+    const place p = place_at(QPoint(0, 0));
+    return {p.page, p.point};
+}
+
 int page_view::current_page() const {
     if (page_count() == 0)
         return -1;
@@ -190,16 +196,46 @@ int page_view::current_page() const {
     return place_at(QPoint(0, viewport()->height() / 2)).page;
 }
 
-void page_view::go_to_page(int page, QPointF location) {
+void page_view::go_to_page(int page) {
     if (page_count() == 0)
         return;
     page = std::clamp(page, 0, page_count() - 1);
-    verticalScrollBar()->setValue(
-        static_cast<int>(std::lround(tops_[page] + location.y() * scale_ - margin)));
-    if (location.x() > 0)
-        horizontalScrollBar()->setValue(static_cast<int>(std::lround(
-            to_viewport(page, location).x() + horizontalScrollBar()->value() - margin)));
+    measure_pages_up_to(page);
+    verticalScrollBar()->setValue(static_cast<int>(std::lround(tops_[page] - margin)));
     check_current_page();
+}
+
+void page_view::go_to_point(int page, QPointF point) {
+    if (page < 0 || page >= page_count())
+        return;
+    // The page's place depends on the sizes of the pages above it: known first.
+    measure_pages_up_to(page);
+    const QPointF now = to_viewport(page, point);
+    verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                  static_cast<int>(std::lround(now.y())));
+    if (point.x() > 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
+                                        static_cast<int>(std::lround(now.x())));
+    check_current_page();
+}
+
+void page_view::measure_pages_up_to(int page) {
+    if (!document_ || sizes_known_ > page)
+        return;
+    bool changed = false;
+    for (; sizes_known_ <= page && sizes_known_ < page_count(); ++sizes_known_) {
+        const QSizeF real = document_->pagePointSize(sizes_known_);
+        if (real != points_[static_cast<std::size_t>(sizes_known_)]) {
+            points_[static_cast<std::size_t>(sizes_known_)] = real;
+            sizes_differ_ = changed = true;
+        }
+    }
+    if (changed) {
+        const place kept = place_at(QPoint(0, 0));
+        relayout();
+        show_place(kept, QPoint(0, 0));
+        viewport()->update();
+    }
 }
 
 void page_view::ensure_visible(int page, const QRectF& rect) {
@@ -251,6 +287,16 @@ void page_view::zoom_out() {
 void page_view::set_highlight_source(std::function<std::vector<page_highlight>(int)> source) {
     highlights_ = std::move(source);
     viewport()->update();
+}
+
+void page_view::set_page_painter(page_painter painter) {
+    page_painter_ = std::move(painter);
+    viewport()->update();
+}
+
+void page_view::set_spot_source(std::function<page_spot(int, QPointF)> source) {
+    spots_ = std::move(source);
+    viewport()->setMouseTracking(static_cast<bool>(spots_));
 }
 
 qint64 page_view::cache_bytes() const {
@@ -321,21 +367,36 @@ void page_view::paintEvent(QPaintEvent*) {
         else
             painter.drawImage(visible.topLeft(), image);
 
-        auto draw = [&](const QRectF& points_rect, const QColor& fill, const QColor& edge) {
-            const QRectF r(to_viewport(page, points_rect.topLeft()), points_rect.size() * scale_);
-            painter.fillRect(r, fill);
-            if (edge.isValid()) {
-                painter.setPen(QPen(edge, 1.5));
-                painter.drawRect(r);
-            }
-        };
-        if (highlights_)
-            for (const page_highlight& h : highlights_(page))
-                draw(h.rect, h.current ? QColor(255, 140, 0, 120) : QColor(255, 230, 0, 110),
-                     h.current ? QColor(220, 90, 0) : QColor());
-        if (page == selection_page_)
-            for (const QPolygonF& polygon : selection_bounds_)
-                draw(polygon.boundingRect(), QColor(40, 110, 220, 80), QColor());
+        paint_page_extras(painter, page);
+    }
+    if (!painted_) {
+        painted_ = true;
+        emit first_painted();
+    }
+}
+
+// Search hits, the selection, and what the component paints over a page.
+void page_view::paint_page_extras(QPainter& painter, int page) {
+    auto draw = [&](const QRectF& points_rect, const QColor& fill, const QColor& edge) {
+        const QRectF r(to_viewport(page, points_rect.topLeft()), points_rect.size() * scale_);
+        painter.fillRect(r, fill);
+        if (edge.isValid()) {
+            painter.setPen(QPen(edge, 1.5));
+            painter.drawRect(r);
+        }
+    };
+    if (highlights_)
+        for (const page_highlight& h : highlights_(page))
+            draw(h.rect, h.current ? QColor(255, 140, 0, 120) : QColor(255, 230, 0, 110),
+                 h.current ? QColor(220, 90, 0) : QColor());
+    if (page == selection_page_)
+        for (const QPolygonF& polygon : selection_bounds_)
+            draw(polygon.boundingRect(), QColor(40, 110, 220, 80), QColor());
+    if (page_painter_) {
+        painter.save();
+        page_painter_(painter, page, QRectF(to_viewport(page, {0, 0}), page_size_px(page)),
+                      scale_);
+        painter.restore();
     }
 }
 

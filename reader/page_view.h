@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QPainter>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -12,7 +13,7 @@
 #include <list>
 #include <vector>
 
-class QPdfDocument;
+#include <QPdfDocument>
 
 namespace krv {
 
@@ -20,6 +21,12 @@ namespace krv {
 struct page_highlight {
     QRectF rect;
     bool current = false; ///< the hit the reader is on
+};
+
+/// What stands under the pointer on a page: a link to click, a note to read.
+struct page_spot {
+    QString tooltip;        ///< empty: nothing there
+    bool clickable = false; ///< a link: the pointer becomes a hand
 };
 
 class page_view : public QAbstractScrollArea {
@@ -50,8 +57,13 @@ public:
 
     /// The page the reader is on: the one under the middle of the view (from 0).
     int current_page() const;
-    /// Scrolls so that `location` (points, from the page's top-left) of `page` is at the top.
-    void go_to_page(int page, QPointF location = {});
+    /// Scrolls to the top of `page`, the page's margin showing above it.
+    void go_to_page(int page);
+    /// Scrolls so that `point` (points, from the page's top-left) of `page` stands
+    /// at the top-left corner of the view, as far as the scroll range allows.
+    void go_to_point(int page, QPointF point);
+    /// The page and point (in points) at the top-left corner of the view.
+    std::pair<int, QPointF> top_place() const;
     /// Scrolls the least needed to show a rectangle of a page.
     void ensure_visible(int page, const QRectF& rect);
 
@@ -62,6 +74,13 @@ public:
 
     /// What to paint over each visible page (search hits).
     void set_highlight_source(std::function<std::vector<page_highlight>(int page)> source);
+    /// Paints over each visible page, after the highlights; `page_area` is the page's
+    /// rectangle in the viewport and `scale` its pixels per point.
+    using page_painter = std::function<void(QPainter& painter, int page, const QRectF& page_area,
+                                            double scale)>;
+    void set_page_painter(page_painter painter);
+    /// What stands at a point of a page (links, notes), for the pointer and tooltips.
+    void set_spot_source(std::function<page_spot(int page, QPointF point)> source);
     /// Text selected with the mouse or Ctrl+A; empty when none.
     QString selected_text() const { return selection_text_; }
     void select_page_text(int page);
@@ -73,6 +92,10 @@ public:
 signals:
     void current_page_changed(int page);
     void zoom_changed();
+    /// The pages of a newly shown document have been painted once.
+    void first_painted();
+    /// A click (not a drag) on a clickable spot; `point` in the page's points.
+    void spot_clicked(int page, QPointF point);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -83,6 +106,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
 
 private:
     struct place {
@@ -101,6 +125,9 @@ private:
     void check_current_page();
     void copy_selection() const;
     void measure_more_pages();
+    void measure_pages_up_to(int page);
+    page_spot spot_at(QPoint viewport_position) const;
+    void paint_page_extras(QPainter& painter, int page);
 
     QPointer<QPdfDocument> document_;
     zoom_mode mode_ = zoom_mode::fit_width;
@@ -125,6 +152,11 @@ private:
     std::list<cached_page> cache_; ///< most recently used first
 
     std::function<std::vector<page_highlight>(int)> highlights_;
+    page_painter page_painter_;
+    std::function<page_spot(int, QPointF)> spots_;
+    bool painted_ = false;   ///< the document's pages have been painted once
+    QPoint press_position_;  ///< where the left button went down
+    bool press_on_link_ = false;
     int selection_page_ = -1;
     QPointF selection_start_;
     QList<QPolygonF> selection_bounds_;

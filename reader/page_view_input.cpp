@@ -1,5 +1,6 @@
 // What the reader does with the keyboard and the mouse over the pages: scrolling
-// keys, zoom keys and Ctrl+wheel, and selecting text to copy.
+// keys, zoom keys and Ctrl+wheel, selecting text to copy, and the links and
+// notes under the pointer (hand, tooltip, click).
 #include "page_view.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPdfDocument>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -97,20 +99,37 @@ void page_view::copy_selection() const {
         QApplication::clipboard()->setText(text);
 }
 
+page_spot page_view::spot_at(QPoint viewport_position) const {
+    if (!spots_ || !document_)
+        return {};
+    const auto [page, point] = from_viewport(viewport_position);
+    return page >= 0 ? spots_(page, point) : page_spot{};
+}
+
 void page_view::mousePressEvent(QMouseEvent* e) {
     setFocus();
     if (e->button() != Qt::LeftButton || !document_)
         return QAbstractScrollArea::mousePressEvent(e);
-    const auto [page, point] = from_viewport(e->position().toPoint());
+    const QPoint at = e->position().toPoint();
+    const auto [page, point] = from_viewport(at);
     clear_selection();
-    selecting_ = page >= 0;
+    press_position_ = at;
+    // A press on a link follows it on release; anywhere else it starts a selection.
+    press_on_link_ = spot_at(at).clickable;
+    selecting_ = page >= 0 && !press_on_link_;
     selection_page_ = page;
     selection_start_ = point;
 }
 
 void page_view::mouseMoveEvent(QMouseEvent* e) {
-    if (!selecting_)
+    if (!selecting_) {
+        const bool hand = !(e->buttons() & Qt::LeftButton) && spot_at(e->position().toPoint()).clickable;
+        if (hand)
+            viewport()->setCursor(Qt::PointingHandCursor);
+        else
+            viewport()->unsetCursor();
         return QAbstractScrollArea::mouseMoveEvent(e);
+    }
     const QPointF origin = to_viewport(selection_page_, {0, 0});
     const QPointF end = (e->position() - origin) / scale_;
     const QPdfSelection selection = document_->getSelection(selection_page_, selection_start_, end);
@@ -121,9 +140,33 @@ void page_view::mouseMoveEvent(QMouseEvent* e) {
 
 void page_view::mouseReleaseEvent(QMouseEvent* e) {
     selecting_ = false;
+    const QPoint at = e->position().toPoint();
+    if (e->button() == Qt::LeftButton && press_on_link_) {
+        press_on_link_ = false;
+        // A click, not a drag: the pointer stayed where it went down.
+        if ((at - press_position_).manhattanLength() <= QApplication::startDragDistance() &&
+            spot_at(at).clickable) {
+            const auto [page, point] = from_viewport(at);
+            emit spot_clicked(page, point);
+        }
+        return;
+    }
     if (!selection_text_.isEmpty())
         QApplication::clipboard()->setText(selection_text_, QClipboard::Selection);
     QAbstractScrollArea::mouseReleaseEvent(e);
+}
+
+bool page_view::viewportEvent(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(e);
+        const QString tip = spot_at(help->pos()).tooltip;
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(e);
 }
 
 } // namespace krv

@@ -1,11 +1,11 @@
 #include "pdf_component.h"
 
 #include "file_names.h"
+#include "outline_panel.h"
 #include "printing.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPdfBookmarkModel>
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QToolButton>
@@ -64,8 +64,8 @@ void pdf_component::ensure_reader() {
     outline_ = new QTreeView(splitter_);
     outline_->setHeaderHidden(true);
     outline_->setAccessibleName(QStringLiteral("Sommaire"));
-    bookmarks_ = new QPdfBookmarkModel(this);
-    outline_->setModel(bookmarks_);
+    outline_panel_ = std::make_unique<outline_panel>(outline_);
+    structure_ = new structure_reader(this);
     outline_->hide();
     view_ = new page_view(splitter_);
     view_->setAccessibleName(QStringLiteral("Pages du document"));
@@ -78,6 +78,7 @@ void pdf_component::ensure_reader() {
 
     connect_toolbar();
     connect_search_bar();
+    connect_structure();
     update_toolbar();
 }
 
@@ -101,18 +102,12 @@ void pdf_component::connect_toolbar() {
     connect(t.print, &QToolButton::clicked, this, &pdf_component::print);
     connect(t.preview, &QToolButton::clicked, this, &pdf_component::preview);
     connect(t.outline, &QToolButton::toggled, this, &pdf_component::show_outline);
-    connect(outline_, &QTreeView::activated, this, &pdf_component::go_to_outline_entry);
-    connect(outline_, &QTreeView::clicked, this, &pdf_component::go_to_outline_entry);
+    connect(t.back, &QToolButton::clicked, this, &pdf_component::go_back);
+    connect(t.forward, &QToolButton::clicked, this, &pdf_component::go_forward);
+    connect(outline_, &QTreeView::activated, this, &pdf_component::follow_outline_entry);
+    connect(outline_, &QTreeView::clicked, this, &pdf_component::follow_outline_entry);
     connect(view_, &page_view::current_page_changed, this, &pdf_component::update_toolbar);
     connect(view_, &page_view::zoom_changed, this, &pdf_component::update_toolbar);
-}
-
-void pdf_component::go_to_outline_entry(const QModelIndex& index) {
-    const int page = index.data(static_cast<int>(QPdfBookmarkModel::Role::Page)).toInt();
-    const QPointF at = index.data(static_cast<int>(QPdfBookmarkModel::Role::Location)).toPointF();
-    // Outline places count from the page's bottom, as PDF does.
-    const double height = shown_ ? shown_->pagePointSize(page).height() : 0;
-    view_->go_to_page(page, QPointF(0, at.y() > 0 ? std::max(0.0, height - at.y()) : 0));
 }
 
 QString pdf_component::message() const {
@@ -182,19 +177,23 @@ void pdf_component::show_document(opened_document result, bool keep_place) {
     }
     close_search();
     search_.reset();
+    forget_structure();
+    if (!keep_place) {
+        outline_panel_->clear();
+        show_outline_tree({});
+    }
     // The old document goes only after the view has let go of it.
     std::unique_ptr<QPdfDocument> old = std::move(shown_);
     shown_ = std::move(result.document);
     shown_bytes_ = std::move(result.bytes);
+    display_bytes_ = shown_bytes_;
     shown_password_ = result.password;
     view_->set_document(shown_.get(), keep_place && old);
-    bookmarks_->setDocument(shown_.get());
-    const bool outline = has_outline();
-    toolbar_.outline->setVisible(outline);
-    outline_->setVisible(outline && toolbar_.outline->isChecked());
-    if (outline)
-        outline_->expandToDepth(0);
     stack_->setCurrentWidget(reader_);
+    // The structure is read once the first page is on screen.
+    structure_pending_ = true;
+    if (!view_->isVisible())
+        start_structure();
     update_toolbar();
     // Reading and parsing leave freed heap behind; give it back to the system.
     malloc_trim(0);
@@ -209,9 +208,12 @@ void pdf_component::show_message(const QString& text) {
     close_search();
     search_.reset();
     view_->set_document(nullptr);
-    bookmarks_->setDocument(nullptr);
+    forget_structure();
+    outline_panel_->clear();
+    show_outline_tree({});
     shown_.reset();
     shown_bytes_.clear();
+    display_bytes_.clear();
     update_toolbar();
 }
 
@@ -230,7 +232,7 @@ void pdf_component::go_to_page_number(int number_from_1) {
 }
 
 bool pdf_component::has_outline() const {
-    return shown_ && bookmarks_ && bookmarks_->rowCount() > 0;
+    return shown_ && outline_panel_ && !outline_panel_->empty();
 }
 
 void pdf_component::show_outline(bool shown) {
@@ -239,13 +241,18 @@ void pdf_component::show_outline(bool shown) {
 }
 
 void pdf_component::print() {
-    if (shown_)
-        print_with_dialog(*shown_, std::max(0, view_->current_page()), window());
+    if (!shown_)
+        return;
+    const print_outcome done =
+        print_with_dialog({*shown_, display_bytes_, shown_password_, src_},
+                          std::max(0, view_->current_page()), window());
+    if (!done.ok)
+        emit notice(done.failure);
 }
 
 void pdf_component::preview() {
-    if (shown_)
-        print_preview(*shown_, window());
+    if (shown_ && show_print_preview(*shown_, window()))
+        print();
 }
 
 } // namespace krv

@@ -1,17 +1,23 @@
 // The PDF display component of the viewer window: give it the path of a PDF in
 // its document source and it shows the pages, or a French message saying why it
 // cannot. A compact toolbar and the usual keys let the reader scroll, zoom, go to
-// a page, search, print, and follow the document's outline. A changed file is
-// shown again once it opens cleanly. It knows nothing of the windows around it.
+// a page, search, print, follow links and the document's outline, and go back
+// and forth between the places they led to. A changed file is shown again once
+// it opens cleanly. It knows nothing of the windows around it: addresses to open
+// and messages to show leave it as signals.
 #pragma once
 
 #include "document_loading.h"
+#include "history.h"
+#include "links.h"
 #include "page_view.h"
+#include "structure_reader.h"
 #include "text_search.h"
 #include "toolbars.h"
 
 #include <QFileSystemWatcher>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <memory>
@@ -22,9 +28,10 @@ class QLineEdit;
 class QSplitter;
 class QStackedLayout;
 class QTreeView;
-class QPdfBookmarkModel;
 
 namespace krv {
+
+class outline_panel;
 
 /// Where a key press that reaches the reader was typed.
 enum class key_origin {
@@ -69,6 +76,18 @@ public:
     void print();
     void preview();
 
+    // Links, the outline and the way back, as the pointer and the keys use them.
+    /// Follows the link at a point of a page (in points), as a click does.
+    void follow_link_at(int page, QPointF point);
+    /// Follows an outline entry (its destination is resolved first), as a click does.
+    void follow_outline_entry(const QModelIndex& index);
+    void go_back();
+    void go_forward();
+    bool can_go_back() const { return history_.can_go_back(); }
+    bool can_go_forward() const { return history_.can_go_forward(); }
+    /// The links and notes read of a page so far (they are read as pages show).
+    const page_annotations* annotations_of(int page) const { return links_.find(page); }
+
     /// Reloads the shown file now if it changed (the file watcher does it by itself).
     void reload();
 
@@ -85,12 +104,31 @@ public:
 signals:
     /// A document has opened and its pages are on screen.
     void document_shown();
+    /// The document's outline has been read (it may be empty, or a damaged one cut short).
+    void outline_ready();
+    /// A link asks for a web or mail address, which the desktop should open.
+    void open_url_requested(const QUrl& url);
+    /// Something the user should read in a message (a refused link, a failed print).
+    void notice(const QString& text);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     void ensure_reader();
     void connect_toolbar();
     void connect_search_bar();
-    void go_to_outline_entry(const QModelIndex& index);
+    void connect_structure();
+    void start_structure();
+    void show_form_merged(const QByteArray& bytes);
+    void show_outline_tree(const outline_tree& tree);
+    void paint_page_overlay(QPainter& painter, int page, const QRectF& area, double scale);
+    void follow(const link_action& action);
+    void jump_to(const jump_target& target);
+    void show_place(const reading_place& place);
+    reading_place place_now() const;
+    void update_history_buttons();
+    void forget_structure();
     opened_document open(const QString& path, password_policy policy);
     void show_document(opened_document result, bool keep_place);
     void show_message(const QString& text);
@@ -101,7 +139,8 @@ private:
     QString src_;
     opened_document prepared_;
     std::unique_ptr<QPdfDocument> shown_;
-    QByteArray shown_bytes_;
+    QByteArray shown_bytes_;   ///< the file's bytes, to tell a real change on reload
+    QByteArray display_bytes_; ///< what Qt PDF shows (fields drawn in), and what prints
     QString shown_password_;
 
     QStackedLayout* stack_;
@@ -109,7 +148,7 @@ private:
     QWidget* reader_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QTreeView* outline_ = nullptr;
-    QPdfBookmarkModel* bookmarks_ = nullptr;
+    std::unique_ptr<outline_panel> outline_panel_;
     page_view* view_ = nullptr;
     reader_toolbar toolbar_;
     reader_search_bar search_bar_;
@@ -118,6 +157,11 @@ private:
     QString searched_;
     std::vector<search_hit> hits_;
     int current_hit_ = -1;
+
+    structure_reader* structure_ = nullptr;
+    bool structure_pending_ = false; ///< read once the pages have been painted
+    page_links links_;
+    navigation_history history_;
 
     QFileSystemWatcher watcher_;
     QTimer reload_timer_;

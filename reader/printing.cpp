@@ -1,69 +1,161 @@
 #include "printing.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPdfDocument>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 
 #include <algorithm>
+#include <cmath>
 
 namespace krv {
 
-bool print_document(QPdfDocument& document, QPrinter& printer, int current_page) {
-    const int count = document.pageCount();
-    if (count == 0)
-        return false;
-    int first = 1, last = count;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        first = printer.fromPage();
-        last = std::max(first, printer.toPage());
-    } else if (printer.printRange() == QPrinter::CurrentPage) {
-        first = last = current_page + 1;
+std::vector<int> chosen_pages(const QPrinter& printer, int page_count, int current_page) {
+    std::vector<int> pages;
+    auto add = [&](int first, int last) { // from 1, as the dialog counts
+        for (int page = std::max(first, 1); page <= std::min(last, page_count); ++page)
+            pages.push_back(page - 1);
+    };
+    switch (printer.printRange()) {
+    case QPrinter::CurrentPage:
+        add(current_page + 1, current_page + 1);
+        break;
+    case QPrinter::PageRange:
+        if (!printer.pageRanges().isEmpty()) {
+            for (const QPageRanges::Range& range : printer.pageRanges().toRangeList())
+                add(range.from, range.to);
+        } else if (printer.fromPage() > 0) {
+            add(printer.fromPage(), std::max(printer.fromPage(), printer.toPage()));
+        } else {
+            add(1, page_count);
+        }
+        break;
+    case QPrinter::AllPages:
+    case QPrinter::Selection:
+        add(1, page_count);
+        break;
     }
-    first = std::clamp(first, 1, count);
-    last = std::clamp(last, first, count);
+    if (printer.pageOrder() == QPrinter::LastPageFirst)
+        std::reverse(pages.begin(), pages.end());
+    return pages;
+}
 
+namespace {
+
+// The picture of a page: at most print_dpi_limit, and fewer dots for a page so
+// large that the picture would pass print_pixel_limit (a 14,400-point page would
+// need 3.6 gigapixels at 300 dpi; Qt PDF then renders nothing).
+QSize print_pixels(const QSizeF& points, int printer_dpi) {
+    const double dpi = std::min(printer_dpi, print_dpi_limit);
+    QSizeF pixels = points * dpi / 72.0;
+    const double area = pixels.width() * pixels.height();
+    if (area > static_cast<double>(print_pixel_limit))
+        pixels *= std::sqrt(static_cast<double>(print_pixel_limit) / area);
+    return pixels.toSize().expandedTo(QSize(1, 1));
+}
+
+QString picture_failure(int page) {
+    return QStringLiteral("L’impression a échoué\u00a0: la page %1 n’a pas pu être préparée.")
+        .arg(page + 1);
+}
+
+} // namespace
+
+print_outcome print_as_pictures(QPdfDocument& document, QPrinter& printer,
+                                const std::vector<int>& pages) {
+    if (pages.empty())
+        return {false, QStringLiteral("Aucune page à imprimer.")};
     QPainter painter;
     if (!painter.begin(&printer))
-        return false;
-    const int dpi = std::min(printer.resolution(), print_dpi_limit);
-    for (int page = first; page <= last; ++page) {
-        if (page > first && !printer.newPage())
-            return false;
-        const QSizeF points = document.pagePointSize(page - 1);
-        const QSize pixels = (points * dpi / 72.0).toSize();
+        return {false, QStringLiteral("L’impression n’a pas pu commencer\u00a0: l’imprimante "
+                                      "ou le fichier choisi n’est pas disponible.")};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !printer.newPage())
+            return {false, picture_failure(pages[i])};
+        const QSize pixels = print_pixels(document.pagePointSize(pages[i]), printer.resolution());
         QPdfDocumentRenderOptions options;
         options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
-        const QImage image = document.render(page - 1, pixels, options);
+        const QImage image = document.render(pages[i], pixels, options);
+        if (image.isNull())
+            return {false, picture_failure(pages[i])};
         // Fitted into the printable area, centred, keeping the page's proportions.
         const QRect area = painter.viewport();
-        QSize fitted = pixels.scaled(area.size(), Qt::KeepAspectRatio);
+        const QSize fitted = pixels.scaled(area.size(), Qt::KeepAspectRatio);
         const QPoint at(area.x() + (area.width() - fitted.width()) / 2,
                         area.y() + (area.height() - fitted.height()) / 2);
         painter.drawImage(QRect(at, fitted), image);
     }
-    return painter.end();
+    if (!painter.end())
+        return {false, QStringLiteral("L’impression n’a pas pu être terminée.")};
+    return {};
 }
 
-void print_with_dialog(QPdfDocument& document, int current_page, QWidget* parent) {
+QString proposed_file_name(const QString& document_path) {
+    const QFileInfo document(document_path);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // The help writes nothing into the documents' folder, even when it is that one.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir() ||
+        QDir(folder) == QDir(document.absolutePath()))
+        folder = QDir::homePath();
+    const QString base = document.completeBaseName();
+    return QDir(folder).filePath((base.isEmpty() ? QStringLiteral("document") : base) +
+                                 QStringLiteral(".pdf"));
+}
+
+namespace {
+
+QString sides_of(QPrinter::DuplexMode duplex) {
+    switch (duplex) {
+    case QPrinter::DuplexLongSide:
+    case QPrinter::DuplexAuto:
+        return QStringLiteral("two-sided-long-edge");
+    case QPrinter::DuplexShortSide:
+        return QStringLiteral("two-sided-short-edge");
+    case QPrinter::DuplexNone:
+        break;
+    }
+    return QStringLiteral("one-sided");
+}
+
+// Where the dialog sent the print: a file, or a queue (pictures where it cannot take PDF).
+print_outcome print_chosen(const printable_document& source, QPrinter& printer,
+                           const std::vector<int>& pages) {
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return print_to_file(source.bytes, source.password, pages, printer.outputFileName(),
+                             existing_file::replace); // the dialog asked before replacing
+    const job_settings settings{printer.printerName(), std::max(1, printer.copyCount()),
+                                printer.collateCopies(), sides_of(printer.duplex()),
+                                QFileInfo(source.path).fileName()};
+    bool needs_pictures = false;
+    print_outcome done =
+        print_to_queue(source.bytes, source.password, pages, settings, &needs_pictures);
+    if (needs_pictures)
+        return print_as_pictures(source.document, printer, pages);
+    return done;
+}
+
+} // namespace
+
+print_outcome print_with_dialog(const printable_document& source, int current_page,
+                                QWidget* parent) {
+    const int count = source.document.pageCount();
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(document.metaData(QPdfDocument::MetaDataField::Title).toString());
-    printer.setFromTo(1, document.pageCount());
+    printer.setDocName(QFileInfo(source.path).completeBaseName());
+    // Proposed for a print to a file; the dialog still opens on the default printer.
+    printer.setOutputFileName(proposed_file_name(source.path));
+    printer.setOutputFormat(QPrinter::NativeFormat);
+    printer.setFromTo(1, count);
     QPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setMinMax(1, document.pageCount());
-    if (dialog.exec() == QDialog::Accepted)
-        print_document(document, printer, current_page);
-}
-
-void print_preview(QPdfDocument& document, QWidget* parent) {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, parent);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&document](QPrinter* p) { print_document(document, *p); });
-    preview.exec();
+    dialog.setMinMax(1, count);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return print_chosen(source, printer, chosen_pages(printer, count, current_page));
 }
 
 } // namespace krv

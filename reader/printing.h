@@ -1,6 +1,15 @@
-// Printing a PDF document: the standard print dialog, a preview, and the pages
-// rendered at no more than 300 dpi so that memory stays bounded.
+// Printing a PDF document. To a file, the chosen pages are copied as they are
+// (text stays text, fonts stay embedded). To a printer, that same PDF of the
+// chosen pages goes to the print system as one job with the dialog's copies,
+// collation and sides; only a queue that cannot take PDF gets pages rendered as
+// pictures, at a resolution that keeps memory bounded. Every outcome is checked
+// and a failure is worded in French; the busy pointer shows while a job is made.
 #pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
 
 class QPdfDocument;
 class QPrinter;
@@ -9,15 +18,68 @@ class QWidget;
 namespace krv {
 
 inline constexpr int print_dpi_limit = 300;
+/// Pixels of one page rendered for printing: a huger page prints at a lower resolution.
+inline constexpr qint64 print_pixel_limit = 24LL * 1000 * 1000;
 
-/// Prints the pages the printer's range names (all of them when none), from 1.
-/// Returns false when the printer cannot be started.
-bool print_document(QPdfDocument& document, QPrinter& printer, int current_page = 0);
+/// The document as shown: Qt PDF's for pictures, its bytes for copies.
+struct printable_document {
+    QPdfDocument& document;
+    QByteArray bytes;  ///< what Qt PDF shows (form fields drawn in)
+    QString password;  ///< that opened it
+    QString path;      ///< its file, for the proposed name
+};
 
-/// The standard print dialog, then the printing; `current_page` counts from 0.
-void print_with_dialog(QPdfDocument& document, int current_page, QWidget* parent);
+/// How a print went; `failure` is French and set when it did not.
+struct print_outcome {
+    bool ok = true;
+    QString failure;
+};
 
-/// The print preview, from which the reader can print.
-void print_preview(QPdfDocument& document, QWidget* parent);
+/// The pages a printer's settings choose, from 0, in printing order.
+std::vector<int> chosen_pages(const QPrinter& printer, int page_count, int current_page);
+
+/// Renders the pages into the printer as pictures of at most print_dpi_limit and
+/// print_pixel_limit, each fitted into the printable area.
+print_outcome print_as_pictures(QPdfDocument& document, QPrinter& printer,
+                                const std::vector<int>& pages);
+
+/// What to do when the file to print to exists.
+enum class existing_file {
+    keep,    ///< say so and write nothing
+    replace, ///< the user agreed (the print dialog asks)
+};
+
+/// Writes a PDF of the pages (a true copy of them) to `path`.
+print_outcome print_to_file(const QByteArray& bytes, const QString& password,
+                            const std::vector<int>& pages, const QString& path,
+                            existing_file policy);
+
+/// A job's settings, as the print dialog gives them.
+struct job_settings {
+    QString queue;
+    int copies = 1;
+    bool collate = true;
+    QString sides = QStringLiteral("one-sided"); ///< IPP's sides keyword
+    QString title;
+};
+
+/// Sends a PDF of the pages to a print system queue (the user's print server, or
+/// CUPS_SERVER). `needs_pictures` is set, and nothing sent, when the queue
+/// cannot take PDF.
+print_outcome print_to_queue(const QByteArray& bytes, const QString& password,
+                             const std::vector<int>& pages, const job_settings& settings,
+                             bool* needs_pictures = nullptr);
+
+/// The file name proposed for printing to a file: the document's name, in the
+/// user's documents folder (never the documents' folder of the help).
+QString proposed_file_name(const QString& document_path);
+
+/// The print dialog (all, range, current page; `current_page` from 0), then the printing.
+print_outcome print_with_dialog(const printable_document& source, int current_page,
+                                QWidget* parent);
+
+/// The preview: the pages as they print, rendered as they show; true when the
+/// user asks to print from it.
+bool show_print_preview(QPdfDocument& document, QWidget* parent);
 
 } // namespace krv

@@ -74,8 +74,13 @@ reader_toolbar make_toolbar(QWidget* parent) {
     t.outline = make_tool_button(t.bar, pictures::tool_outline,
                                  QStringLiteral("Afficher ou masquer le sommaire"));
     t.outline->setCheckable(true);
+    t.back = make_tool_button(t.bar, pictures::tool_back,
+                              QStringLiteral("Revenir à l’endroit précédent (Alt+Gauche)"));
+    t.forward = make_tool_button(t.bar, pictures::tool_forward,
+                                 QStringLiteral("Aller à l’endroit suivant (Alt+Droite)"));
     for (QWidget* w : {static_cast<QWidget*>(t.previous), static_cast<QWidget*>(t.next),
-                       static_cast<QWidget*>(t.page_field), static_cast<QWidget*>(t.page_total)})
+                       static_cast<QWidget*>(t.page_field), static_cast<QWidget*>(t.page_total),
+                       static_cast<QWidget*>(t.back), static_cast<QWidget*>(t.forward)})
         row->addWidget(w);
     row->addSpacing(10);
     for (QWidget* w : {static_cast<QWidget*>(t.zoom_out), static_cast<QWidget*>(t.zoom_label),

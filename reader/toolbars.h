@@ -25,6 +25,8 @@ struct reader_toolbar {
     QToolButton* print = nullptr;
     QToolButton* preview = nullptr;
     QToolButton* outline = nullptr; ///< checkable; shown only for a document with an outline
+    QToolButton* back = nullptr;    ///< to the place before the last link or outline jump
+    QToolButton* forward = nullptr; ///< and forth again
 };
 
 struct reader_search_bar {

@@ -268,6 +268,14 @@ def toolbar_icons():
             d.ellipse([x * z, (y - 1) * z, (x + 2) * z, (y + 1) * z], fill=ACCENT)
             d.line([((x + 4) * z, y * z), (17 * z, y * z)], fill=INK, width=int(1.5 * z))
 
+    def back(d, z):  # a bent arrow, as browsers show "back"
+        d.line([(16 * z, 14 * z), (16 * z, 10 * z), (6 * z, 10 * z)], fill=INK, width=int(1.8 * z), joint="curve")
+        d.polygon([(3 * z, 10 * z), (8 * z, 5.5 * z), (8 * z, 14.5 * z)], fill=ACCENT)
+
+    def forward(d, z):
+        d.line([(4 * z, 14 * z), (4 * z, 10 * z), (14 * z, 10 * z)], fill=INK, width=int(1.8 * z), joint="curve")
+        d.polygon([(17 * z, 10 * z), (12 * z, 5.5 * z), (12 * z, 14.5 * z)], fill=ACCENT)
+
     def close(d, z):
         d.line([(5 * z, 5 * z), (15 * z, 15 * z)], fill=INK, width=int(2 * z))
         d.line([(15 * z, 5 * z), (5 * z, 15 * z)], fill=INK, width=int(2 * z))
@@ -279,7 +287,7 @@ def toolbar_icons():
         "tool_fit_width": fit_width, "tool_fit_page": fit_page,
         "tool_search": lambda d, z: glass(d, z, 8, 8, 5.5),
         "tool_print": printer, "tool_preview": preview, "tool_outline": outline,
-        "tool_close": close,
+        "tool_close": close, "tool_back": back, "tool_forward": forward,
     }
 
 

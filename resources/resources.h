@@ -40,7 +40,9 @@
     X(tool_print, "tool_print.png")                                                                \
     X(tool_preview, "tool_preview.png")                                                            \
     X(tool_outline, "tool_outline.png")                                                            \
-    X(tool_close, "tool_close.png")
+    X(tool_close, "tool_close.png")                                                                \
+    X(tool_back, "tool_back.png")                                                                  \
+    X(tool_forward, "tool_forward.png")
 
 namespace krv::pictures {
 

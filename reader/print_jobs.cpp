@@ -1,0 +1,153 @@
+// The two ways a print leaves the reader as a PDF: a file, or a job of the print
+// system. The pages are copied with qpdf on a thread of its own (a large manual
+// takes a second or two), the busy pointer showing meanwhile; the copy's memory
+// goes back to the system once it is written.
+#include "printing.h"
+
+#include "cups_queue.h"
+#include "page_extraction.h"
+#include "structure_document.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QThread>
+
+#include <malloc.h>
+
+#include <optional>
+
+namespace krv {
+
+namespace {
+
+// The busy pointer for as long as it lives.
+class busy_pointer {
+public:
+    busy_pointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~busy_pointer() { QApplication::restoreOverrideCursor(); }
+    busy_pointer(const busy_pointer&) = delete;
+    busy_pointer& operator=(const busy_pointer&) = delete;
+};
+
+// Runs `work` on a thread of its own while this one keeps painting (user input
+// waits, so that nothing else starts meanwhile).
+template <typename work_type> auto off_the_gui(work_type work) -> decltype(work()) {
+    std::optional<decltype(work())> result;
+    QEventLoop loop;
+    QThread* thread = QThread::create([&] { result = work(); });
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    if (!thread->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
+    delete thread;
+    return std::move(*result);
+}
+
+const QString cannot_copy =
+    QStringLiteral("L’impression a échoué\u00a0: les pages n’ont pas pu être copiées du document.");
+
+// A PDF of the pages, or nothing. Opened afresh, so that the copy's objects go
+// with it.
+std::optional<QByteArray> copy_of_pages(const QByteArray& bytes, const QString& password,
+                                        const std::vector<int>& pages) {
+    std::optional<QByteArray> copy;
+    {
+        auto source = open_structure(bytes, password.toStdString());
+        if (source) {
+            auto extracted = extract_pages(*source.value(), pages);
+            if (extracted)
+                copy = std::move(extracted.value());
+        }
+    }
+    malloc_trim(0);
+    return copy;
+}
+
+QString write_failure(const QString& path, QFileDevice::FileError error) {
+    const QString name = QStringLiteral("«\u00a0%1\u00a0»").arg(path);
+    switch (error) {
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("Impossible d’écrire le fichier %1\u00a0: accès refusé.").arg(name);
+    case QFileDevice::ResourceError:
+        return QStringLiteral("Impossible d’écrire le fichier %1\u00a0: le disque est plein ou "
+                              "indisponible.")
+            .arg(name);
+    default:
+        return QStringLiteral("Impossible d’écrire le fichier %1.").arg(name);
+    }
+}
+
+// Copies for a queue that applies no option: the pages repeated, in order.
+std::vector<int> with_copies(const std::vector<int>& pages, int copies, bool collate) {
+    std::vector<int> all;
+    for (int c = 0; collate && c < copies; ++c)
+        all.insert(all.end(), pages.begin(), pages.end());
+    for (std::size_t i = 0; !collate && i < pages.size(); ++i)
+        all.insert(all.end(), static_cast<std::size_t>(copies), pages[i]);
+    return all;
+}
+
+} // namespace
+
+print_outcome print_to_file(const QByteArray& bytes, const QString& password,
+                            const std::vector<int>& pages, const QString& path,
+                            existing_file policy) {
+    if (pages.empty())
+        return {false, QStringLiteral("Aucune page à imprimer.")};
+    if (policy == existing_file::keep && QFileInfo::exists(path))
+        return {false, QStringLiteral("Le fichier «\u00a0%1\u00a0» existe déjà\u00a0: il n’a pas "
+                                      "été remplacé.")
+                           .arg(path)};
+    busy_pointer busy;
+    const auto copy = off_the_gui([&] { return copy_of_pages(bytes, password, pages); });
+    if (!copy)
+        return {false, cannot_copy};
+    // Written beside and renamed: a failure never leaves half a file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*copy) != copy->size() || !file.commit())
+        return {false, write_failure(path, file.error())};
+    return {};
+}
+
+print_outcome print_to_queue(const QByteArray& bytes, const QString& password,
+                             const std::vector<int>& pages, const job_settings& settings,
+                             bool* needs_pictures) {
+    if (pages.empty())
+        return {false, QStringLiteral("Aucune page à imprimer.")};
+    const QString queue = QStringLiteral("«\u00a0%1\u00a0»").arg(settings.queue);
+    busy_pointer busy;
+    return off_the_gui([&]() -> print_outcome {
+        auto connection = cups_connection::open();
+        if (!connection)
+            return {false, QStringLiteral("L’impression a échoué\u00a0: le service d’impression "
+                                          "ne répond pas.")};
+        auto formats = query_queue(*connection.value(), settings.queue.toStdString());
+        if (!formats)
+            return {false, QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 est "
+                                          "introuvable.")
+                               .arg(queue)};
+        if (!formats->accepts_pdf) {
+            if (needs_pictures)
+                *needs_pictures = true;
+            return {};
+        }
+        // A raw queue passes the document on untouched: the copies are made here.
+        const bool raw = formats->raw_queue;
+        const auto copy = copy_of_pages(
+            bytes, password, raw ? with_copies(pages, settings.copies, settings.collate) : pages);
+        if (!copy)
+            return {false, cannot_copy};
+        job_options options{raw ? 1 : settings.copies, settings.collate,
+                            settings.sides.toStdString(), settings.title.toStdString()};
+        if (!submit_pdf(*connection.value(), settings.queue.toStdString(), *copy, options))
+            return {false, QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 n’a pas "
+                                          "accepté le document.")
+                               .arg(queue)};
+        return {};
+    });
+}
+
+} // namespace krv

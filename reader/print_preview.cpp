@@ -1,0 +1,56 @@
+#include "print_preview.h"
+
+#include "page_view.h"
+#include "printing.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPdfDocument>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace krv {
+
+print_preview_dialog::print_preview_dialog(QPdfDocument& document, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Aperçu avant impression"));
+    auto* column = new QVBoxLayout(this);
+    auto* bar = new QHBoxLayout;
+    const int count = document.pageCount();
+    auto* pages = new QLabel(count == 1 ? QStringLiteral("1 page")
+                                        : QStringLiteral("%1 pages").arg(count),
+                             this);
+    auto* whole = new QPushButton(QStringLiteral("Page entière"), this);
+    auto* width = new QPushButton(QStringLiteral("Largeur"), this);
+    auto* print = new QPushButton(QStringLiteral("Imprimer…"), this);
+    auto* close = new QPushButton(QStringLiteral("Fermer"), this);
+    bar->addWidget(pages);
+    bar->addStretch(1);
+    for (QPushButton* button : {whole, width, print, close})
+        bar->addWidget(button);
+    column->addLayout(bar);
+    view_ = new page_view(this);
+    view_->setAccessibleName(QStringLiteral("Pages à imprimer"));
+    column->addWidget(view_, 1);
+    view_->set_document(&document);
+    view_->set_zoom_mode(page_view::zoom_mode::fit_page);
+    connect(whole, &QPushButton::clicked, this,
+            [this] { view_->set_zoom_mode(page_view::zoom_mode::fit_page); });
+    connect(width, &QPushButton::clicked, this,
+            [this] { view_->set_zoom_mode(page_view::zoom_mode::fit_width); });
+    connect(print, &QPushButton::clicked, this, [this] {
+        print_asked_ = true;
+        accept();
+    });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    print->setDefault(true);
+    resize(parent ? parent->size().expandedTo(QSize(640, 600)) : QSize(800, 700));
+}
+
+bool show_print_preview(QPdfDocument& document, QWidget* parent) {
+    print_preview_dialog dialog(document, parent);
+    dialog.exec();
+    return dialog.print_asked();
+}
+
+} // namespace krv

@@ -1,0 +1,139 @@
+#include "structure_reader.h"
+
+#include "form_appearance.h"
+#include "link_reader.h"
+#include "outline_reader.h"
+#include "structure_document.h"
+
+#include <malloc.h>
+
+namespace krv {
+
+// Lives on the reader's thread; everything qpdf happens here.
+class structure_worker : public QObject {
+public:
+    std::unique_ptr<structure_document> document;
+    std::unique_ptr<link_reader> links;
+
+    void forget() {
+        const bool had = document != nullptr;
+        links.reset();
+        document.reset();
+        // qpdf keeps every object it parsed; glibc keeps the freed arenas.
+        if (had)
+            malloc_trim(0);
+    }
+
+    bool open(QByteArray bytes, const std::string& password) {
+        forget();
+        auto opened = open_structure(std::move(bytes), password);
+        if (!opened)
+            return false;
+        document = std::move(opened.value());
+        links = std::make_unique<link_reader>(*document);
+        return true;
+    }
+
+    // The document written again with its fields drawn; the structure is opened
+    // again from those bytes, which drops what writing resolved of the file.
+    std::optional<QByteArray> merge_forms(const std::string& password) {
+        auto merged = merge_form_appearances(*document);
+        if (!merged || !merged.value())
+            return std::nullopt;
+        QByteArray bytes = std::move(*merged.value());
+        if (!open(bytes, password))
+            return std::nullopt;
+        return bytes;
+    }
+};
+
+structure_reader::structure_reader(QObject* parent)
+    : QObject(parent), worker_(new structure_worker),
+      current_(std::make_shared<std::atomic<quint64>>(0)) {
+    thread_.setObjectName(QStringLiteral("structure"));
+    worker_->moveToThread(&thread_);
+    thread_.start();
+}
+
+structure_reader::~structure_reader() {
+    close();
+    thread_.quit();
+    thread_.wait();
+    delete worker_; // its thread has ended: nothing else touches it
+}
+
+template <typename work_type> void structure_reader::post(work_type work) {
+    QMetaObject::invokeMethod(worker_, std::move(work), Qt::QueuedConnection);
+}
+
+template <typename result_type, typename emit_type>
+void structure_reader::reply(quint64 generation, result_type result, emit_type emitter) {
+    // Runs on the worker's thread: the answer crosses to this object's thread.
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, result = std::move(result), emitter]() mutable {
+            if (generation == generation_)
+                emitter(std::move(result));
+        },
+        Qt::QueuedConnection);
+}
+
+void structure_reader::open(const QByteArray& bytes, const QString& password) {
+    const quint64 generation = ++generation_;
+    current_->store(generation);
+    open_ = true;
+    post([this, worker = worker_, bytes, password = password.toStdString(), generation,
+          current = current_] {
+        if (current->load() != generation)
+            return;
+        if (!worker->open(bytes, password)) {
+            reply(generation, std::make_shared<const outline_tree>(),
+                  [this](std::shared_ptr<const outline_tree> t) { emit outline_read(t); });
+            return;
+        }
+        if (auto merged = worker->merge_forms(password))
+            reply(generation, std::move(*merged),
+                  [this](QByteArray b) { emit form_merged(b); });
+        if (current->load() != generation || !worker->document)
+            return;
+        // An outline that cannot be read at all shows as none.
+        auto tree = read_outline(*worker->document);
+        reply(generation,
+              std::make_shared<const outline_tree>(tree ? std::move(tree.value()) : outline_tree{}),
+              [this](std::shared_ptr<const outline_tree> t) { emit outline_read(t); });
+    });
+}
+
+void structure_reader::close() {
+    current_->store(++generation_);
+    open_ = false;
+    post([worker = worker_] { worker->forget(); });
+}
+
+void structure_reader::request_page(int page) {
+    const quint64 generation = generation_;
+    post([this, worker = worker_, page, generation, current = current_] {
+        if (current->load() != generation || !worker->links)
+            return;
+        auto read = worker->links->annotations_of(page);
+        // A page that cannot be read has no links: an empty answer stops requests.
+        auto result = std::make_shared<const page_annotations>(
+            read ? std::move(read.value()) : page_annotations{});
+        reply(generation, std::move(result),
+              [this, page](std::shared_ptr<const page_annotations> a) { emit page_read(page, a); });
+    });
+}
+
+void structure_reader::request_outline_action(object_id item) {
+    const quint64 generation = generation_;
+    post([this, worker = worker_, item, generation, current = current_] {
+        if (current->load() != generation || !worker->links)
+            return;
+        auto action = worker->links->outline_action(item);
+        if (action)
+            reply(generation, std::move(action.value()),
+                  [this](link_action a) { emit outline_action_read(a); });
+    });
+}
+
+} // namespace krv

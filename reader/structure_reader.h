@@ -1,0 +1,59 @@
+// The document's structure (outline, links, notes, form appearances), read with
+// qpdf on a thread of its own, after the first page is on screen, so that opening
+// a long manual stays as fast as before. One worker thread owns the qpdf objects;
+// only plain values come back, as signals on the GUI thread. Results for a
+// document that has since been replaced are dropped.
+#pragma once
+
+#include "structure_types.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+namespace krv {
+
+class structure_worker;
+
+class structure_reader : public QObject {
+    Q_OBJECT
+public:
+    explicit structure_reader(QObject* parent);
+    ~structure_reader() override;
+
+    /// Starts reading a document's structure (what was read before is forgotten):
+    /// its form appearances first, then its outline's titles.
+    void open(const QByteArray& bytes, const QString& password);
+    /// Forgets the document and frees what was read of it.
+    void close();
+    bool is_open() const { return open_; }
+
+    /// Reads the links and notes of a page; page_read follows.
+    void request_page(int page);
+    /// Resolves where an outline entry leads; outline_action_read follows.
+    void request_outline_action(object_id item);
+
+signals:
+    /// The document with its form fields drawn into the pages, to show instead.
+    void form_merged(const QByteArray& bytes);
+    void outline_read(std::shared_ptr<const outline_tree> tree);
+    void page_read(int page, std::shared_ptr<const page_annotations> annotations);
+    void outline_action_read(const krv::link_action& action);
+
+private:
+    template <typename work_type> void post(work_type work);
+    template <typename result_type, typename emit_type>
+    void reply(quint64 generation, result_type result, emit_type emitter);
+
+    QThread thread_;
+    structure_worker* worker_;
+    quint64 generation_ = 0;
+    std::shared_ptr<std::atomic<quint64>> current_; ///< read by the worker, to skip stale work
+    bool open_ = false;
+};
+
+} // namespace krv

@@ -1,0 +1,106 @@
+#include "action_reader.h"
+
+#include "destination_resolver.h"
+#include "pdf_objects.h"
+
+#include <array>
+#include <string_view>
+
+namespace krv {
+
+namespace {
+
+link_action go_to_action(QPDFObjectHandle dest, destination_resolver& resolver) {
+    link_action action;
+    action.subtype = "/GoTo";
+    action.named_destination = destination_resolver::name_of(dest);
+    action.target = resolver.resolve(dest);
+    action.kind = action.target ? action_kind::go_to : action_kind::go_to_broken;
+    return action;
+}
+
+// A file specification is a string or a dictionary with /UF, /F or the old
+// platform keys; /Launch may also carry /Win << /F ... >>.
+std::string file_name_of(QPDFObjectHandle action) {
+    auto file_entry = key_of(action, "/F");
+    if (file_entry.isNull()) {
+        file_entry = key_of(key_of(action, "/Win"), "/F");
+    }
+    if (file_entry.isString()) {
+        return file_entry.getUTF8Value();
+    }
+    if (file_entry.isDictionary()) {
+        for (const char* key : {"/UF", "/F", "/Unix", "/DOS", "/Mac"}) {
+            auto value = file_entry.getKey(key);
+            if (value.isString()) {
+                return value.getUTF8Value();
+            }
+        }
+    }
+    return {};
+}
+
+action_kind kind_of_subtype(const std::string& subtype) {
+    static constexpr std::array<std::pair<std::string_view, action_kind>, 6> kinds{{
+        {"/URI", action_kind::uri},
+        {"/Launch", action_kind::launch},
+        {"/GoToR", action_kind::go_to_remote},
+        {"/GoToE", action_kind::go_to_remote},
+        {"/Named", action_kind::named},
+        {"/JavaScript", action_kind::javascript},
+    }};
+    for (const auto& [text, kind] : kinds) {
+        if (subtype == text) {
+            return kind;
+        }
+    }
+    return action_kind::other;
+}
+
+link_action action_from_dictionary(QPDFObjectHandle dictionary, destination_resolver& resolver) {
+    auto type = dictionary.getKey("/S");
+    if (!type.isName()) {
+        return {};
+    }
+    const std::string subtype = type.getName();
+    link_action action;
+    if (subtype == "/GoTo") {
+        action = go_to_action(dictionary.getKey("/D"), resolver);
+    } else {
+        action.kind = kind_of_subtype(subtype);
+        action.subtype = subtype;
+    }
+    switch (action.kind) {
+    case action_kind::uri:
+        if (auto uri = dictionary.getKey("/URI"); uri.isString()) {
+            action.uri = uri.getStringValue();
+        }
+        break;
+    case action_kind::launch:
+    case action_kind::go_to_remote:
+        action.file = file_name_of(dictionary);
+        break;
+    case action_kind::named:
+        if (auto name = dictionary.getKey("/N"); name.isName()) {
+            action.named_destination = name.getName().substr(1);
+        }
+        break;
+    default:
+        break;
+    }
+    return action;
+}
+
+} // namespace
+
+link_action read_action(QPDFObjectHandle holder, destination_resolver& resolver) {
+    if (auto dest = key_of(holder, "/Dest"); !dest.isNull()) {
+        return go_to_action(dest, resolver);
+    }
+    if (auto action = key_of(holder, "/A"); action.isDictionary()) {
+        return action_from_dictionary(action, resolver);
+    }
+    return {};
+}
+
+} // namespace krv

@@ -1,0 +1,112 @@
+#include "link_reader.h"
+
+#include "action_reader.h"
+#include "pdf_objects.h"
+#include "qpdf_guard.h"
+#include "structure_document.h"
+
+#include <qpdf/QPDF.hh>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace krv {
+
+namespace {
+
+std::optional<unsigned> colour_of(QPDFObjectHandle annotation) {
+    auto colour = key_of(annotation, "/C");
+    if (!colour.isArray() || colour.getArrayNItems() != 3)
+        return std::nullopt; // none, grey or CMYK: the reader's own colour
+    unsigned rgb = 0;
+    for (int i = 0; i < 3; ++i) {
+        auto part = colour.getArrayItem(i);
+        const double value = part.isNumber() ? std::clamp(part.getNumericValue(), 0.0, 1.0) : 0.0;
+        rgb = (rgb << 8) | static_cast<unsigned>(value * 255.0 + 0.5);
+    }
+    return rgb;
+}
+
+bool has_normal_appearance(QPDFObjectHandle annotation) {
+    auto normal = key_of(key_of(annotation, "/AP"), "/N");
+    return normal.isStream() || normal.isDictionary();
+}
+
+page_note note_from(QPDFObjectHandle annotation, const view_rect& rect) {
+    page_note note;
+    note.rect = rect;
+    if (auto icon = key_of(annotation, "/Name"); icon.isName())
+        note.icon = icon.getName().substr(1);
+    note.colour = colour_of(annotation);
+    if (auto text = key_of(annotation, "/Contents"); text.isString())
+        note.contents = text.getUTF8Value();
+    note.has_own_appearance = has_normal_appearance(annotation);
+    return note;
+}
+
+} // namespace
+
+link_reader::link_reader(structure_document& document, std::size_t max_annotations)
+    : document_(document), resolver_(document.pdf(), document.pages()),
+      max_annotations_(max_annotations) {}
+
+outcome<page_annotations> link_reader::annotations_of(int page_index) {
+    auto result = guarded([&] { return read(page_index); });
+    document_.drop_warnings();
+    return result;
+}
+
+outcome<link_action> link_reader::outline_action(object_id item) {
+    auto result = guarded(
+        [&] { return action_of(document_.pdf().getObjectByID(item.number, item.generation)); });
+    document_.drop_warnings();
+    return result;
+}
+
+link_action link_reader::action_of(QPDFObjectHandle holder) {
+    link_action action = read_action(holder, resolver_);
+    if (action.target)
+        action.jump = jump_target_of(geometry_of(action.target->page_index), *action.target);
+    return action;
+}
+
+const page_geometry& link_reader::geometry_of(int page_index) {
+    auto found = geometries_.find(page_index);
+    if (found == geometries_.end())
+        found =
+            geometries_.emplace(page_index, read_page_geometry(document_.pages().page(page_index)))
+                .first;
+    return found->second;
+}
+
+page_annotations link_reader::read(int page_index) {
+    auto page = document_.pages().page(page_index);
+    // The fast page index takes a /Pages node for a page when a /Count lies.
+    if (key_of(page, "/Kids").isArray())
+        throw std::runtime_error("page tree misread: a /Pages node taken for a page");
+    const page_geometry& geometry = geometry_of(page_index);
+    page_annotations result;
+    auto annotations = key_of(page, "/Annots");
+    const int count = annotations.isArray() ? annotations.getArrayNItems() : 0;
+    for (int i = 0; i < count; ++i) {
+        if (static_cast<std::size_t>(i) >= max_annotations_) {
+            result.limited = true;
+            break;
+        }
+        auto annotation = annotations.getArrayItem(i);
+        const bool link = has_subtype(annotation, "/Link");
+        const bool note = has_subtype(annotation, "/Text");
+        auto rect = key_of(annotation, "/Rect");
+        if ((!link && !note) || !rect.isRectangle())
+            continue; // not ours, or nowhere to point at
+        const auto r = rect.getArrayAsRectangle();
+        const view_rect area = to_view(geometry, normalised_rect(r.llx, r.lly, r.urx, r.ury));
+        if (link)
+            result.links.push_back({area, action_of(annotation)});
+        else
+            result.notes.push_back(note_from(annotation, area));
+    }
+    return result;
+}
+
+} // namespace krv
