@@ -12,9 +12,11 @@ QColor colour_of(const page_note& note) {
     return note.colour ? QColor::fromRgb(static_cast<QRgb>(*note.colour)) : default_note_colour;
 }
 
-// Dark ink on light notes, white on dark ones.
+// Dark ink on light notes, white on dark ones (by perceived brightness).
 QColor ink_on(const QColor& ground) {
-    return ground.lightnessF() > 0.55 ? QColor(40, 40, 40) : QColor(255, 255, 255);
+    const double brightness =
+        0.299 * ground.redF() + 0.587 * ground.greenF() + 0.114 * ground.blueF();
+    return brightness > 0.6 ? QColor(40, 40, 40) : QColor(255, 255, 255);
 }
 
 void draw_glyph(QPainter& painter, const QString& icon, const QRectF& box, const QColor& ink) {
@@ -67,8 +69,8 @@ void paint_notes(QPainter& painter, const page_annotations& annotations, const Q
         const QColor ground = colour_of(note);
         painter.setPen(QPen(ground.darker(160), 1));
         painter.setBrush(ground);
-        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), box.width() / 8,
-                                box.width() / 8);
+        // A pixel beyond the rectangle: Qt PDF's icon can overrun it by one.
+        painter.drawRoundedRect(box.adjusted(-1, -1, 1.5, 1.5), 2, 2);
         draw_glyph(painter, QString::fromStdString(note.icon), box, ink_on(ground));
     }
 }

@@ -1,6 +1,7 @@
 #include "pdf_builder.h"
 
 #include "byte_array_pipeline.h"
+#include "codepage.h"
 
 #include <QFile>
 
@@ -29,10 +30,12 @@ QPDFObjectHandle colour_array(const rgb& colour) {
     return QPDFObjectHandle::newArray({number(colour.red), number(colour.green), number(colour.blue)});
 }
 
-// Page text is drawn in WinAnsi: accented letters go as their Latin-1 bytes.
+// Page text is drawn in WinAnsi: each character goes as its Windows-1252 byte.
 std::string pdf_string(const std::string& text) {
-    return QPDFObjectHandle::newString(QString::fromStdString(text).toLatin1().toStdString())
-        .unparse(); // escapes ( ) and backslashes
+    std::string bytes;
+    for (QChar c : QString::fromStdString(text))
+        bytes += static_cast<char>(krv::char_to_cp1252(c.unicode()));
+    return QPDFObjectHandle::newString(bytes).unparse(); // escapes ( ) and backslashes
 }
 
 std::string fill_operators(const pdf_rect& rect, const rgb& colour) {
@@ -88,6 +91,13 @@ int pdf_builder::add_page(const page_layout& layout) {
 
 void pdf_builder::add_marker(int page, pdf_rect rect, rgb colour) {
     pages_.at(static_cast<std::size_t>(page)).content += fill_operators(rect, colour);
+}
+
+void pdf_builder::add_text(int page, double x, double y, double size, const std::string& text) {
+    std::ostringstream out;
+    out << "BT /F1 " << size << " Tf 0 0 0 rg " << x << ' ' << y << " Td " << pdf_string(text)
+        << " Tj ET\n";
+    pages_.at(static_cast<std::size_t>(page)).content += out.str();
 }
 
 QPDFObjectHandle pdf_builder::xyz(int page, std::optional<double> left, std::optional<double> top,

@@ -41,6 +41,8 @@ public:
 
     int add_page(const page_layout& layout);  // returns the page index
     void add_marker(int page, pdf_rect rect, rgb colour);  // filled rectangle drawn over the page
+    /// A line of text, its baseline starting at (x, y), in Helvetica of `size` points.
+    void add_text(int page, double x, double y, double size, const std::string& text);
 
     // Destinations and actions, to pass to the link/outline functions below.
     QPDFObjectHandle xyz(int page, std::optional<double> left, std::optional<double> top,
