@@ -47,8 +47,13 @@ page_note note_from(QPDFObjectHandle annotation, const view_rect& rect) {
 } // namespace
 
 link_reader::link_reader(structure_document& document, std::size_t max_annotations)
-    : document_(document), resolver_(document.pdf(), document.pages()),
-      max_annotations_(max_annotations) {}
+    : document_(document), max_annotations_(max_annotations) {}
+
+destination_resolver& link_reader::resolver() {
+    if (!resolver_)
+        resolver_.emplace(document_.pdf(), document_.pages());
+    return *resolver_;
+}
 
 outcome<page_annotations> link_reader::annotations_of(int page_index) {
     auto result = guarded([&] { return read(page_index); });
@@ -64,7 +69,7 @@ outcome<link_action> link_reader::outline_action(object_id item) {
 }
 
 link_action link_reader::action_of(QPDFObjectHandle holder) {
-    link_action action = read_action(holder, resolver_);
+    link_action action = read_action(holder, resolver());
     if (action.target)
         action.jump = jump_target_of(geometry_of(action.target->page_index), *action.target);
     return action;

@@ -10,6 +10,7 @@
 #include "structure_types.h"
 
 #include <cstddef>
+#include <optional>
 #include <unordered_map>
 
 namespace krv {
@@ -18,6 +19,7 @@ class structure_document;
 
 class link_reader {
 public:
+    /// Never throws: the document is first read by the calls below.
     explicit link_reader(structure_document& document, std::size_t max_annotations = 10'000);
 
     /// The links and notes of one page; a failure concerns that page only.
@@ -29,9 +31,10 @@ private:
     page_annotations read(int page_index);
     link_action action_of(QPDFObjectHandle holder);
     const page_geometry& geometry_of(int page_index);
+    destination_resolver& resolver();
 
     structure_document& document_;
-    destination_resolver resolver_;
+    std::optional<destination_resolver> resolver_; ///< made on first use (it reads the pages)
     std::size_t max_annotations_;
     std::unordered_map<int, page_geometry> geometries_;
 };
