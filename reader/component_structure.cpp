@@ -28,10 +28,10 @@ void pdf_component::connect_structure() {
                 view_->viewport()->update(); // its notes
             });
     connect(structure_, &structure_reader::outline_action_read, this, &pdf_component::follow);
-    view_->set_spot_source(
-        [this](int page, QPointF point) { return links_.spot_at(page, point); });
-    view_->set_page_painter([this](QPainter& painter, int page, const QRectF& area,
-                                   double scale) { paint_page_overlay(painter, page, area, scale); });
+    view_->set_spot_source([this](int page, QPointF point) { return links_.spot_at(page, point); });
+    view_->set_page_painter([this](QPainter& painter, int page, const QRectF& area, double scale) {
+        paint_page_overlay(painter, page, area, scale);
+    });
     update_history_buttons();
 }
 

@@ -2,7 +2,6 @@
 
 #include <cups/cups.h>
 
-
 namespace krv {
 
 namespace {
@@ -15,14 +14,17 @@ failure cups_failure(const std::string& what) {
 struct dest_holder {
     cups_dest_t* dest = nullptr;
     ~dest_holder() {
-        if (dest) cupsFreeDests(1, dest);
+        if (dest)
+            cupsFreeDests(1, dest);
     }
 };
 
 struct option_list {
     int count = 0;
     cups_option_t* options = nullptr;
-    void add(const char* name, const std::string& value) { count = cupsAddOption(name, value.c_str(), count, &options); }
+    void add(const char* name, const std::string& value) {
+        count = cupsAddOption(name, value.c_str(), count, &options);
+    }
     ~option_list() { cupsFreeOptions(count, options); }
 };
 
@@ -71,8 +73,8 @@ outcome<queue_formats> query_queue(cups_connection& connection, const std::strin
     return result;
 }
 
-outcome<int> submit_pdf(cups_connection& connection, const std::string& queue, const QByteArray& pdf,
-                        const job_options& wanted) {
+outcome<int> submit_pdf(cups_connection& connection, const std::string& queue,
+                        const QByteArray& pdf, const job_options& wanted) {
     dest_holder dest{cupsGetNamedDest(connection.http(), queue.c_str(), nullptr)};
     if (!dest.dest) {
         return cups_failure("no queue " + queue);
@@ -81,16 +83,16 @@ outcome<int> submit_pdf(cups_connection& connection, const std::string& queue, c
     option_list options;
     fill_options(wanted, options);
     int job_id = 0;
-    if (cupsCreateDestJob(connection.http(), dest.dest, info, &job_id, wanted.title.c_str(), options.count,
-                          options.options) > IPP_STATUS_OK_EVENTS_COMPLETE) {
+    if (cupsCreateDestJob(connection.http(), dest.dest, info, &job_id, wanted.title.c_str(),
+                          options.count, options.options) > IPP_STATUS_OK_EVENTS_COMPLETE) {
         cupsFreeDestInfo(info);
         return cups_failure("create job");
     }
     // Job options go with the job; the document carries no options of its own.
-    bool sent = cupsStartDestDocument(connection.http(), dest.dest, info, job_id, "document.pdf", CUPS_FORMAT_PDF,
-                                      0, nullptr, 1) == HTTP_STATUS_CONTINUE;
-    sent = sent && cupsWriteRequestData(connection.http(), pdf.constData(), static_cast<size_t>(pdf.size())) ==
-                       HTTP_STATUS_CONTINUE;
+    bool sent = cupsStartDestDocument(connection.http(), dest.dest, info, job_id, "document.pdf",
+                                      CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
+    sent = sent && cupsWriteRequestData(connection.http(), pdf.constData(),
+                                        static_cast<size_t>(pdf.size())) == HTTP_STATUS_CONTINUE;
     const ipp_status_t finished = cupsFinishDestDocument(connection.http(), dest.dest, info);
     cupsFreeDestInfo(info);
     if (!sent || finished > IPP_STATUS_OK_EVENTS_COMPLETE) {

@@ -20,7 +20,8 @@ class cups_connection {
 public:
     /// `host`: a host name or a domain socket's path; empty, the user's own
     /// (CUPS_SERVER, client.conf, or the local scheduler).
-    static outcome<std::shared_ptr<cups_connection>> open(const std::string& host = {}, int port = 0);
+    static outcome<std::shared_ptr<cups_connection>> open(const std::string& host = {},
+                                                          int port = 0);
     ~cups_connection();
     cups_connection(const cups_connection&) = delete;
     cups_connection& operator=(const cups_connection&) = delete;

@@ -94,8 +94,8 @@ QString link_tooltip(const link_action& action) {
             return QStringLiteral("Page %1").arg(action.jump->page_index + 1);
         return {};
     case action_kind::uri:
-        return shortened(QString::fromUtf8(action.uri.data(),
-                                           static_cast<qsizetype>(action.uri.size())));
+        return shortened(
+            QString::fromUtf8(action.uri.data(), static_cast<qsizetype>(action.uri.size())));
     case action_kind::launch:
         return QStringLiteral("Lancement d’un programme (refusé)");
     case action_kind::go_to_remote:

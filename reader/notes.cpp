@@ -42,8 +42,8 @@ void draw_glyph(QPainter& painter, const QString& icon, const QRectF& box, const
             painter.drawLine(QPointF(box.left() + u * 2, box.top() + u * (3 + 2 * line)),
                              QPointF(box.right() - u * 2, box.top() + u * (3 + 2 * line)));
     } else { // Help, Paragraph, NewParagraph, Insert: their sign
-        const QString sign = icon == QLatin1String("Help")       ? QStringLiteral("?")
-                             : icon == QLatin1String("Insert")   ? QStringLiteral("^")
+        const QString sign = icon == QLatin1String("Help")               ? QStringLiteral("?")
+                             : icon == QLatin1String("Insert")           ? QStringLiteral("^")
                              : icon.contains(QLatin1String("Paragraph")) ? QStringLiteral("¶")
                                                                          : QStringLiteral("!");
         QFont font(QStringLiteral("Liberation Sans"));

@@ -42,8 +42,7 @@ void add_entries(QStandardItem* root, const std::vector<outline_entry>& roots) {
 
 } // namespace
 
-outline_panel::outline_panel(QTreeView* view)
-    : view_(view), model_(new QStandardItemModel(view)) {
+outline_panel::outline_panel(QTreeView* view) : view_(view), model_(new QStandardItemModel(view)) {
     view_->setModel(model_);
 }
 

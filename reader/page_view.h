@@ -4,8 +4,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QPainter>
 #include <QImage>
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 
@@ -37,6 +37,7 @@ public:
     static constexpr double min_zoom = 0.25;  ///< 25 %
     static constexpr double max_zoom = 4.0;   ///< 400 %: beyond, pages render in visible parts only
     static constexpr double zoom_step = 1.25; ///< one step of Ctrl++ or Ctrl+-
+    static constexpr double page_margin = 8.0; ///< around the pages, pixels
 
     explicit page_view(QWidget* parent);
 
@@ -76,8 +77,8 @@ public:
     void set_highlight_source(std::function<std::vector<page_highlight>(int page)> source);
     /// Paints over each visible page, after the highlights; `page_area` is the page's
     /// rectangle in the viewport and `scale` its pixels per point.
-    using page_painter = std::function<void(QPainter& painter, int page, const QRectF& page_area,
-                                            double scale)>;
+    using page_painter =
+        std::function<void(QPainter& painter, int page, const QRectF& page_area, double scale)>;
     void set_page_painter(page_painter painter);
     /// What stands at a point of a page (links, notes), for the pointer and tooltips.
     void set_spot_source(std::function<page_spot(int page, QPointF point)> source);
@@ -154,8 +155,8 @@ private:
     std::function<std::vector<page_highlight>(int)> highlights_;
     page_painter page_painter_;
     std::function<page_spot(int, QPointF)> spots_;
-    bool painted_ = false;   ///< the document's pages have been painted once
-    QPoint press_position_;  ///< where the left button went down
+    bool painted_ = false;  ///< the document's pages have been painted once
+    QPoint press_position_; ///< where the left button went down
     bool press_on_link_ = false;
     int selection_page_ = -1;
     QPointF selection_start_;

@@ -123,7 +123,8 @@ void page_view::mousePressEvent(QMouseEvent* e) {
 
 void page_view::mouseMoveEvent(QMouseEvent* e) {
     if (!selecting_) {
-        const bool hand = !(e->buttons() & Qt::LeftButton) && spot_at(e->position().toPoint()).clickable;
+        const bool hand =
+            !(e->buttons() & Qt::LeftButton) && spot_at(e->position().toPoint()).clickable;
         if (hand)
             viewport()->setCursor(Qt::PointingHandCursor);
         else

@@ -243,9 +243,8 @@ void pdf_component::show_outline(bool shown) {
 void pdf_component::print() {
     if (!shown_)
         return;
-    const print_outcome done =
-        print_with_dialog({*shown_, display_bytes_, shown_password_, src_},
-                          std::max(0, view_->current_page()), window());
+    const print_outcome done = print_with_dialog({*shown_, display_bytes_, shown_password_, src_},
+                                                 std::max(0, view_->current_page()), window());
     if (!done.ok)
         emit notice(done.failure);
 }

@@ -17,9 +17,8 @@ print_preview_dialog::print_preview_dialog(QPdfDocument& document, QWidget* pare
     auto* column = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
     const int count = document.pageCount();
-    auto* pages = new QLabel(count == 1 ? QStringLiteral("1 page")
-                                        : QStringLiteral("%1 pages").arg(count),
-                             this);
+    auto* pages = new QLabel(
+        count == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(count), this);
     auto* whole = new QPushButton(QStringLiteral("Page entière"), this);
     auto* width = new QPushButton(QStringLiteral("Largeur"), this);
     auto* print = new QPushButton(QStringLiteral("Imprimer…"), this);

@@ -24,9 +24,9 @@ inline constexpr qint64 print_pixel_limit = 24LL * 1000 * 1000;
 /// The document as shown: Qt PDF's for pictures, its bytes for copies.
 struct printable_document {
     QPdfDocument& document;
-    QByteArray bytes;  ///< what Qt PDF shows (form fields drawn in)
-    QString password;  ///< that opened it
-    QString path;      ///< its file, for the proposed name
+    QByteArray bytes; ///< what Qt PDF shows (form fields drawn in)
+    QString password; ///< that opened it
+    QString path;     ///< its file, for the proposed name
 };
 
 /// How a print went; `failure` is French and set when it did not.

@@ -92,8 +92,7 @@ void structure_reader::open(const QByteArray& bytes, const QString& password) {
             return;
         }
         if (auto merged = worker->merge_forms(password))
-            reply(generation, std::move(*merged),
-                  [this](QByteArray b) { emit form_merged(b); });
+            reply(generation, std::move(*merged), [this](QByteArray b) { emit form_merged(b); });
         if (current->load() != generation || !worker->document)
             return;
         // An outline that cannot be read at all shows as none.
@@ -117,8 +116,8 @@ void structure_reader::request_page(int page) {
             return;
         auto read = worker->links->annotations_of(page);
         // A page that cannot be read has no links: an empty answer stops requests.
-        auto result = std::make_shared<const page_annotations>(
-            read ? std::move(read.value()) : page_annotations{});
+        auto result = std::make_shared<const page_annotations>(read ? std::move(read.value())
+                                                                    : page_annotations{});
         reply(generation, std::move(result),
               [this, page](std::shared_ptr<const page_annotations> a) { emit page_read(page, a); });
     });

@@ -19,7 +19,7 @@ link_action go_to_action(QPDFObjectHandle dest, destination_resolver& resolver) 
     return action;
 }
 
-// A file specification is a string or a dictionary with /UF, /F or the old
+// A file reference is a string or a dictionary with /UF, /F or the old
 // platform keys; /Launch may also carry /Win << /F ... >>.
 std::string file_name_of(QPDFObjectHandle action) {
     auto file_entry = key_of(action, "/F");

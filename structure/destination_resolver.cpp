@@ -21,14 +21,14 @@ std::optional<double> number_at(QPDFObjectHandle array, int index) {
     }
     auto item = array.getArrayItem(index);
     if (!item.isNumber()) {
-        return std::nullopt;  // null = "unchanged"
+        return std::nullopt; // null = "unchanged"
     }
     return item.getNumericValue();
 }
 
 std::optional<destination_kind> kind_of(QPDFObjectHandle array) {
     if (array.getArrayNItems() < 2) {
-        return destination_kind::fit;  // lenient: a bare page reference
+        return destination_kind::fit; // lenient: a bare page reference
     }
     auto type = array.getArrayItem(1);
     if (!type.isName()) {
@@ -90,7 +90,8 @@ QPDFObjectHandle unwrap_named_value(QPDFObjectHandle value) {
 
 } // namespace
 
-destination_resolver::destination_resolver(QPDF& pdf, const page_index& pages) : pdf_(pdf), pages_(pages) {}
+destination_resolver::destination_resolver(QPDF& pdf, const page_index& pages)
+    : pdf_(pdf), pages_(pages) {}
 
 destination_resolver::~destination_resolver() = default;
 
@@ -107,7 +108,8 @@ std::string destination_resolver::name_of(QPDFObjectHandle dest) {
 std::optional<destination> destination_resolver::resolve(QPDFObjectHandle dest) {
     if (dest.isName() || dest.isString()) {
         // Names and strings live in separate caches: /a and (a) may differ.
-        const std::string key = (dest.isName() ? "n" : "s") + (dest.isName() ? dest.getName() : dest.getStringValue());
+        const std::string key =
+            (dest.isName() ? "n" : "s") + (dest.isName() ? dest.getName() : dest.getStringValue());
         if (auto cached = named_cache_.find(key); cached != named_cache_.end()) {
             return cached->second;
         }

@@ -41,7 +41,7 @@ private:
 
     QPDF& pdf_;
     const page_index& pages_;
-    std::unique_ptr<QPDFNameTreeObjectHelper> name_tree_;  // made on first named destination
+    std::unique_ptr<QPDFNameTreeObjectHelper> name_tree_; // made on first named destination
     bool name_tree_checked_ = false;
     // Many links name the same destination (every "see section 2.3"); a name
     // tree look-up costs tens of microseconds, a hash look-up almost nothing.

@@ -52,7 +52,8 @@ int page_rotation(QPDFPageObjectHelper& page) {
 
 // Draws each widget's normal appearance into the page content, as qpdf's
 // flattenAnnotations() does, but for widgets only.
-void flatten_widgets_of_page(QPDF& pdf, QPDFAcroFormDocumentHelper& form, QPDFPageObjectHelper& page) {
+void flatten_widgets_of_page(QPDF& pdf, QPDFAcroFormDocumentHelper& form,
+                             QPDFPageObjectHelper& page) {
     auto widgets = form.getWidgetAnnotationsForPage(page);
     if (widgets.empty()) {
         return;

@@ -3,9 +3,9 @@
 #include "action_reader.h"
 #include "byte_array_pipeline.h"
 #include "destination_resolver.h"
-#include "structure_document.h"
 #include "pdf_objects.h"
 #include "qpdf_guard.h"
+#include "structure_document.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -43,11 +43,12 @@ QPDFObjectHandle copy_value(QPDF& target, QPDFObjectHandle value, int depth = 0)
         }
         return copy;
     }
-    return value.shallowCopy();  // scalars
+    return value.shallowCopy(); // scalars
 }
 
 // A dictionary rebuilt in `target` from the keys of `source`, minus `skipped`.
-QPDFObjectHandle copy_dictionary(QPDF& target, QPDFObjectHandle source, std::initializer_list<const char*> skipped) {
+QPDFObjectHandle copy_dictionary(QPDF& target, QPDFObjectHandle source,
+                                 std::initializer_list<const char*> skipped) {
     auto copy = QPDFObjectHandle::newDictionary();
     for (const auto& key : source.getKeys()) {
         if (std::find(skipped.begin(), skipped.end(), key) == skipped.end()) {
@@ -88,17 +89,34 @@ QPDFObjectHandle destination_array(const destination& target, QPDFObjectHandle p
     auto array = QPDFObjectHandle::newArray({page});
     auto add = [&](const char* kind, std::initializer_list<std::optional<double>> numbers) {
         array.appendItem(QPDFObjectHandle::newName(kind));
-        for (auto number : numbers) array.appendItem(optional_number(number));
+        for (auto number : numbers)
+            array.appendItem(optional_number(number));
     };
     switch (target.kind) {
-    case destination_kind::xyz: add("/XYZ", {target.left, target.top, target.zoom}); break;
-    case destination_kind::fit: add("/Fit", {}); break;
-    case destination_kind::fit_h: add("/FitH", {target.top}); break;
-    case destination_kind::fit_v: add("/FitV", {target.left}); break;
-    case destination_kind::fit_r: add("/FitR", {target.left, target.bottom, target.right, target.top}); break;
-    case destination_kind::fit_b: add("/FitB", {}); break;
-    case destination_kind::fit_bh: add("/FitBH", {target.top}); break;
-    case destination_kind::fit_bv: add("/FitBV", {target.left}); break;
+    case destination_kind::xyz:
+        add("/XYZ", {target.left, target.top, target.zoom});
+        break;
+    case destination_kind::fit:
+        add("/Fit", {});
+        break;
+    case destination_kind::fit_h:
+        add("/FitH", {target.top});
+        break;
+    case destination_kind::fit_v:
+        add("/FitV", {target.left});
+        break;
+    case destination_kind::fit_r:
+        add("/FitR", {target.left, target.bottom, target.right, target.top});
+        break;
+    case destination_kind::fit_b:
+        add("/FitB", {});
+        break;
+    case destination_kind::fit_bh:
+        add("/FitBH", {target.top});
+        break;
+    case destination_kind::fit_bv:
+        add("/FitBV", {target.left});
+        break;
     }
     return array;
 }
@@ -107,7 +125,8 @@ QPDFObjectHandle destination_array(const destination& target, QPDFObjectHandle p
 // destination to the copied page (names are meaningless there: the name tree
 // is not copied). Nothing of the source annotation is copied, so no other
 // source page gets resolved.
-QPDFObjectHandle rebuilt_link(QPDFObjectHandle source_link, const destination& target, QPDFObjectHandle page) {
+QPDFObjectHandle rebuilt_link(QPDFObjectHandle source_link, const destination& target,
+                              QPDFObjectHandle page) {
     auto link = QPDFObjectHandle::newDictionary({{"/Type", QPDFObjectHandle::newName("/Annot")},
                                                  {"/Subtype", QPDFObjectHandle::newName("/Link")},
                                                  {"/Border", "[0 0 0]"_qpdf},
@@ -120,14 +139,15 @@ QPDFObjectHandle rebuilt_link(QPDFObjectHandle source_link, const destination& t
 struct copy_context {
     QPDF& target;
     destination_resolver& resolver;
-    std::unordered_map<int, int> output_index_of;  // source page index -> first copy in the output
+    std::unordered_map<int, int> output_index_of; // source page index -> first copy in the output
 };
 
 // Links: internal ones rebuilt (or dropped when their page is not copied),
 // others (URI, Launch ...) copied. Other annotations (notes, widgets with
 // their appearance) copied too, without /P (set to the new page) and /Popup
 // (a pop-up's /Parent would lead back here; not needed to show or print).
-void copy_annotations(copy_context& context, QPDFObjectHandle source_page, QPDFObjectHandle target_page) {
+void copy_annotations(copy_context& context, QPDFObjectHandle source_page,
+                      QPDFObjectHandle target_page) {
     auto annotations = key_of(source_page, "/Annots");
     if (!annotations.isArray()) {
         return;
@@ -144,10 +164,11 @@ void copy_annotations(copy_context& context, QPDFObjectHandle source_page, QPDFO
             if (action.kind == action_kind::go_to) {
                 const auto found = context.output_index_of.find(action.target->page_index);
                 if (found != context.output_index_of.end()) {
-                    copied.appendItem(context.target.makeIndirectObject(rebuilt_link(
-                        annotation, *action.target, output_pages.at(static_cast<std::size_t>(found->second)))));
+                    copied.appendItem(context.target.makeIndirectObject(
+                        rebuilt_link(annotation, *action.target,
+                                     output_pages.at(static_cast<std::size_t>(found->second)))));
                 }
-                continue;  // target page not copied: a dead click, leave it out
+                continue; // target page not copied: a dead click, leave it out
             }
             if (action.kind == action_kind::go_to_broken) {
                 continue;
@@ -169,7 +190,8 @@ void copy_pages(structure_document& source, const std::vector<int>& page_indices
     QPDFPageDocumentHelper target_pages(target);
     // All pages first, so that links can point to pages copied after them.
     for (int index : page_indices) {
-        target_pages.addPage(QPDFPageObjectHelper(rebuilt_page(target, source.pages().page(index))), false);
+        target_pages.addPage(QPDFPageObjectHelper(rebuilt_page(target, source.pages().page(index))),
+                             false);
     }
     const auto& output_pages = target.getAllPages();
     for (std::size_t i = 0; i < page_indices.size(); ++i) {

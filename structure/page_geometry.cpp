@@ -14,7 +14,7 @@ namespace {
 constexpr pdf_rect fallback_media_box{0, 0, 612, 792};
 
 std::optional<pdf_rect> rect_from(QPDFObjectHandle array) {
-    if (!array.isRectangle()) {  // array of 4 numbers
+    if (!array.isRectangle()) { // array of 4 numbers
         return std::nullopt;
     }
     const auto r = array.getArrayAsRectangle();
@@ -26,8 +26,8 @@ std::optional<pdf_rect> rect_from(QPDFObjectHandle array) {
 }
 
 pdf_rect intersection(const pdf_rect& a, const pdf_rect& b) {
-    const pdf_rect cut{std::max(a.left, b.left), std::max(a.bottom, b.bottom), std::min(a.right, b.right),
-                       std::min(a.top, b.top)};
+    const pdf_rect cut{std::max(a.left, b.left), std::max(a.bottom, b.bottom),
+                       std::min(a.right, b.right), std::min(a.top, b.top)};
     // A CropBox entirely outside the MediaBox: behave as if there were none.
     if (cut.right <= cut.left || cut.top <= cut.bottom) {
         return b;
@@ -53,7 +53,8 @@ pdf_rect normalised_rect(double x1, double y1, double x2, double y2) {
 page_geometry read_page_geometry(QPDFObjectHandle page) {
     QPDFPageObjectHelper helper(page);
     // getAttribute() follows /Parent for the inheritable keys.
-    const pdf_rect media = rect_from(helper.getAttribute("/MediaBox", false)).value_or(fallback_media_box);
+    const pdf_rect media =
+        rect_from(helper.getAttribute("/MediaBox", false)).value_or(fallback_media_box);
     const auto crop = rect_from(helper.getAttribute("/CropBox", false));
 
     page_geometry geometry;
@@ -70,11 +71,11 @@ page_geometry read_page_geometry(QPDFObjectHandle page) {
 view_point to_view(const page_geometry& page, double x, double y) {
     const pdf_rect& box = page.crop_box;
     switch (page.rotation) {
-    case 90:  // left edge of the page comes to the top
+    case 90: // left edge of the page comes to the top
         return {y - box.bottom, x - box.left};
     case 180:
         return {box.right - x, y - box.bottom};
-    case 270:  // right edge comes to the top
+    case 270: // right edge comes to the top
         return {box.top - y, box.right - x};
     default:
         return {x - box.left, box.top - y};

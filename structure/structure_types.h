@@ -80,10 +80,10 @@ struct page_link {
 /// text shown on hover. Qt PDF draws every note as the same yellow icon.
 struct page_note {
     view_rect rect;
-    std::string icon;                   ///< /Name without the slash: Comment, Key, Help...
-    std::optional<unsigned> colour;     ///< 0xRRGGBB from /C
-    std::string contents;               ///< UTF-8
-    bool has_own_appearance = false;    ///< drawn by Qt PDF from its /AP: text only
+    std::string icon;                ///< /Name without the slash: Comment, Key, Help...
+    std::optional<unsigned> colour;  ///< 0xRRGGBB from /C
+    std::string contents;            ///< UTF-8
+    bool has_own_appearance = false; ///< drawn by Qt PDF from its /AP: text only
 };
 
 /// What a page offers the pointer: its links and its notes.

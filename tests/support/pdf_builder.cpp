@@ -23,11 +23,13 @@ QPDFObjectHandle number_or_null(std::optional<double> value) {
 }
 
 QPDFObjectHandle rectangle(const pdf_rect& rect) {
-    return QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(rect.left, rect.bottom, rect.right, rect.top));
+    return QPDFObjectHandle::newArray(
+        QPDFObjectHandle::Rectangle(rect.left, rect.bottom, rect.right, rect.top));
 }
 
 QPDFObjectHandle colour_array(const rgb& colour) {
-    return QPDFObjectHandle::newArray({number(colour.red), number(colour.green), number(colour.blue)});
+    return QPDFObjectHandle::newArray(
+        {number(colour.red), number(colour.green), number(colour.blue)});
 }
 
 // Page text is drawn in WinAnsi: each character goes as its Windows-1252 byte.
@@ -40,8 +42,9 @@ std::string pdf_string(const std::string& text) {
 
 std::string fill_operators(const pdf_rect& rect, const rgb& colour) {
     std::ostringstream out;
-    out << "q " << colour.red << ' ' << colour.green << ' ' << colour.blue << " rg " << rect.left << ' '
-        << rect.bottom << ' ' << rect.right - rect.left << ' ' << rect.top - rect.bottom << " re f Q\n";
+    out << "q " << colour.red << ' ' << colour.green << ' ' << colour.blue << " rg " << rect.left
+        << ' ' << rect.bottom << ' ' << rect.right - rect.left << ' ' << rect.top - rect.bottom
+        << " re f Q\n";
     return out.str();
 }
 
@@ -49,7 +52,8 @@ std::string text_operators(const page_layout& layout) {
     std::ostringstream out;
     const double x = layout.media_box.left + 40;
     const double y = layout.media_box.top - 80;
-    out << "BT /F1 36 Tf 0 0 0 rg " << x << ' ' << y << " Td " << pdf_string(layout.label) << " Tj ET\n";
+    out << "BT /F1 36 Tf 0 0 0 rg " << x << ' ' << y << " Td " << pdf_string(layout.label)
+        << " Tj ET\n";
     if (!layout.body_lines.empty()) {
         out << "BT /F1 10 Tf 12 TL " << x << ' ' << y - 30 << " Td\n";
         for (const auto& line : layout.body_lines) {
@@ -64,7 +68,7 @@ QPDFObjectHandle helvetica() {
     return "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>"_qpdf;
 }
 
-}  // namespace
+} // namespace
 
 pdf_builder::pdf_builder() {
     pdf_.emptyPDF();
@@ -82,10 +86,12 @@ int pdf_builder::add_page(const page_layout& layout) {
         page.replaceKey("/Rotate", QPDFObjectHandle::newInteger(layout.rotate));
     }
     auto font = pdf_.makeIndirectObject(helvetica());
-    page.replaceKey("/Resources", QPDFObjectHandle::newDictionary(
-                                      {{"/Font", QPDFObjectHandle::newDictionary({{"/F1", font}})}}));
+    page.replaceKey("/Resources",
+                    QPDFObjectHandle::newDictionary(
+                        {{"/Font", QPDFObjectHandle::newDictionary({{"/F1", font}})}}));
     QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(page), false);
-    pages_.push_back({pdf_.getAllPages().back(), fill_operators(layout.media_box, layout.colour) + text_operators(layout)});
+    pages_.push_back({pdf_.getAllPages().back(),
+                      fill_operators(layout.media_box, layout.colour) + text_operators(layout)});
     return static_cast<int>(pages_.size()) - 1;
 }
 
@@ -101,9 +107,10 @@ void pdf_builder::add_text(int page, double x, double y, double size, const std:
 }
 
 QPDFObjectHandle pdf_builder::xyz(int page, std::optional<double> left, std::optional<double> top,
-                                       std::optional<double> zoom) {
-    return QPDFObjectHandle::newArray({page_object(page), QPDFObjectHandle::newName("/XYZ"), number_or_null(left),
-                                       number_or_null(top), number_or_null(zoom)});
+                                  std::optional<double> zoom) {
+    return QPDFObjectHandle::newArray({page_object(page), QPDFObjectHandle::newName("/XYZ"),
+                                       number_or_null(left), number_or_null(top),
+                                       number_or_null(zoom)});
 }
 
 QPDFObjectHandle pdf_builder::fit(int page, const std::string& kind, std::vector<double> numbers) {
@@ -123,7 +130,8 @@ QPDFObjectHandle pdf_builder::name_as_name(const std::string& name) {
 }
 
 QPDFObjectHandle pdf_builder::go_to_action(QPDFObjectHandle dest) {
-    return QPDFObjectHandle::newDictionary({{"/S", QPDFObjectHandle::newName("/GoTo")}, {"/D", dest}});
+    return QPDFObjectHandle::newDictionary(
+        {{"/S", QPDFObjectHandle::newName("/GoTo")}, {"/D", dest}});
 }
 
 QPDFObjectHandle pdf_builder::uri_action(const std::string& uri) {
@@ -137,13 +145,13 @@ QPDFObjectHandle pdf_builder::launch_action(const std::string& file) {
 }
 
 QPDFObjectHandle pdf_builder::named_action(const std::string& name) {
-    return QPDFObjectHandle::newDictionary(
-        {{"/S", QPDFObjectHandle::newName("/Named")}, {"/N", QPDFObjectHandle::newName("/" + name)}});
+    return QPDFObjectHandle::newDictionary({{"/S", QPDFObjectHandle::newName("/Named")},
+                                            {"/N", QPDFObjectHandle::newName("/" + name)}});
 }
 
 QPDFObjectHandle pdf_builder::javascript_action(const std::string& script) {
-    return QPDFObjectHandle::newDictionary(
-        {{"/S", QPDFObjectHandle::newName("/JavaScript")}, {"/JS", QPDFObjectHandle::newString(script)}});
+    return QPDFObjectHandle::newDictionary({{"/S", QPDFObjectHandle::newName("/JavaScript")},
+                                            {"/JS", QPDFObjectHandle::newString(script)}});
 }
 
 void pdf_builder::add_named_destination(const std::string& name, QPDFObjectHandle dest) {
@@ -154,7 +162,8 @@ void pdf_builder::add_old_style_destination(const std::string& name, QPDFObjectH
     old_destinations_.replaceKey("/" + name, dest);
 }
 
-void pdf_builder::add_old_style_destination_wrapped(const std::string& name, QPDFObjectHandle dest) {
+void pdf_builder::add_old_style_destination_wrapped(const std::string& name,
+                                                    QPDFObjectHandle dest) {
     old_destinations_.replaceKey("/" + name, QPDFObjectHandle::newDictionary({{"/D", dest}}));
 }
 
@@ -168,24 +177,27 @@ void pdf_builder::add_annotation(int page, QPDFObjectHandle annotation) {
 }
 
 void pdf_builder::add_link_with_dest(int page, pdf_rect rect, QPDFObjectHandle dest) {
-    add_annotation(page, QPDFObjectHandle::newDictionary({{"/Type", QPDFObjectHandle::newName("/Annot")},
-                                                          {"/Subtype", QPDFObjectHandle::newName("/Link")},
-                                                          {"/Rect", rectangle(rect)},
-                                                          {"/Border", "[0 0 1]"_qpdf},
-                                                          {"/Dest", dest}}));
+    add_annotation(
+        page, QPDFObjectHandle::newDictionary({{"/Type", QPDFObjectHandle::newName("/Annot")},
+                                               {"/Subtype", QPDFObjectHandle::newName("/Link")},
+                                               {"/Rect", rectangle(rect)},
+                                               {"/Border", "[0 0 1]"_qpdf},
+                                               {"/Dest", dest}}));
 }
 
 void pdf_builder::add_link_with_action(int page, pdf_rect rect, QPDFObjectHandle action) {
-    add_annotation(page, QPDFObjectHandle::newDictionary({{"/Type", QPDFObjectHandle::newName("/Annot")},
-                                                          {"/Subtype", QPDFObjectHandle::newName("/Link")},
-                                                          {"/Rect", rectangle(rect)},
-                                                          {"/Border", "[0 0 1]"_qpdf},
-                                                          {"/A", action}}));
+    add_annotation(
+        page, QPDFObjectHandle::newDictionary({{"/Type", QPDFObjectHandle::newName("/Annot")},
+                                               {"/Subtype", QPDFObjectHandle::newName("/Link")},
+                                               {"/Rect", rectangle(rect)},
+                                               {"/Border", "[0 0 1]"_qpdf},
+                                               {"/A", action}}));
 }
 
 int pdf_builder::add_outline(int parent, const std::string& title, QPDFObjectHandle dest,
-                                  QPDFObjectHandle action) {
-    auto item = QPDFObjectHandle::newDictionary({{"/Title", QPDFObjectHandle::newUnicodeString(title)}});
+                             QPDFObjectHandle action) {
+    auto item =
+        QPDFObjectHandle::newDictionary({{"/Title", QPDFObjectHandle::newUnicodeString(title)}});
     if (!dest.isNull()) {
         item.replaceKey("/Dest", dest);
     }
@@ -218,42 +230,45 @@ void pdf_builder::break_outline_first(int entry, int points_to) {
     broken_first_.emplace_back(entry, points_to);
 }
 
-void pdf_builder::add_text_field(int page, pdf_rect rect, const std::string& name, const std::string& value,
-                                      bool need_appearances) {
-    if (!form_.isInitialized()) {  // a default QPDFObjectHandle is not even null
+void pdf_builder::add_text_field(int page, pdf_rect rect, const std::string& name,
+                                 const std::string& value, bool need_appearances) {
+    if (!form_.isInitialized()) { // a default QPDFObjectHandle is not even null
         form_ = pdf_.makeIndirectObject(QPDFObjectHandle::newDictionary(
             {{"/Fields", QPDFObjectHandle::newArray()},
              {"/DA", QPDFObjectHandle::newString("/Helv 0 Tf 0 g")},
              {"/DR", QPDFObjectHandle::newDictionary(
-                         {{"/Font", QPDFObjectHandle::newDictionary({{"/Helv", pdf_.makeIndirectObject(helvetica())}})}})}}));
+                         {{"/Font", QPDFObjectHandle::newDictionary(
+                                        {{"/Helv", pdf_.makeIndirectObject(helvetica())}})}})}}));
         pdf_.getRoot().replaceKey("/AcroForm", form_);
     }
     if (need_appearances) {
         form_.replaceKey("/NeedAppearances", QPDFObjectHandle::newBool(true));
     }
     // Field and widget merged in one dictionary, as most producers do.
-    auto field = QPDFObjectHandle::newDictionary({{"/Type", QPDFObjectHandle::newName("/Annot")},
-                                                  {"/Subtype", QPDFObjectHandle::newName("/Widget")},
-                                                  {"/FT", QPDFObjectHandle::newName("/Tx")},
-                                                  {"/T", QPDFObjectHandle::newUnicodeString(name)},
-                                                  {"/V", QPDFObjectHandle::newUnicodeString(value)},
-                                                  {"/DA", QPDFObjectHandle::newString("/Helv 18 Tf 0 0 0.8 rg")},
-                                                  {"/F", QPDFObjectHandle::newInteger(4)},
-                                                  {"/Rect", rectangle(rect)}});
+    auto field = QPDFObjectHandle::newDictionary(
+        {{"/Type", QPDFObjectHandle::newName("/Annot")},
+         {"/Subtype", QPDFObjectHandle::newName("/Widget")},
+         {"/FT", QPDFObjectHandle::newName("/Tx")},
+         {"/T", QPDFObjectHandle::newUnicodeString(name)},
+         {"/V", QPDFObjectHandle::newUnicodeString(value)},
+         {"/DA", QPDFObjectHandle::newString("/Helv 18 Tf 0 0 0.8 rg")},
+         {"/F", QPDFObjectHandle::newInteger(4)},
+         {"/Rect", rectangle(rect)}});
     add_annotation(page, field);
     auto annotations = page_object(page).getKey("/Annots");
     form_.getKey("/Fields").appendItem(annotations.getArrayItem(annotations.getArrayNItems() - 1));
 }
 
 void pdf_builder::add_note(int page, pdf_rect rect, const std::string& icon, rgb colour,
-                                const std::string& contents) {
-    add_annotation(page, QPDFObjectHandle::newDictionary({{"/Type", QPDFObjectHandle::newName("/Annot")},
-                                                          {"/Subtype", QPDFObjectHandle::newName("/Text")},
-                                                          {"/Rect", rectangle(rect)},
-                                                          {"/Name", QPDFObjectHandle::newName("/" + icon)},
-                                                          {"/C", colour_array(colour)},
-                                                          {"/Contents", QPDFObjectHandle::newUnicodeString(contents)},
-                                                          {"/F", QPDFObjectHandle::newInteger(4)}}));
+                           const std::string& contents) {
+    add_annotation(page, QPDFObjectHandle::newDictionary(
+                             {{"/Type", QPDFObjectHandle::newName("/Annot")},
+                              {"/Subtype", QPDFObjectHandle::newName("/Text")},
+                              {"/Rect", rectangle(rect)},
+                              {"/Name", QPDFObjectHandle::newName("/" + icon)},
+                              {"/C", colour_array(colour)},
+                              {"/Contents", QPDFObjectHandle::newUnicodeString(contents)},
+                              {"/F", QPDFObjectHandle::newInteger(4)}}));
 }
 
 void pdf_builder::finish_pages() {
@@ -265,7 +280,7 @@ void pdf_builder::finish_pages() {
 void pdf_builder::finish_destinations() {
     if (!named_destinations_.empty()) {
         auto flat = QPDFObjectHandle::newArray();
-        for (const auto& [name, dest] : named_destinations_) {  // std::map: already sorted
+        for (const auto& [name, dest] : named_destinations_) { // std::map: already sorted
             flat.appendItem(QPDFObjectHandle::newString(name));
             flat.appendItem(dest);
         }
@@ -293,7 +308,8 @@ void pdf_builder::link_outline_level(QPDFObjectHandle parent, const std::vector<
         parent.replaceKey("/First", outline_[static_cast<std::size_t>(children.front())].item);
         parent.replaceKey("/Last", outline_[static_cast<std::size_t>(children.back())].item);
         // Open, counting direct children only: readers do not rely on the total.
-        parent.replaceKey("/Count", QPDFObjectHandle::newInteger(static_cast<long long>(children.size())));
+        parent.replaceKey("/Count",
+                          QPDFObjectHandle::newInteger(static_cast<long long>(children.size())));
     }
 }
 
@@ -308,10 +324,12 @@ void pdf_builder::finish_outline() {
         link_outline_level(record.item, record.children);
     }
     for (auto [entry, target] : broken_next_) {
-        outline_.at(static_cast<std::size_t>(entry)).item.replaceKey("/Next", outline_.at(static_cast<std::size_t>(target)).item);
+        outline_.at(static_cast<std::size_t>(entry))
+            .item.replaceKey("/Next", outline_.at(static_cast<std::size_t>(target)).item);
     }
     for (auto [entry, target] : broken_first_) {
-        outline_.at(static_cast<std::size_t>(entry)).item.replaceKey("/First", outline_.at(static_cast<std::size_t>(target)).item);
+        outline_.at(static_cast<std::size_t>(entry))
+            .item.replaceKey("/First", outline_.at(static_cast<std::size_t>(target)).item);
     }
 }
 
@@ -323,11 +341,11 @@ QByteArray pdf_builder::write(const std::string& user_password, const std::strin
     byte_array_pipeline sink(output);
     QPDFWriter writer(pdf_);
     writer.setOutputPipeline(&sink);
-    writer.setStaticID(true);  // same bytes every run
+    writer.setStaticID(true); // same bytes every run
     writer.setObjectStreamMode(qpdf_o_generate);
     if (!user_password.empty() || !owner_password.empty()) {
-        writer.setR6EncryptionParameters(user_password.c_str(), owner_password.c_str(), true, true, true, true,
-                                         true, true, qpdf_r3p_full, true);
+        writer.setR6EncryptionParameters(user_password.c_str(), owner_password.c_str(), true, true,
+                                         true, true, true, true, qpdf_r3p_full, true);
     }
     writer.write();
     return output;

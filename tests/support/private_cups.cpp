@@ -17,8 +17,10 @@ namespace {
 
 bool write_file(const QString& path, const std::string& text) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(text.data(), static_cast<qint64>(text.size())) ==
+           static_cast<qint64>(text.size());
 }
 
 // Everyone may do everything: the socket lives in a private 0700 folder.
@@ -33,20 +35,39 @@ std::string cupsd_conf(const std::string& socket) {
            "JobRetryLimit 0\n"
            "PreserveJobHistory Yes\n"
            "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-           "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  </Limit>\n</Policy>\n";
+           "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  "
+           "</Limit>\n</Policy>\n";
 }
 
 std::string cups_files_conf(const std::string& root) {
-    return "FileDevice Yes\n"  // allows file:// device URIs (off by default)
-           "ServerBin " + root + "/bin\n"  // system filters + our capture backend
-           "ServerRoot " + root + "/conf\n"
-           "RequestRoot " + root + "/spool\n"
-           "TempDir " + root + "/spool/tmp\n"
-           "CacheDir " + root + "/cache\n"
-           "StateDir " + root + "/state\n"
-           "AccessLog " + root + "/log/access_log\n"
-           "ErrorLog " + root + "/log/error_log\n"
-           "PageLog " + root + "/log/page_log\n"
+    return "FileDevice Yes\n" // allows file:// device URIs (off by default)
+           "ServerBin " +
+           root +
+           "/bin\n" // system filters + our capture backend
+           "ServerRoot " +
+           root +
+           "/conf\n"
+           "RequestRoot " +
+           root +
+           "/spool\n"
+           "TempDir " +
+           root +
+           "/spool/tmp\n"
+           "CacheDir " +
+           root +
+           "/cache\n"
+           "StateDir " +
+           root +
+           "/state\n"
+           "AccessLog " +
+           root +
+           "/log/access_log\n"
+           "ErrorLog " +
+           root +
+           "/log/error_log\n"
+           "PageLog " +
+           root +
+           "/log/page_log\n"
            "SystemGroup root\n"
            "User lp\n"
            "Group lp\n";
@@ -69,7 +90,9 @@ bool write_server_bin(const std::string& root) {
     const std::string bin = root + "/bin";
     for (const char* sub : {"filter", "daemon", "notifier", "monitor", "driver", "command"}) {
         const std::string target = std::string("/usr/lib/cups/") + sub;
-        if (access(target.c_str(), F_OK) == 0 && symlink(target.c_str(), (bin + "/" + sub).c_str()) != 0) return false;
+        if (access(target.c_str(), F_OK) == 0 &&
+            symlink(target.c_str(), (bin + "/" + sub).c_str()) != 0)
+            return false;
     }
     QDir system_backends("/usr/lib/cups/backend");
     for (const QString& name : system_backends.entryList(QDir::Files | QDir::NoDotAndDotDot)) {
@@ -78,13 +101,16 @@ bool write_server_bin(const std::string& root) {
             return false;
     }
     const std::string backend = bin + "/backend/krvcapture";
-    if (!write_file(QString::fromStdString(backend), capture_backend)) return false;
-    return chmod(backend.c_str(), 0755) == 0;  // 0755: runs as User lp, like real backends
+    if (!write_file(QString::fromStdString(backend), capture_backend))
+        return false;
+    return chmod(backend.c_str(), 0755) == 0; // 0755: runs as User lp, like real backends
 }
 
 bool answers_ipp(const std::string& socket) {
-    http_t* http = httpConnect2(socket.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_NEVER, 1, 200, nullptr);
-    if (!http) return false;
+    http_t* http =
+        httpConnect2(socket.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_NEVER, 1, 200, nullptr);
+    if (!http)
+        return false;
     // Any IPP answer will do: with no queue yet, CUPS-Get-Printers answers
     // client-error-not-found, which still proves the scheduler is serving.
     ipp_t* response = cupsDoRequest(http, ippNewRequest(IPP_OP_CUPS_GET_PRINTERS), "/");
@@ -94,11 +120,12 @@ bool answers_ipp(const std::string& socket) {
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<private_cups_server> private_cups_server::start(std::chrono::milliseconds timeout) {
     std::unique_ptr<private_cups_server> server(new private_cups_server());
-    if (!server->dir_.isValid() || !server->write_configuration()) return nullptr;
+    if (!server->dir_.isValid() || !server->write_configuration())
+        return nullptr;
     const std::string root = server->folder();
     const pid_t child = fork();
     if (child == 0) {
@@ -106,11 +133,13 @@ std::unique_ptr<private_cups_server> private_cups_server::start(std::chrono::mil
         // test can stop it; -c/-s: our configuration files only.
         const std::string conf = root + "/conf/cupsd.conf";
         const std::string files = root + "/conf/cups-files.conf";
-        execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(), static_cast<char*>(nullptr));
+        execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(),
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     server->pid_ = child;
-    if (!server->wait_until_ready(timeout)) return nullptr;  // destructor stops it
+    if (!server->wait_until_ready(timeout))
+        return nullptr; // destructor stops it
     return server;
 }
 
@@ -118,10 +147,13 @@ bool private_cups_server::write_configuration() {
     const std::string root = folder();
     socket_ = root + "/cups.sock";
     QDir base(dir_.path());
-    for (const char* sub : {"conf", "conf/ppd", "spool", "spool/tmp", "cache", "state", "log", "out", "bin/backend"}) {
-        if (!base.mkpath(sub)) return false;
+    for (const char* sub : {"conf", "conf/ppd", "spool", "spool/tmp", "cache", "state", "log",
+                            "out", "bin/backend"}) {
+        if (!base.mkpath(sub))
+            return false;
     }
-    if (!write_server_bin(root)) return false;
+    if (!write_server_bin(root))
+        return false;
     // cupsd runs filters as lp: they must reach the spool and the output
     // folder. QTemporaryDir is 0700, so open the path up (test-only folder).
     chmod(root.c_str(), 0755);
@@ -139,10 +171,11 @@ bool private_cups_server::wait_until_ready(std::chrono::milliseconds timeout) {
     while (std::chrono::steady_clock::now() < deadline) {
         int status = 0;
         if (waitpid(static_cast<pid_t>(pid_), &status, WNOHANG) == static_cast<pid_t>(pid_)) {
-            pid_ = 0;  // it died: configuration error, see error_log()
+            pid_ = 0; // it died: configuration error, see error_log()
             return false;
         }
-        if (access(socket_.c_str(), F_OK) == 0 && answers_ipp(socket_)) return true;
+        if (access(socket_.c_str(), F_OK) == 0 && answers_ipp(socket_))
+            return true;
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(100));
     }
@@ -150,12 +183,14 @@ bool private_cups_server::wait_until_ready(std::chrono::milliseconds timeout) {
 }
 
 private_cups_server::~private_cups_server() {
-    if (pid_ <= 0) return;
+    if (pid_ <= 0)
+        return;
     const auto child = static_cast<pid_t>(pid_);
     kill(child, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (waitpid(child, nullptr, WNOHANG) == child) return;
+        if (waitpid(child, nullptr, WNOHANG) == child)
+            return;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     kill(child, SIGKILL);
@@ -164,20 +199,24 @@ private_cups_server::~private_cups_server() {
 
 bool private_cups_server::add_file_queue(const std::string& name, const std::string& output,
                                          const std::string& ppd_path) {
-    http_t* http = httpConnect2(socket_.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_NEVER, 1, 5000, nullptr);
-    if (!http) return false;
+    http_t* http = httpConnect2(socket_.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_NEVER, 1,
+                                5000, nullptr);
+    if (!http)
+        return false;
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_ADD_MODIFY_PRINTER);
     const std::string uri = "ipp://localhost/printers/" + name;
     const std::string device = output.rfind("krvcapture:", 0) == 0 ? output : "file://" + output;
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
     ippAddString(request, IPP_TAG_PRINTER, IPP_TAG_URI, "device-uri", nullptr, device.c_str());
     ippAddBoolean(request, IPP_TAG_PRINTER, "printer-is-accepting-jobs", 1);
     ippAddInteger(request, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", IPP_PSTATE_IDLE);
     // With a PPD file attached, cupsd installs it for the queue (deprecated
     // in CUPS 2.x but still supported in 2.4).
-    ipp_t* response = ppd_path.empty() ? cupsDoRequest(http, request, "/admin/")
-                                       : cupsDoFileRequest(http, request, "/admin/", ppd_path.c_str());
+    ipp_t* response = ppd_path.empty()
+                          ? cupsDoRequest(http, request, "/admin/")
+                          : cupsDoFileRequest(http, request, "/admin/", ppd_path.c_str());
     const bool ok = response && ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
     ippDelete(response);
     httpClose(http);

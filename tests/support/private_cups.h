@@ -19,7 +19,7 @@ public:
     // Writes the configuration, starts `cupsd -f`, and returns once the
     // scheduler answers an IPP request on its socket (or nullptr on timeout).
     static std::unique_ptr<private_cups_server> start(std::chrono::milliseconds timeout);
-    ~private_cups_server();  // SIGTERM, wait (bounded), SIGKILL if needed, remove files
+    ~private_cups_server(); // SIGTERM, wait (bounded), SIGKILL if needed, remove files
 
     const std::string& socket_path() const { return socket_; }
     std::string folder() const { return dir_.path().toStdString(); }
@@ -29,7 +29,8 @@ public:
     // with the copies and options CUPS passed). Without a PPD the queue is raw;
     // with one, its filters run. Note: a raw queue with a file: device writes
     // nothing at all in CUPS 2.4 (no filter, no backend: the job "completes").
-    bool add_file_queue(const std::string& name, const std::string& output, const std::string& ppd_path = {});
+    bool add_file_queue(const std::string& name, const std::string& output,
+                        const std::string& ppd_path = {});
 
     // Writes a minimal PPD for a "PDF sink": the queue takes PDF, CUPS runs
     // cups-filters' pdftopdf (page-ranges, copies, collate, number-up...), and

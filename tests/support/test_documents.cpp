@@ -4,9 +4,9 @@ namespace krv::samples {
 
 namespace {
 
-const rgb bands[] = {{1, 0.78, 0.78},    {0.78, 1, 0.78},    {0.78, 0.78, 1},
-                     {1, 1, 0.67},       {0.9, 0.75, 1},     {0.67, 0.94, 0.94},
-                     {1, 0.86, 0.63},    {0.82, 0.82, 0.82}, {0.95, 0.7, 0.85}};
+const rgb bands[] = {{1, 0.78, 0.78}, {0.78, 1, 0.78},    {0.78, 0.78, 1},
+                     {1, 1, 0.67},    {0.9, 0.75, 1},     {0.67, 0.94, 0.94},
+                     {1, 0.86, 0.63}, {0.82, 0.82, 0.82}, {0.95, 0.7, 0.85}};
 constexpr int band_count = 9;
 constexpr double band_height = 100;
 constexpr double page_height = 842;
@@ -58,9 +58,8 @@ QByteArray links_document() {
     pdf.add_link_with_dest(0, link(link_row::named_string),
                            pdf_builder::name_as_string("chapitre.deux"));
     pdf.add_link_with_dest(0, link(link_row::old_name), pdf_builder::name_as_name("Ancien"));
-    pdf.add_link_with_action(
-        0, link(link_row::wrapped_name),
-        pdf_builder::go_to_action(pdf_builder::name_as_string("fitr.cinq")));
+    pdf.add_link_with_action(0, link(link_row::wrapped_name),
+                             pdf_builder::go_to_action(pdf_builder::name_as_string("fitr.cinq")));
     pdf.add_link_with_dest(0, link(link_row::fit_page), pdf.fit(4));
     pdf.add_link_with_action(0, link(link_row::web_address), pdf_builder::uri_action(web_address));
     pdf.add_link_with_action(0, link(link_row::file_address),

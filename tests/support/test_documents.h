@@ -18,18 +18,18 @@ double band_top(int band, double below = 5);
 
 /// The links of links_document's first page, one per line, in this order.
 enum class link_row {
-    explicit_xyz,  ///< page 3, /XYZ into band 3
-    named_string,  ///< "chapitre.deux" in the name tree: page 2, /XYZ into band 2
-    old_name,      ///< /Ancien in the old /Dests: page 4, /FitH into band 5
-    wrapped_name,  ///< GoTo "fitr.cinq", << /D >> in old /Dests: page 5, /FitR into band 1
-    fit_page,      ///< page 5, /Fit
-    web_address,   ///< https
-    file_address,  ///< file:///etc/passwd
-    launch,        ///< /Launch /usr/bin/xterm
-    script,        ///< /JavaScript
-    unknown_name,  ///< a name found nowhere
-    mail_address,  ///< mailto
-    next_page,     ///< /Named /NextPage
+    explicit_xyz, ///< page 3, /XYZ into band 3
+    named_string, ///< "chapitre.deux" in the name tree: page 2, /XYZ into band 2
+    old_name,     ///< /Ancien in the old /Dests: page 4, /FitH into band 5
+    wrapped_name, ///< GoTo "fitr.cinq", << /D >> in old /Dests: page 5, /FitR into band 1
+    fit_page,     ///< page 5, /Fit
+    web_address,  ///< https
+    file_address, ///< file:///etc/passwd
+    launch,       ///< /Launch /usr/bin/xterm
+    script,       ///< /JavaScript
+    unknown_name, ///< a name found nowhere
+    mail_address, ///< mailto
+    next_page,    ///< /Named /NextPage
     count
 };
 /// The rectangle of a row's link on the first page (PDF user space).

@@ -17,9 +17,8 @@ using krv::samples::rgb;
 namespace {
 
 rgb chapter_colour(int n) {
-    const rgb colours[] = {{0.75, 0.87, 1},  {0.8, 1, 0.8},    {1, 0.85, 0.7},
-                           {0.9, 0.8, 1},    {1, 1, 0.75},     {0.75, 0.95, 0.95},
-                           {1, 0.8, 0.85},   {0.85, 0.85, 0.7}};
+    const rgb colours[] = {{0.75, 0.87, 1}, {0.8, 1, 0.8},      {1, 0.85, 0.7}, {0.9, 0.8, 1},
+                           {1, 1, 0.75},    {0.75, 0.95, 0.95}, {1, 0.8, 0.85}, {0.85, 0.85, 0.7}};
     return colours[(n - 1) % 8];
 }
 
@@ -28,9 +27,9 @@ rgb toc_colour(int n) {
     return {0.5 + c.red / 2, 0.5 + c.green / 2, 0.5 + c.blue / 2}; // a paler tint
 }
 
-const char* const titles[] = {"Présentation",    "Saisie des fiches", "Règlement des factures",
-                              "Impression",      "Tarifs",            "Sauvegardes",
-                              "Questions fréquentes", "Index"};
+const char* const titles[] = {
+    "Présentation", "Saisie des fiches", "Règlement des factures", "Impression",
+    "Tarifs",       "Sauvegardes",       "Questions fréquentes",   "Index"};
 
 } // namespace
 
@@ -58,8 +57,7 @@ int main(int argc, char** argv) {
                                           " : suivez les étapes décrites à l’écran.");
             const int index = pdf.add_page(page);
             if (p == 0)
-                pdf.add_named_destination("chapitre." + std::to_string(n),
-                                          pdf.xyz(index, 0, 842));
+                pdf.add_named_destination("chapitre." + std::to_string(n), pdf.xyz(index, 0, 842));
         }
     for (int n = 1; n <= chapters; ++n) {
         const double top = 700 - 80.0 * (n - 1);

@@ -122,7 +122,8 @@ private slots:
                            {samples::band_colour(b).redF(), samples::band_colour(b).greenF(),
                             samples::band_colour(b).blueF()});
         const double top = samples::band_top(band);
-        pdf.add_outline(-1, "Titre", kind == "/XYZ" ? pdf.xyz(1, 72, top) : pdf.fit(1, "/FitH", {top}));
+        pdf.add_outline(-1, "Titre",
+                        kind == "/XYZ" ? pdf.xyz(1, 72, top) : pdf.fit(1, "/FitH", {top}));
         auto c = open_read("hauteurs.pdf", pdf.write());
         QVERIFY(c);
         emit c->outline()->activated(c->outline()->model()->index(0, 0));

@@ -50,8 +50,8 @@ private slots:
     }
 
     void notes_show_their_own_colour_and_text() {
-        auto c = probe::open_bytes(dir_.filePath("notes.pdf"), samples::form_document(),
-                                   {800, 900});
+        auto c =
+            probe::open_bytes(dir_.filePath("notes.pdf"), samples::form_document(), {800, 900});
         QVERIFY(c);
         QVERIFY(probe::wait_for_page(*c, 0));
         QCOMPARE(c->annotations_of(0)->notes.size(), std::size(samples::form_notes));
@@ -60,8 +60,7 @@ private slots:
                                                    static_cast<float>(note.colour.green),
                                                    static_cast<float>(note.colour.blue));
             QTRY_VERIFY2(share_near(part_of(*c, note.rect), colour, 30) > 0.4, note.icon);
-            const auto [page, point] =
-                c->view()->from_viewport(probe::on_screen(*c, 0, note.rect));
+            const auto [page, point] = c->view()->from_viewport(probe::on_screen(*c, 0, note.rect));
             QCOMPARE(page, 0);
             const page_spot spot = links_of(*c).spot_at(0, point);
             QCOMPARE(spot.tooltip, QString::fromUtf8(note.text));

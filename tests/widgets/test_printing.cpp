@@ -165,8 +165,7 @@ private slots:
         const QString file = QString::fromStdString(output);
         QVERIFY2(QTest::qWaitFor([&] { return page_count_of(file) == 4; }, 30'000),
                  server->error_log().c_str());
-        QCOMPARE(page_labels(text_of(file)),
-                 (QStringList{"Page 2", "Page 3", "Page 2", "Page 3"}));
+        QCOMPARE(page_labels(text_of(file)), (QStringList{"Page 2", "Page 3", "Page 2", "Page 3"}));
         // A queue that does not exist, and a print system that does not answer.
         settings.queue = QStringLiteral("absente");
         QCOMPARE(print_to_queue(five_, {}, {0}, settings).failure,

@@ -11,10 +11,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
