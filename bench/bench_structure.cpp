@@ -6,6 +6,9 @@
 //   preview: the preview of 500 pages scrolled through, peak memory;
 //   open: a 500-page document with 2,000 links against the same without links,
 //         time to the first page on screen (links are read afterwards).
+// With a PDF of 60 pages or more as argument, print and preview use it instead
+// of the generated 500 pages (a real manual, with its fonts embedded).
+//   bench_structure [PDF]
 #include "application.h"
 #include "pdf_component.h"
 #include "print_preview.h"
@@ -120,7 +123,8 @@ int main(int argc, char** argv) {
     if (argc == 4 && QByteArray(argv[1]) == "--measure")
         return measure(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     QTemporaryDir dir;
-    write(dir.filePath("doc.pdf"), krv::samples::numbered_document(500));
+    write(dir.filePath("doc.pdf"),
+          argc == 2 ? read(QString::fromLocal8Bit(argv[1])) : krv::samples::numbered_document(500));
     write(dir.filePath("open_links.pdf"), krv::samples::numbered_document(500, 4));
     write(dir.filePath("open_plain.pdf"), krv::samples::numbered_document(500));
     figures copy, pictures, preview, with_links, without_links;
@@ -142,7 +146,8 @@ int main(int argc, char** argv) {
                 pictures.median_ms(), pictures.max_mib(), static_cast<long long>(pictures.bytes));
     std::printf("  ratio of times %.3f, of sizes %.3f\n", copy.median_ms() / pictures.median_ms(),
                 double(copy.bytes) / double(pictures.bytes));
-    std::printf("preview of 500 pages scrolled through: %.0f ms, peak %.0f MiB (goal under 200)\n",
+    std::printf("preview of all pages scrolled through: %.0f ms, peak %.0f MiB (goal under 200 "
+                "for 500)\n",
                 preview.median_ms(), preview.max_mib());
     std::printf("open a 500-page document and paint its first page (median of 7):\n");
     std::printf("  2,000 links: %.1f ms, no links: %.1f ms, ratio %.2f (goal 1.0)\n",

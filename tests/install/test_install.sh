@@ -29,6 +29,9 @@ test "$(dpkg-deb -f "$deb" Package)" = "aide-krv"
 dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6"
 dpkg-deb -f "$deb" Depends | grep -q "qt6-translations-l10n"
 dpkg-deb -f "$deb" Recommends | grep -q "xdg-utils"
+# The PDF's structure (qpdf) and printing (CUPS), found by dpkg-shlibdeps.
+dpkg-deb -f "$deb" Depends | grep -q "libqpdf29"
+dpkg-deb -f "$deb" Depends | grep -q "libcups2"
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/krv_pdf ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
          ./usr/share/icons/hicolor/256x256/apps/$id.png ./usr/share/man/man1/krv_pdf.1.gz; do

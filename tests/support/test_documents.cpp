@@ -1,5 +1,7 @@
 #include "test_documents.h"
 
+#include <algorithm>
+
 namespace krv::samples {
 
 namespace {
@@ -149,6 +151,75 @@ QByteArray huge_page_document() {
     layout.label = "Une très grande page";
     layout.media_box = {0, 0, 14'400, 14'400};
     pdf.add_page(layout);
+    return pdf.write();
+}
+
+namespace {
+
+const rgb chapter_colours[] = {{0.75, 0.87, 1}, {0.8, 1, 0.8},    {1, 0.85, 0.7},
+                               {0.9, 0.8, 1},   {1, 1, 0.75},     {0.75, 0.95, 0.95},
+                               {1, 0.8, 0.85},  {0.85, 0.85, 0.7}};
+const char* const chapter_titles[] = {
+    "Présentation", "Saisie des fiches", "Règlement des factures", "Impression",
+    "Tarifs",       "Sauvegardes",       "Questions fréquentes",   "Index"};
+
+rgb paler(const rgb& c) {
+    return {0.5 + c.red / 2, 0.5 + c.green / 2, 0.5 + c.blue / 2};
+}
+
+QColor to_colour(const rgb& c) {
+    return QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green),
+                            static_cast<float>(c.blue));
+}
+
+void add_chapter(pdf_builder& pdf, int chapter, int pages) {
+    for (int p = 0; p < pages; ++p) {
+        page_layout page;
+        page.colour = chapter_colours[(chapter - 1) % 8];
+        page.label = p == 0 ? std::to_string(chapter) + ". " + chapter_titles[(chapter - 1) % 8]
+                            : std::string();
+        for (int line = 0; line < 40; ++line)
+            page.body_lines.push_back("Chapitre " + std::to_string(chapter) + ", ligne " +
+                                      std::to_string(line + 1) +
+                                      " : suivez les étapes décrites à l’écran.");
+        const int index = pdf.add_page(page);
+        if (p == 0)
+            pdf.add_named_destination("chapitre." + std::to_string(chapter),
+                                      pdf.xyz(index, 0, page_height));
+    }
+}
+
+} // namespace
+
+QColor chapter_colour(int chapter) {
+    return to_colour(chapter_colours[(chapter - 1) % 8]);
+}
+
+QColor contents_line_colour(int chapter) {
+    return to_colour(paler(chapter_colours[(chapter - 1) % 8]));
+}
+
+QByteArray manual_document(const QString& title, int chapters, int pages_per_chapter) {
+    chapters = std::clamp(chapters, 1, 8);
+    pdf_builder pdf;
+    page_layout contents;
+    contents.colour = {contents_colour.redF(), contents_colour.greenF(), contents_colour.blueF()};
+    contents.label = title.toStdString();
+    pdf.add_page(contents);
+    pdf.add_text(0, 56, 730, 20, "Sommaire");
+    for (int n = 1; n <= chapters; ++n)
+        add_chapter(pdf, n, pages_per_chapter);
+    for (int n = 1; n <= chapters; ++n) {
+        const double top = 700 - 80.0 * (n - 1);
+        const pdf_rect line{40, top - 64, 555, top};
+        const std::string name = std::to_string(n) + ". " + chapter_titles[n - 1];
+        pdf.add_marker(0, line, paler(chapter_colours[n - 1]));
+        pdf.add_text(0, 56, top - 40, 18,
+                     name + "  ......  page " + std::to_string(2 + (n - 1) * pages_per_chapter));
+        const auto destination = pdf_builder::name_as_string("chapitre." + std::to_string(n));
+        pdf.add_link_with_dest(0, line, destination);
+        pdf.add_outline(-1, name, destination);
+    }
     return pdf.write();
 }
 

@@ -68,4 +68,13 @@ QByteArray numbered_document(int pages, int links_per_page = 0);
 /// One page of 14,400 points square (the largest PDF allows), light green.
 QByteArray huge_page_document();
 
+/// A help document as manuals are made: a table of contents whose lines link to
+/// their chapters through named destinations, the same chapters as an outline,
+/// each chapter's pages filled with chapter_colour(n) and its contents line with
+/// contents_line_colour(n) (n from 1, at most 8 chapters).
+QByteArray manual_document(const QString& title, int chapters, int pages_per_chapter);
+QColor chapter_colour(int chapter);
+QColor contents_line_colour(int chapter);
+inline const QColor contents_colour(245, 245, 235); ///< the table of contents' page
+
 } // namespace krv::samples

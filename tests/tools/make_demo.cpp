@@ -1,6 +1,8 @@
 // Fills a folder with a small help library and an exchange file naming one of
-// its documents, as the host application would leave them.
+// its documents, as the host application would leave them. Documentation.pdf has
+// a table of contents linked to its chapters.
 #include "sample_pdf.h"
+#include "test_documents.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -56,12 +58,18 @@ int main(int argc, char** argv) {
         QColor colour;
         int pages;
     } library[] = {
-        {"Documentation.pdf", "Documentation générale", QColor(255, 255, 255), 6},
         {"doc_installation.pdf", "Installation", QColor(235, 245, 255), 3},
         {"guide_de_saisie.PDF", "Guide de saisie", QColor(240, 255, 240), 4},
         {"tarifs_HT.Pdf", "Tarifs HT", QColor(255, 248, 230), 2},
         {"notes_de_version.pdf", "Notes de version", QColor(250, 240, 255), 2},
     };
+    // The general documentation as manuals are made: a linked table of contents.
+    if (!krv::samples::write_file(
+            folder.filePath(QStringLiteral("Documentation.pdf")),
+            krv::samples::manual_document(QStringLiteral("Documentation générale"), 8, 3))) {
+        err << "cannot write Documentation.pdf\n";
+        return 1;
+    }
     for (const auto& doc : library) {
         const QString path = folder.filePath(QString::fromUtf8(doc.name));
         std::vector<outline_entry> outline;
