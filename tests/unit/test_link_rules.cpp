@@ -1,0 +1,154 @@
+// The rules behind links: what a click on each kind of link comes to, and the
+// way back and forth between the places links led to.
+#include "history.h"
+#include "links.h"
+
+#include <QTest>
+
+using namespace krv;
+using verdict = link_verdict::kind;
+
+Q_DECLARE_METATYPE(krv::link_verdict::kind)
+
+namespace {
+
+link_action address(const char* uri) {
+    link_action action;
+    action.kind = action_kind::uri;
+    action.uri = uri;
+    return action;
+}
+
+link_action of_kind(action_kind kind, const char* file = "", const char* name = "") {
+    link_action action;
+    action.kind = kind;
+    action.file = file;
+    action.named_destination = name;
+    return action;
+}
+
+reading_place at(int page, double y) {
+    return {page, QPointF(0, y)};
+}
+
+} // namespace
+
+class test_link_rules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void only_the_web_and_mail_open_data() {
+        QTest::addColumn<QString>("uri");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("https") << "https://www.krv.example/aide" << true;
+        QTest::newRow("http, upper case scheme") << "HTTP://krv.example/" << true;
+        QTest::newRow("mailto") << "mailto:support@krv.example" << true;
+        QTest::newRow("http without a host") << "http:///etc/passwd" << false;
+        QTest::newRow("file") << "file:///etc/passwd" << false;
+        QTest::newRow("javascript") << "javascript:alert(1)" << false;
+        QTest::newRow("ftp") << "ftp://krv.example/f" << false;
+        QTest::newRow("smb") << "smb://serveur/partage" << false;
+        QTest::newRow("a desktop file") << "/usr/share/applications/xterm.desktop" << false;
+        QTest::newRow("relative") << "aide.html" << false;
+        QTest::newRow("empty mailto") << "mailto:" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void only_the_web_and_mail_open() {
+        QFETCH(QString, uri);
+        QFETCH(bool, opens);
+        const QByteArray bytes = uri.toUtf8();
+        const link_verdict v = judge_link(address(bytes.constData()));
+        QCOMPARE(v.what == verdict::open_url, opens);
+        if (opens)
+            QCOMPARE(v.url, QUrl(uri));
+        else
+            QVERIFY(v.reason.contains(QStringLiteral("seules les adresses web")));
+    }
+
+    void other_actions_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<verdict>("what");
+        QTest::addColumn<QString>("reason");
+        auto row = [](const char* tag, action_kind kind, const char* file, const char* name,
+                      verdict what, const QString& reason) {
+            QTest::newRow(tag) << static_cast<int>(kind) << file << name << what << reason;
+        };
+        row("launch, a program", action_kind::launch, "/usr/bin/xterm", "", verdict::refuse,
+            QStringLiteral("Ce lien demande de lancer «\u00a0/usr/bin/xterm\u00a0»\u00a0: l’aide ne "
+                           "lance aucun programme depuis un document."));
+        row("launch, unnamed", action_kind::launch, "", "", verdict::refuse,
+            QStringLiteral("Ce lien demande de lancer un programme\u00a0: l’aide ne lance aucun "
+                           "programme depuis un document."));
+        row("another document", action_kind::go_to_remote, "autre.pdf", "", verdict::refuse,
+            QStringLiteral("Ce lien mène à un autre document «\u00a0autre.pdf\u00a0»\u00a0: l’aide "
+                           "ne l’ouvre pas depuis un lien."));
+        row("script", action_kind::javascript, "", "", verdict::refuse,
+            QStringLiteral("Ce lien demande une action que l’aide n’exécute pas."));
+        row("broken destination", action_kind::go_to_broken, "", "", verdict::refuse,
+            QStringLiteral("Ce lien mène à un endroit qui n’existe pas dans le document."));
+        row("no action", action_kind::none, "", "", verdict::refuse, QString());
+        row("next page", action_kind::named, "", "NextPage", verdict::next_page, QString());
+        row("previous page", action_kind::named, "", "PrevPage", verdict::previous_page,
+            QString());
+        row("first page", action_kind::named, "", "FirstPage", verdict::first_page, QString());
+        row("last page", action_kind::named, "", "LastPage", verdict::last_page, QString());
+        row("print (a named command)", action_kind::named, "", "Print", verdict::refuse,
+            QStringLiteral("Ce lien demande une commande que l’aide ne connaît pas."));
+    }
+    void other_actions() {
+        QFETCH(int, kind);
+        QFETCH(QString, file);
+        QFETCH(QString, name);
+        QFETCH(verdict, what);
+        QFETCH(QString, reason);
+        const QByteArray f = file.toUtf8(), n = name.toUtf8();
+        const link_verdict v =
+            judge_link(of_kind(static_cast<action_kind>(kind), f.constData(), n.constData()));
+        QCOMPARE(v.what, what);
+        QCOMPARE(v.reason, reason);
+    }
+
+    void a_jump_goes_where_it_says() {
+        link_action action = of_kind(action_kind::go_to);
+        action.jump = jump_target{4, 10.0, 120.0};
+        const link_verdict v = judge_link(action);
+        QCOMPARE(v.what, verdict::jump);
+        QCOMPARE(v.target.page_index, 4);
+        QCOMPARE(*v.target.y, 120.0);
+        QCOMPARE(link_tooltip(action), QStringLiteral("Page 5"));
+    }
+
+    void back_and_forth_as_in_a_browser() {
+        navigation_history history;
+        QVERIFY(!history.back(at(0, 0)));
+        history.record_jump(at(0, 50), at(3, 100));
+        history.record_jump(at(3, 400), at(7, 0)); // scrolled down page 4, then jumped
+        QVERIFY(!history.can_go_forward());
+        QCOMPARE(*history.back(at(7, 30)), at(3, 400)); // where the reader had scrolled to
+        QCOMPARE(*history.back(at(3, 400)), at(0, 50));
+        QVERIFY(!history.can_go_back());
+        QCOMPARE(*history.forward(at(0, 50)), at(3, 400));
+        QCOMPARE(*history.forward(at(3, 400)), at(7, 30)); // and where it was on page 8
+        // A new jump from an earlier place forgets what lay ahead.
+        history.back(at(7, 30));
+        history.record_jump(at(3, 410), at(1, 0));
+        QVERIFY(!history.can_go_forward());
+        QCOMPARE(*history.back(at(1, 0)), at(3, 410));
+        QCOMPARE(*history.back(at(3, 410)), at(0, 50));
+    }
+
+    void the_oldest_places_go_first() {
+        navigation_history history;
+        for (int jump = 0; jump < 500; ++jump)
+            history.record_jump(at(jump, 0), at(jump + 1, 0));
+        int steps = 0;
+        while (history.back(at(0, 0)))
+            ++steps;
+        QCOMPARE(steps, static_cast<int>(navigation_history::max_places) - 1);
+    }
+};
+
+QTEST_APPLESS_MAIN(test_link_rules)
+#include "test_link_rules.moc"
