@@ -3,11 +3,14 @@
 #include "page_view.h"
 #include "printing.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPdfDocument>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace krv {
 
@@ -47,8 +50,17 @@ print_preview_dialog::print_preview_dialog(QPdfDocument& document, QWidget* pare
 }
 
 bool show_print_preview(QPdfDocument& document, QWidget* parent) {
+    // The busy pointer until the first pages are painted.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool busy = true;
+    auto done = [&busy] {
+        if (std::exchange(busy, false))
+            QApplication::restoreOverrideCursor();
+    };
     print_preview_dialog dialog(document, parent);
+    QObject::connect(dialog.view(), &page_view::first_painted, &dialog, done);
     dialog.exec();
+    done();
     return dialog.print_asked();
 }
 

@@ -45,8 +45,8 @@ private slots:
         QTest::addColumn<double>("top");
         QTest::addColumn<double>("x"); // none: left out, the view keeps the page's edge
         QTest::addColumn<double>("y");
-        auto row = [](const char* tag, int rotation, destination_kind kind, double left,
-                      double top, double x, double y) {
+        auto row = [](const char* tag, int rotation, destination_kind kind, double left, double top,
+                      double x, double y) {
             QTest::newRow(tag) << rotation << static_cast<int>(kind) << left << top << x << y;
         };
         // "1 Introduction" of the beamer user guide: /XYZ top 771.02 on an A4-like page.

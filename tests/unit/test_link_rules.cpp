@@ -76,8 +76,9 @@ private slots:
             QTest::newRow(tag) << static_cast<int>(kind) << file << name << what << reason;
         };
         row("launch, a program", action_kind::launch, "/usr/bin/xterm", "", verdict::refuse,
-            QStringLiteral("Ce lien demande de lancer «\u00a0/usr/bin/xterm\u00a0»\u00a0: l’aide ne "
-                           "lance aucun programme depuis un document."));
+            QStringLiteral(
+                "Ce lien demande de lancer «\u00a0/usr/bin/xterm\u00a0»\u00a0: l’aide ne "
+                "lance aucun programme depuis un document."));
         row("launch, unnamed", action_kind::launch, "", "", verdict::refuse,
             QStringLiteral("Ce lien demande de lancer un programme\u00a0: l’aide ne lance aucun "
                            "programme depuis un document."));
@@ -90,8 +91,7 @@ private slots:
             QStringLiteral("Ce lien mène à un endroit qui n’existe pas dans le document."));
         row("no action", action_kind::none, "", "", verdict::refuse, QString());
         row("next page", action_kind::named, "", "NextPage", verdict::next_page, QString());
-        row("previous page", action_kind::named, "", "PrevPage", verdict::previous_page,
-            QString());
+        row("previous page", action_kind::named, "", "PrevPage", verdict::previous_page, QString());
         row("first page", action_kind::named, "", "FirstPage", verdict::first_page, QString());
         row("last page", action_kind::named, "", "LastPage", verdict::last_page, QString());
         row("print (a named command)", action_kind::named, "", "Print", verdict::refuse,

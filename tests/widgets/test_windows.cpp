@@ -298,6 +298,21 @@ private slots:
         QVERIFY(fixture_.messages.isEmpty());
     }
 
+    // The reader's requests reach the desktop and its messages the user, from the viewer.
+    void the_viewer_opens_link_addresses_and_says_what_it_refuses() {
+        QList<QUrl> urls;
+        set_url_opener([&](const QUrl& url) { urls << url; });
+        start();
+        emit component()->open_url_requested(QUrl("https://www.krv.example/aide"));
+        emit component()->notice(QStringLiteral("Ce lien demande une action que l’aide "
+                                                "n’exécute pas."));
+        set_url_opener({});
+        QCOMPARE(urls, QList<QUrl>{QUrl("https://www.krv.example/aide")});
+        QCOMPARE(fixture_.messages,
+                 QStringList{"Ce lien demande une action que l’aide n’exécute pas."});
+        QVERIFY(fixture_.ends.isEmpty());
+    }
+
     // The desktop's opener, for real: a stand-in `xdg-open` on the path.
     void browser_failures_are_reported_and_the_help_goes_on_data() {
         QTest::addColumn<QByteArray>("opener"); // the script's body; null: no opener at all
