@@ -66,10 +66,8 @@ void affic_pdf::Timer1_Timer() {
 }
 
 void affic_pdf::open_link_address(const QUrl& url) {
-    if (!open_in_browser(url.toString()))
-        message_box(QStringLiteral("Impossible d’ouvrir « %1 » : aucun programme du "
-                                   "bureau n’a pu être lancé pour cette adresse.")
-                        .arg(url.toDisplayString()));
+    // As the logo's address: a program that cannot be started is said later.
+    open_url(url, [](const QString& message) { run_handler([&] { message_box(message); }); });
 }
 
 void affic_pdf::Form_KeyPress(std::int16_t& key_ascii) {

@@ -152,8 +152,23 @@ ROWS = [
     Row("closed_stderr", closed_stderr, colour=RED, closed_stderr=True),
 ]
 
-# The outline's hostile documents (looping, self-nesting, 30,000 deep) join here.
-OUTLINE_ROWS = []
+def outline(shape):
+    """A document whose outline is malformed: it shows, its outline as far as it can."""
+    def prepare(test, folder):
+        subprocess.run([os.path.join(dt.BUILD, "tests", "krv_make_outline"),
+                        os.path.join(folder, "sommaire.pdf"), shape, "%02x%02x%02x" % GREEN],
+                       check=True)
+        exchange(folder, "sommaire.pdf")
+    return prepare
+
+
+# The outline's hostile documents: a /Next back to the first entry, a /First back to
+# its own parent, a chain 30,000 deep (Qt's bookmark model hung or overflowed its stack).
+OUTLINE_ROWS = [
+    Row("outline_next_loop", outline("next_loop"), colour=GREEN),
+    Row("outline_first_to_ancestor", outline("first_to_ancestor"), colour=GREEN),
+    Row("outline_30000_deep", outline("deep_30000"), colour=GREEN),
+]
 
 
 # ------------------------------------------------------------------ the test

@@ -80,11 +80,10 @@ QByteArray links_document() {
     return pdf.write();
 }
 
-QByteArray outline_document(outline_shape shape) {
-    pdf_builder pdf;
-    add_banded_page(pdf, 0);
-    for (int page = 1; page < 4; ++page)
-        add_banded_page(pdf, page);
+namespace {
+
+// The sample outline over the pages already added, malformed as asked.
+void add_sample_outline(pdf_builder& pdf, outline_shape shape) {
     pdf.add_named_destination("sec.2", pdf.xyz(1, 0, band_top(4)));
     pdf.add_old_style_destination("old.3", pdf.fit(2, "/FitH", {band_top(6)}));
     const int first = pdf.add_outline(-1, "Première partie", pdf.xyz(0, 0, page_height));
@@ -101,6 +100,27 @@ QByteArray outline_document(outline_shape shape) {
         pdf.break_outline_first(child, first); // a child's /First: its own parent
     else if (shape == outline_shape::deep_30000)
         pdf.add_deep_outline_chain(web, 30'000, 3);
+}
+
+} // namespace
+
+QByteArray outline_document(outline_shape shape) {
+    pdf_builder pdf;
+    for (int page = 0; page < 4; ++page)
+        add_banded_page(pdf, page);
+    add_sample_outline(pdf, shape);
+    return pdf.write();
+}
+
+QByteArray outline_document(outline_shape shape, unsigned colour) {
+    pdf_builder pdf;
+    for (int page = 0; page < 4; ++page) {
+        page_layout layout = coloured_page(page);
+        layout.colour = {((colour >> 16) & 0xff) / 255.0, ((colour >> 8) & 0xff) / 255.0,
+                         (colour & 0xff) / 255.0};
+        pdf.add_page(layout);
+    }
+    add_sample_outline(pdf, shape);
     return pdf.write();
 }
 

@@ -44,6 +44,8 @@ enum class outline_shape { sound, next_loop, first_to_ancestor, deep_30000 };
 /// Four pages; outline "Première partie" (with "Sous-partie nommée" leading to a
 /// named destination and "Ancien nom" to an old one), "Lien web", "Dernière".
 QByteArray outline_document(outline_shape shape);
+/// The same outline over four pages filled with one colour (0xRRGGBB).
+QByteArray outline_document(outline_shape shape, unsigned colour);
 /// `entries` flat outline entries over four pages.
 QByteArray big_outline_document(int entries);
 
