@@ -64,7 +64,7 @@ void attente() {
 void habille_fenetre(form& fenetre, form& store) {
     const auto ccb = control_array(fenetre, QStringLiteral("ccb"));
     if (ccb.size() != piece_count)
-        throw error(QStringLiteral("La fenêtre à habiller n'a pas ses huit pièces de bordure"));
+        throw error(QStringLiteral("La fenêtre à habiller n’a pas ses huit pièces de bordure"));
     const float W = fenetre.twips_width();
     const float H = fenetre.twips_height();
     auto lay = [&](int i, float left, float top, std::optional<float> width,

@@ -21,7 +21,8 @@ add_custom_command(OUTPUT ${krv_meta}/changelog.gz
   COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/docs/changelog > ${krv_meta}/changelog.gz
   DEPENDS ${CMAKE_SOURCE_DIR}/docs/changelog VERBATIM)
 add_custom_target(krv_docs ALL DEPENDS ${krv_meta}/${KRV_EXECUTABLE}.1.gz ${krv_meta}/changelog.gz)
-install(FILES ${krv_meta}/${KRV_EXECUTABLE}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual is in French: the French section, where man finds it for French users.
+install(FILES ${krv_meta}/${KRV_EXECUTABLE}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/fr/man1)
 install(FILES docs/copyright ${krv_meta}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${KRV_PACKAGE})
 
 set(CPACK_GENERATOR DEB)
@@ -43,6 +44,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${KRV_MAKER_ADDRESS})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's French texts are loaded at run time, so no library dependency can find them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
-# The logo's address opens through the desktop's xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# The logo's address opens through the desktop's xdg-open; Japanese text in fonts a
+# document does not carry is drawn only with a Japanese font that Qt PDF's font
+# mapping finds by name: VL Gothic is one it asks for first.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-vlgothic")
 include(CPack)

@@ -103,7 +103,7 @@ std::int64_t record_file::offset_of(std::int32_t n) const {
 
 void record_file::check_length(std::size_t length) const {
     if (fd_ < 0)
-        throw error(QStringLiteral("Le fichier n'est pas ouvert"));
+        throw error(QStringLiteral("Le fichier n’est pas ouvert"));
     if (length != static_cast<std::size_t>(record_length_))
         throw error(QStringLiteral("Longueur d’enregistrement incorrecte"));
 }

@@ -1,34 +1,51 @@
 #include "affic_pdf.h"
 
+#include "accessibility.h"
 #include "application.h"
 #include "desktop.h"
 #include "failures.h"
+#include "identity.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
-#include "resources.h"
+#include "nom_lisible.h"
+#include "placement.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 
 namespace krv {
 
 namespace {
 
-// What the component leaves free around it, right and bottom margins included.
-constexpr float component_allowance = 120.0f;
+// White left round the component: the design's 90 twips on the left and top, and
+// as much on the right and bottom (the design left 30 there), so that it is framed
+// evenly.
+constexpr float component_margin = 90.0f;
+
+// The task bar's name for the viewer: the document's display name (the list's
+// rule) and the program's.
+QString viewer_title(const QString& document_path) {
+    const QString file = QFileInfo(document_path).fileName();
+    const QString name = nom_lisible(file);
+    return (name.trimmed().isEmpty() ? file : name) + QStringLiteral(" — ") + identity::title;
+}
 
 } // namespace
 
 affic_pdf::affic_pdf() : form(frame_style::none) {
-    setWindowTitle(QStringLiteral("Document PDF"));
-    setWindowIcon(pictures::application_icon());
+    setWindowTitle(QStringLiteral("Document PDF — ") + identity::title);
+    set_accessible_role(this, QAccessible::Window);
     set_twips_width(10035);
-    set_twips_height(11070);
+    set_twips_height(design_height);
     // Esc ends the help from the viewer too, as it does from the menu window.
     set_key_preview(true);
 
     APDF_Objet = new pdf_component(this);
     place(APDF_Objet, APDF_Objet_twips);
+    APDF_Objet->set_failure_hint(
+        QStringLiteral("Pour consulter une autre documentation, cliquez sur la loupe de la "
+                       "fenêtre de gauche ou tapez Ctrl+O."));
     Timer1 = new form_timer(this);
 
     // Reading starts with the request, so that the page is ready at the tick. The
@@ -51,10 +68,11 @@ void affic_pdf::Form_Load() {
     // The design places the viewer from the menu window's own geometry.
     const menu_pdf& menu = load_form<menu_pdf>();
     set_twips_left(menu.twips_width() + menu.twips_left());
-    set_twips_width(reference_width - menu.twips_width());
+    set_twips_width(viewer_width(menu.twips_width(), screen_width_twips()));
     set_twips_top(0);
-    APDF_Objet_twips.width = twips_width() - component_allowance;
-    APDF_Objet_twips.height = twips_height() - component_allowance;
+    set_twips_height(pair_height(screen_height_twips()));
+    APDF_Objet_twips.width = twips_width() - 2 * component_margin;
+    APDF_Objet_twips.height = twips_height() - 2 * component_margin;
     place(APDF_Objet, APDF_Objet_twips);
 }
 
@@ -62,6 +80,7 @@ void affic_pdf::Timer1_Timer() {
     // The request's own path, even if the shared work string was used since.
     APDF_Objet->set_src(shared().requested_path);
     Timer1->set_interval(0);
+    setWindowTitle(viewer_title(shared().requested_path));
     refresh();
 }
 
@@ -82,6 +101,10 @@ void affic_pdf::system_close() {
 bool affic_pdf::reading_key(QObject* receiver, QKeyEvent* key) {
     // A modal dialog (the list, a message, printing) keeps its keys to itself.
     if (!receiver->isWidgetType() || QApplication::activeModalWidget() || !isVisible())
+        return false;
+    // Space presses the menu's picture the keyboard went to, rather than scroll.
+    if (const auto* picture = qobject_cast<picture_control*>(receiver);
+        picture && picture->has_keyboard_focus() && key->key() == Qt::Key_Space)
         return false;
     QWidget* window = static_cast<QWidget*>(receiver)->window();
     if (!qobject_cast<form*>(window))

@@ -1,5 +1,6 @@
 #include "krv_pdf2.h"
 
+#include "accessibility.h"
 #include "affic_pdf.h"
 #include "desktop.h"
 #include "errors.h"
@@ -9,15 +10,31 @@
 #include "identity.h"
 #include "modu_declarations.h"
 #include "nom_lisible.h"
+#include "placement.h"
 #include "resources.h"
 
 #include <QListWidget>
 
 namespace krv {
 
+namespace {
+
+// A picture button named as its picture reads, its key in the tooltip.
+picture_control* picture_button(QWidget* parent, const twips_rect& where, const QString& picture,
+                                const QString& name, const QString& key) {
+    auto* button = new picture_control(parent);
+    form::place(button, where);
+    button->set_picture(pictures::sharp(picture, parent->devicePixelRatioF()));
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(name, key));
+    button->setAccessibleName(name);
+    return button;
+}
+
+} // namespace
+
 krv_pdf2::krv_pdf2() : form(frame_style::none) {
     setWindowTitle(QStringLiteral("Liste des documentations disponibles"));
-    setWindowIcon(pictures::application_icon());
+    set_accessible_role(this, QAccessible::Dialog);
     set_key_preview(true);
     set_twips_width(11850);
     set_twips_height(8190);
@@ -27,9 +44,11 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
     List1->setFont(font_named(QStringLiteral("Arial"), 12));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setUniformItemSizes(true);
+    List1->setAccessibleName(QStringLiteral("Documentations disponibles"));
 
     // The title banner, in the menu window's colours, with the maker's name.
-    Label2 = new QLabel(identity::title + QStringLiteral(" : documentations disponibles"), this);
+    Label2 =
+        new QLabel(identity::title + QStringLiteral("\u00a0: documentations disponibles"), this);
     place(Label2, {450, 540, 10845, 375});
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setFont(font_named(QStringLiteral("Arial"), 12));
@@ -37,7 +56,7 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
 
     Label1 =
         new QLabel(QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous "
-                                  "pourrez l'imprimer directement à partir de l'écran suivant."),
+                                  "pourrez l’imprimer directement à partir de l’écran suivant."),
                    this);
     // Taller than its 795 twips of old, so that all four lines of the text show.
     place(Label1, {450, 6540, 4065, 1140});
@@ -45,22 +64,20 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     set_colours(Label1, QColor(192, 64, 0));
+    List1->setAccessibleDescription(Label1->text());
 
-    btc_no = new picture_control(this);
-    place(btc_no, {9000, 6540, 1095, 1095});
-    btc_no->set_picture(QPixmap(pictures::btc_no));
-    btc_no->setToolTip(QStringLiteral("Annuler"));
-
-    btc_ok = new picture_control(this);
-    place(btc_ok, {10230, 6540, 1095, 1095});
-    btc_ok->set_picture(QPixmap(pictures::btc_ok));
-    btc_ok->setToolTip(QStringLiteral("Valider"));
+    // Enter and Esc are the list's keys: its pictures never take the focus.
+    btc_no = picture_button(this, {9000, 6540, 1095, 1095}, pictures::btc_no,
+                            QStringLiteral("Annuler"), QStringLiteral("Échap"));
+    btc_ok = picture_button(this, {10230, 6540, 1095, 1095}, pictures::btc_ok,
+                            QStringLiteral("Valider"), QStringLiteral("Entrée"));
 
     for (int i = 0; i < static_cast<int>(ccb.size()); ++i) {
         ccb[i] = new picture_control(this);
         place(ccb[i], {i == 0 ? 30.0f : 0.0f, 0, 480, 480});
         ccb[i]->set_stretch(i >= 4);
         add_to_control_array(*ccb[i], QStringLiteral("ccb"), i);
+        set_decorative(ccb[i]);
     }
 
     List1->setFocus();
@@ -74,10 +91,14 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
 
 void krv_pdf2::Form_Load() {
     habille_fenetre<icc>(*this);
-    // The design centres the list over the viewer window, reading its geometry.
+    // The design centres the list over the viewer window, reading its geometry; on
+    // a screen smaller than the design's, the list is kept inside it.
     const affic_pdf& viewer = load_form<affic_pdf>();
-    set_twips_left((viewer.twips_width() - twips_width()) / 2.0f + viewer.twips_left());
-    set_twips_top((reference_height - twips_height()) / 2.0f);
+    set_twips_left(
+        keep_on_screen((viewer.twips_width() - twips_width()) / 2.0f + viewer.twips_left(),
+                       twips_width(), screen_width_twips()));
+    set_twips_top(keep_on_screen((reference_height - twips_height()) / 2.0f, twips_height(),
+                                 screen_height_twips()));
     try {
         File1.refresh();
     } catch (const error& e) {
@@ -102,6 +123,8 @@ void krv_pdf2::Form_Load() {
         List1->item(first + number)->setData(file_number_role, number);
     if (List1->count() > 0)
         List1->setCurrentRow(0);
+    // The drawn frame's round corners and shadow, without the square window's white.
+    shape_to_drawing();
 }
 
 void krv_pdf2::Form_KeyPress(std::int16_t& key_ascii) {

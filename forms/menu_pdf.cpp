@@ -1,6 +1,8 @@
 #include "menu_pdf.h"
 
+#include "accessibility.h"
 #include "affic_pdf.h"
+#include "application.h"
 #include "desktop.h"
 #include "events.h"
 #include "failures.h"
@@ -12,6 +14,8 @@
 #include "resources.h"
 #include "text.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace krv {
@@ -22,17 +26,54 @@ QLabel* hidden_label(QWidget* parent, const twips_rect& where) {
     auto* label = new QLabel(QStringLiteral("Label1"), parent);
     form::place(label, where);
     label->hide();
+    set_decorative(label);
     return label;
+}
+
+// A picture button at its place, drawn for the screen, with its tooltip and the
+// name screen readers say; Tab reaches it, and Space or Enter then presses it.
+picture_control* picture_button(QWidget* parent, const twips_rect& where, const QString& picture,
+                                const QString& tip, const QString& spoken_name) {
+    auto* button = new picture_control(parent);
+    form::place(button, where);
+    button->set_picture(pictures::sharp(picture, parent->devicePixelRatioF()));
+    button->setToolTip(tip);
+    button->setAccessibleName(spoken_name);
+    button->set_keyboard_reachable(true);
+    return button;
+}
+
+// The main keys, so that they can be found without the manual.
+QLabel* keys_legend_label(QWidget* parent, const twips_rect& where) {
+    auto* legend = new QLabel(parent);
+    form::place(legend, where);
+    legend->setTextFormat(Qt::RichText);
+    legend->setText(
+        QStringLiteral("<div style='line-height:120%'><b>Ctrl+O</b><br>Autre document<br><br>"
+                       "<b>Ctrl+F</b><br>Rechercher<br><br><b>Ctrl+P</b><br>Imprimer<br><br>"
+                       "<b>Échap</b><br>Quitter</div>"));
+    legend->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    legend->setFont(font_named(QStringLiteral("MS Sans Serif"), 8.25f));
+    legend->setAccessibleName(QStringLiteral("Touches"));
+    set_colours(legend, QColor(0x50, 0x58, 0x60));
+    legend->setStyleSheet(
+        QStringLiteral("QLabel { border-top: 1px solid #c8ccd2; padding-top: 10px; }"));
+    return legend;
 }
 
 } // namespace
 
 menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
     setWindowTitle(QStringLiteral("© ") + identity::maker);
-    setWindowIcon(pictures::application_icon());
+    // Spoken by screen readers, where the caption's sign would read "copyright".
+    setAccessibleName(identity::title);
+    set_accessible_role(this, QAccessible::Window);
+    // The start-up window gives the whole program its icon: every window and
+    // dialog carries it.
+    QApplication::setWindowIcon(pictures::application_icon());
     set_key_preview(true);
     set_twips_width(1515);
-    set_twips_height(11070);
+    set_twips_height(design_height);
 
     Label2 = new QLabel(QStringLiteral("Aide"), this);
     place(Label2, {120, 120, 1185, 375});
@@ -40,30 +81,31 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
     Label2->setFont(font_named(QStringLiteral("MS Sans Serif"), 12));
     set_colours(Label2, QColor(255, 255, 0), QColor(0, 0, 64));
 
-    // The logo has no place of its own in the layout: under the title, centred.
-    Image1 = new picture_control(this);
-    place(Image1, {232.5f, 720, 960, 720});
-    Image1->set_picture(QPixmap(pictures::logo));
-    Image1->setToolTip(identity::maker);
+    // The logo has no place of its own in the layout: under the title, centred. It
+    // leads to the maker's site, a link to screen readers.
+    Image1 = picture_button(this, {232.5f, 720, 960, 720}, pictures::logo, identity::maker,
+                            QStringLiteral("Site Web de ") + identity::maker);
+    set_accessible_role(Image1, QAccessible::Link);
     Image1->setCursor(Qt::PointingHandCursor);
-
-    bt_rech = new picture_control(this);
-    place(bt_rech, {150, 8070, 1095, 1095});
-    bt_rech->set_picture(QPixmap(pictures::bt_rech));
-    bt_rech->setToolTip(QStringLiteral("Consultez une documentation disponible"));
-
-    bt_fin = new picture_control(this);
-    place(bt_fin, {150, 9330, 1095, 1095});
-    bt_fin->set_picture(QPixmap(pictures::bt_fin));
-    bt_fin->setToolTip(QStringLiteral("Sortie de l'aide"));
+    // The two picture buttons stand right under the logo, where the eye looks
+    // first, rather than at the foot of a tall empty column.
+    bt_rech = picture_button(this, {150, 1680, 1095, 1095}, pictures::bt_rech,
+                             QStringLiteral("Consultez une documentation disponible (Ctrl+O)"),
+                             QStringLiteral("Rechercher une documentation"));
+    bt_fin = picture_button(this, {150, 2940, 1095, 1095}, pictures::bt_fin,
+                            QStringLiteral("Sortie de l’aide (Échap)"), QStringLiteral("Fin"));
 
     // Outside the client area, and never focused: a stray Enter cannot end the help.
+    // Nobody sees it, so assistive tools are not told of it either.
     Commande1 = new QPushButton(QStringLiteral("Fin"), this);
     place(Commande1, {3600, 9180, 765, 945});
     Commande1->setFocusPolicy(Qt::NoFocus);
-    Commande1->setToolTip(QStringLiteral("Retour a la fiche Ridaza"));
+    Commande1->setToolTip(QStringLiteral("Retour à la fiche Ridaza"));
     Commande1->setFont(font_named(QStringLiteral("MS Serif"), 6));
     Commande1->setStyleSheet(QStringLiteral("QPushButton { background: white; }"));
+    set_decorative(Commande1);
+
+    keys_legend = keys_legend_label(this, {120, 4320, 1185, 3300});
 
     Label1 = hidden_label(this, {720, 5430, 3075, 405});
     Label7 = hidden_label(this, {240, 2250, 3075, 405});
@@ -76,14 +118,17 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
             [this] { run_handler([this] { Image1_Click(); }); });
     connect(Commande1, &QPushButton::clicked, this,
             [this] { run_handler([this] { Commande1_Click(); }); });
+    add_key_hook(this,
+                 [this](QObject* receiver, QKeyEvent* key) { return choice_key(receiver, key); });
 }
 
 void menu_pdf::Form_Load() {
     shared_state& state = shared();
     bool use_default = true;
     run_statements({
-        [&] { set_twips_left((screen_width_twips() - reference_width) / 2.0f); },
+        [&] { set_twips_left(pair_left(screen_width_twips())); },
         [&] { set_twips_top(0); },
+        [&] { set_twips_height(pair_height(screen_height_twips())); },
         [&] { load_form<affic_pdf>().show_modeless(); },
         [&] { state.nom_document = inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")); },
         // The host's value ends at its first NUL, as its C strings do.
@@ -150,6 +195,22 @@ void menu_pdf::Image1_Click() {
     // A browser that cannot be started is said later, and the help goes on.
     open_url(QUrl(state.w_chaine),
              [](const QString& message) { run_handler([&] { message_box(message); }); });
+}
+
+bool menu_pdf::choice_key(QObject* receiver, const QKeyEvent* key) {
+    // Ctrl+O and F1 choose another document from either window, as the glass does;
+    // a modal dialog (the list itself, a message) keeps its keys.
+    const QKeyCombination combination = key->keyCombination();
+    if (combination != QKeyCombination(Qt::ControlModifier, Qt::Key_O) &&
+        combination != QKeyCombination(Qt::Key_F1))
+        return false;
+    if (!receiver->isWidgetType() || QApplication::activeModalWidget())
+        return false;
+    const QWidget* window = static_cast<QWidget*>(receiver)->window();
+    if (window != this && window != find_form<affic_pdf>())
+        return false;
+    run_handler([this] { bt_rech_Click(); });
+    return true;
 }
 
 } // namespace krv

@@ -4,13 +4,12 @@
 
 #include "controls.h"
 #include "form.h"
+#include "placement.h"
 
+class QKeyEvent;
 class QPushButton;
 
 namespace krv {
-
-/// Combined width of the menu and viewer windows, in twips.
-inline constexpr float reference_width = 15360.0f;
 
 class menu_pdf : public form {
     Q_OBJECT
@@ -37,6 +36,11 @@ public:
     QPushButton* Commande1;
     QLabel* Label1;
     QLabel* Label7;
+    /// Under the pictures: the keys that do what they do, and the reader's main ones.
+    QLabel* keys_legend;
+
+private:
+    bool choice_key(QObject* receiver, const QKeyEvent* key);
 };
 
 } // namespace krv

@@ -1,10 +1,12 @@
 #include "application.h"
 
+#include "accessibility.h"
 #include "form.h"
 #include "identity.h"
 
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QTranslator>
 
@@ -51,8 +53,11 @@ application::application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(identity::version);
     setOrganizationName(identity::maker);
     setDesktopFileName(identity::application_id);
+    // Numbers in Qt's dialogs (margins, paper sizes) written the French way.
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     load_qt_translations(*this);
     install_font_substitutions();
+    install_accessibility();
 }
 
 application::~application() {
@@ -72,7 +77,15 @@ bool load_qt_translations(QCoreApplication& app) {
         delete translator;
         return false;
     }
-    return QCoreApplication::installTranslator(translator);
+    QCoreApplication::installTranslator(translator);
+    // Ours, installed last so that Qt asks it first: the texts of the print dialogs
+    // that Qt's translation leaves in English or gets wrong.
+    auto* ours = new QTranslator(&app);
+    if (!ours->load(QStringLiteral(":/i18n/krv_qt_fr.qm"))) {
+        delete ours;
+        return false;
+    }
+    return QCoreApplication::installTranslator(ours);
 }
 
 void install_font_substitutions() {

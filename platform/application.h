@@ -1,5 +1,6 @@
-// The program's application object: its metadata, Qt's French translations, the
-// font substitutions, and the key preview of the windows.
+// The program's application object: its metadata, French texts and numbers in
+// Qt's dialogs, the font substitutions, accessibility, and the key preview of the
+// windows.
 #pragma once
 
 #include <QApplication>
@@ -29,7 +30,8 @@ using key_hook = std::function<bool(QObject* receiver, QKeyEvent* key)>;
 /// Adds a key hook that lives as long as `owner`.
 void add_key_hook(QObject* owner, key_hook hook);
 
-/// Loads Qt's own French texts (buttons and standard dialogs); false when missing.
+/// Loads Qt's own French texts (buttons and standard dialogs), then ours for what
+/// they lack in the print dialogs; false when either is missing.
 bool load_qt_translations(QCoreApplication& app);
 
 /// Maps the font names the windows ask for onto installed metric-compatible fonts.

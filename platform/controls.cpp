@@ -4,7 +4,10 @@
 #include "file_names.h"
 #include "twips.h"
 
+#include <QCollator>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <algorithm>
 #include <cerrno>
@@ -36,6 +39,63 @@ picture_control::picture_control(QWidget* parent) : QLabel(parent) {
 
 void picture_control::set_picture(const QPixmap& picture) {
     setPixmap(picture);
+}
+
+void picture_control::set_keyboard_reachable(bool reachable) {
+    setFocusPolicy(reachable ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void picture_control::keyPressEvent(QKeyEvent* e) {
+    const bool press =
+        e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (!press || !has_keyboard_focus())
+        return QLabel::keyPressEvent(e);
+    e->accept();
+    if (!e->isAutoRepeat())
+        emit clicked();
+}
+
+void picture_control::focusInEvent(QFocusEvent* e) {
+    QLabel::focusInEvent(e);
+    switch (e->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        keyboard_focus_ = true;
+        break;
+    case Qt::ActiveWindowFocusReason: // back to a window: as it was when left
+    case Qt::PopupFocusReason:
+        break;
+    default:
+        keyboard_focus_ = false;
+    }
+    update();
+}
+
+void picture_control::focusOutEvent(QFocusEvent* e) {
+    QLabel::focusOutEvent(e);
+    update();
+}
+
+void picture_control::paintEvent(QPaintEvent* e) {
+    QLabel::paintEvent(e);
+    if (!has_keyboard_focus())
+        return;
+    QPainter painter(this);
+    draw_focus_ring(painter, rect(), palette());
+}
+
+void draw_focus_ring(QPainter& painter, const QRectF& area, const QPalette& palette) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPen pen(palette.color(QPalette::Active, QPalette::Highlight), 2);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(area.adjusted(1, 1, -1, -1), 3, 3);
+    // A white lining keeps the ring visible on grey and on the highlight's own hue.
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRoundedRect(area.adjusted(2.5, 2.5, -2.5, -2.5), 2, 2);
+    painter.restore();
 }
 
 void picture_control::mousePressEvent(QMouseEvent* e) {
@@ -122,10 +182,28 @@ void file_list::refresh() {
             names_.push_back(std::move(name));
     }
     ::closedir(dir);
-    std::sort(names_.begin(), names_.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b; // same order on every run
+    sort_names(names_);
+}
+
+void sort_names(QStringList& names) {
+    // French order (accented and capital initials among their letters, numbers by
+    // their value), each name's key made once; ties by code point, so that the
+    // order is the same on every run.
+    QCollator collator{QLocale(QLocale::French, QLocale::France)};
+    collator.setNumericMode(true);
+    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
+    keys.reserve(static_cast<std::size_t>(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i)
+        keys.emplace_back(collator.sortKey(names[i]), i);
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        const int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : names[a.second] < names[b.second];
     });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const auto& key : keys)
+        sorted.push_back(names[key.second]);
+    names = std::move(sorted);
 }
 
 form_timer::form_timer(QObject* parent) : QObject(parent) {

@@ -10,6 +10,8 @@
 
 #include <vector>
 
+class QPainter;
+
 namespace krv {
 
 /// A font asked for by its name (an installed metric-compatible one stands in for
@@ -19,8 +21,12 @@ QFont font_named(const QString& family, float points);
 /// Sets a control's text colour and, when one is given, its background colour.
 void set_colours(QWidget* control, const QColor& text, const QColor& background = {});
 
-/// A light-weight picture that reacts to a click; it has no pressed state and never
-/// takes the keyboard focus. Stretch off shows the picture at its natural size.
+/// A light-weight picture that reacts to a click; it has no pressed state. Stretch
+/// off shows the picture at its natural size. By default it never takes the
+/// keyboard focus; one made reachable by the keyboard takes it with Tab, shows a
+/// ring while it has it, and Space or Enter then act as a click. The focus Qt
+/// gives it by itself when its window is activated does neither, so that a stray
+/// Enter presses nothing.
 class picture_control : public QLabel {
     Q_OBJECT
 public:
@@ -31,6 +37,11 @@ public:
     bool stretch() const { return hasScaledContents(); }
     /// Puts the control under every other control of its window.
     void send_to_back() { lower(); }
+    void set_keyboard_reachable(bool reachable);
+    /// Whether the keyboard brought the focus here (Space and Enter press it).
+    bool has_keyboard_focus() const { return hasFocus() && keyboard_focus_; }
+    /// Acts as a click (assistive tools press the picture through it).
+    void click() { emit clicked(); }
 
 signals:
     void clicked();
@@ -38,10 +49,18 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     bool pressed_ = false;
+    bool keyboard_focus_ = false;
 };
+
+/// Draws the ring that shows which control has the keyboard focus, inside `area`.
+void draw_focus_ring(QPainter& painter, const QRectF& area, const QPalette& palette);
 
 /// Sets up a control as element `index` of the control array `name` of its window.
 void add_to_control_array(QWidget& control, const QString& name, int index);
@@ -52,8 +71,8 @@ std::vector<picture_control*> control_array(QWidget& window, const QString& name
 /// The names of the files of one folder that match a pattern, never shown.
 /// The folder is the current folder when the list is made; names starting with
 /// "." (hidden files) and anything but regular files are left out; the pattern
-/// ignores case; the order is alphabetical without regard to case. Names and the
-/// folder keep every byte of the file system's (see file_names.h).
+/// ignores case; the names are in French order (sort_names). Names and the folder
+/// keep every byte of the file system's (see file_names.h).
 class file_list {
 public:
     explicit file_list(QString pattern);
@@ -69,6 +88,10 @@ private:
     QString pattern_;
     QStringList names_;
 };
+
+/// Puts names in French order: accented and capital initials among their letters,
+/// numbers by their value; the same order on every run.
+void sort_names(QStringList& names);
 
 /// Whether a file name matches a pattern of '*' and '?' without regard to case.
 bool matches_pattern(QStringView name, QStringView pattern);

@@ -45,7 +45,7 @@ QString current_failure_text() {
     } catch (const error& e) {
         return e.description();
     } catch (const std::exception& e) {
-        return QStringLiteral("Erreur inattendue : %1").arg(QString::fromLocal8Bit(e.what()));
+        return QStringLiteral("Erreur inattendue\u00a0: %1").arg(QString::fromLocal8Bit(e.what()));
     } catch (...) {
         return QStringLiteral("Erreur inattendue");
     }

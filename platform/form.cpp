@@ -3,11 +3,14 @@
 #include "failures.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QWindow>
 
 #include <set>
+#include <vector>
 
 namespace krv {
 
@@ -65,13 +68,20 @@ void form::place(QWidget* control, const twips_rect& where) {
     control->setGeometry(where.to_pixels());
 }
 
+// The window system tells a window's frame once the window is on screen; before
+// that the design's allowance stands in for it. A window on screen without a
+// frame (no window manager) has none: it then takes its whole outer size.
+bool form::frame_known() const {
+    return isVisible() && testAttribute(Qt::WA_Mapped);
+}
+
 QMargins form::frame_margins() const {
     if (frame_ == frame_style::none)
         return {};
+    if (!frame_known())
+        return frame_allowance;
     const QRect inner = geometry();
     const QRect outer = frameGeometry();
-    if (!isVisible() || inner == outer)
-        return frame_allowance;
     return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
                     outer.right() - inner.right(), outer.bottom() - inner.bottom());
 }
@@ -82,8 +92,13 @@ void form::apply_geometry(bool with_position) {
     const QRect outer = outer_.to_pixels();
     const QMargins margins = frame_margins();
     applied_margins_ = margins;
-    const QSize client(std::max(0, outer.width() - margins.left() - margins.right()),
-                       std::max(0, outer.height() - margins.top() - margins.bottom()));
+    QSize client(std::max(0, outer.width() - margins.left() - margins.right()),
+                 std::max(0, outer.height() - margins.top() - margins.bottom()));
+    // On a scaled screen the frame's thin borders are fractions of a pixel, which
+    // Qt rounds up: a client as wide as that leaves a gap of a device pixel beside
+    // the next window. One pixel more makes the frame overlap it instead.
+    if (devicePixelRatioF() != 1.0 && margins.left() + margins.right() > 0)
+        client.rwidth() += 1;
     setFixedSize(client);
     if (with_position)
         move(outer.topLeft());
@@ -93,6 +108,12 @@ bool form::event(QEvent* e) {
     const bool handled = QWidget::event(e);
     switch (e->type()) {
     case QEvent::Show:
+        // The window comes on screen (exposed) a moment after being shown.
+        if (windowHandle() && !watching_exposure_) {
+            windowHandle()->installEventFilter(this);
+            watching_exposure_ = true;
+        }
+        [[fallthrough]];
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::WindowActivate:
@@ -105,6 +126,18 @@ bool form::event(QEvent* e) {
         break;
     }
     return handled;
+}
+
+bool form::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == windowHandle() && e->type() == QEvent::Expose)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (frame_ != frame_style::none && frame_margins() != applied_margins_)
+                    apply_geometry(false);
+            },
+            Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, e);
 }
 
 void form::closeEvent(QCloseEvent* e) {
@@ -153,6 +186,43 @@ void form::refresh() {
 void form::bring_to_front() {
     raise();
     activateWindow();
+}
+
+void form::shape_to_drawing() {
+    const QImage drawing =
+        grab().toImage().scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const auto near_white = [&](int x, int y) {
+        const QRgb c = drawing.pixel(x, y);
+        return qRed(c) >= 0xF2 && qGreen(c) >= 0xF2 && qBlue(c) >= 0xF2;
+    };
+    // Flood the near-white from the outer edge; the frame's lines stop it.
+    QImage kept(drawing.size(), QImage::Format_ARGB32);
+    kept.fill(Qt::black);
+    std::vector<QPoint> todo;
+    const auto visit = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= kept.width() || y >= kept.height() ||
+            qAlpha(kept.pixel(x, y)) == 0 || !near_white(x, y))
+            return;
+        kept.setPixel(x, y, 0);
+        todo.emplace_back(x, y);
+    };
+    for (int x = 0; x < kept.width(); ++x) {
+        visit(x, 0);
+        visit(x, kept.height() - 1);
+    }
+    for (int y = 0; y < kept.height(); ++y) {
+        visit(0, y);
+        visit(kept.width() - 1, y);
+    }
+    while (!todo.empty()) {
+        const QPoint p = todo.back();
+        todo.pop_back();
+        visit(p.x() + 1, p.y());
+        visit(p.x() - 1, p.y());
+        visit(p.x(), p.y() + 1);
+        visit(p.x(), p.y() - 1);
+    }
+    setMask(QBitmap::fromImage(kept.createAlphaMask()));
 }
 
 void unload_all_forms() {

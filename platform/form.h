@@ -49,6 +49,10 @@ public:
     /// Repaints the window at once.
     void refresh();
     void bring_to_front();
+    /// Cuts away the near-white that touches the window's outer edge, so that a
+    /// frame the window draws itself, with round corners and a shadow, shows none
+    /// of the square window around it.
+    void shape_to_drawing();
 
     /// With key preview on, Form_KeyPress sees character keys before the focused control.
     void set_key_preview(bool on) { key_preview_ = on; }
@@ -65,9 +69,11 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    bool frame_known() const;
     QMargins frame_margins() const;
     void apply_geometry(bool with_position = true);
 
@@ -76,6 +82,7 @@ private:
     QMargins applied_margins_;
     bool key_preview_ = false;
     bool unloaded_ = false;
+    bool watching_exposure_ = false;
     QPointer<QEventLoop> modal_loop_;
     std::function<void()> forget_;
 };

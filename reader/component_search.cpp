@@ -171,13 +171,17 @@ bool pdf_component::handle_key(const QKeyEvent* key, key_origin origin) {
     }
     if (!shown_)
         return false;
-    const bool ctrl = key->modifiers() & Qt::ControlModifier;
-    if (ctrl && key->key() == Qt::Key_F) {
-        open_search();
+    // The toolbar's keys, whichever window they are typed in.
+    if (QToolButton* tool = tool_for_key(toolbar_, key)) {
+        if (tool->isHidden() || !tool->isEnabled())
+            return false;
+        tool->click();
         return true;
     }
-    if (ctrl && key->key() == Qt::Key_P) {
-        print();
+    if (is_page_field_key(key)) {
+        window()->activateWindow();
+        toolbar_.page_field->setFocus(Qt::ShortcutFocusReason);
+        toolbar_.page_field->selectAll();
         return true;
     }
     // Back and forth between the places links and the outline led to, as in a browser.

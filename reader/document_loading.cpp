@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QInputDialog>
 #include <QLocale>
+#include <QPointer>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -16,13 +17,20 @@ namespace krv {
 
 namespace {
 
+QPointer<QWidget>& dialog_parent() {
+    static QPointer<QWidget> parent;
+    return parent;
+}
+
 std::optional<QString> ask_password(const QString& file_name, bool again) {
     bool given = false;
     const QString text =
-        again ? QStringLiteral("Mot de passe incorrect. Mot de passe du document « %1 » :")
-              : QStringLiteral("Le document « %1 » est protégé. Mot de passe :");
+        again ? QStringLiteral(
+                    "Mot de passe incorrect. Mot de passe du document «\u00a0%1\u00a0»\u00a0:")
+              : QStringLiteral("Le document «\u00a0%1\u00a0» est protégé. Mot de passe\u00a0:");
+    QWidget* parent = dialog_parent() ? dialog_parent()->window() : nullptr;
     const QString password =
-        QInputDialog::getText(nullptr, QStringLiteral("Aide KRV"), text.arg(file_name),
+        QInputDialog::getText(parent, QStringLiteral("Aide KRV"), text.arg(file_name),
                               QLineEdit::Password, QString(), &given);
     if (!given)
         return std::nullopt;
@@ -52,25 +60,30 @@ void set_password_prompt(password_prompt p) {
     prompt() = p ? std::move(p) : ask_password;
 }
 
+void set_password_dialog_parent(QWidget* parent) {
+    dialog_parent() = parent;
+}
+
 QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name) {
     switch (error) {
     case QPdfDocument::Error::FileNotFound:
-        return QStringLiteral("Document introuvable : %1").arg(file_name);
+        return QStringLiteral("Document introuvable\u00a0: %1").arg(file_name);
     case QPdfDocument::Error::InvalidFileFormat:
-        return QStringLiteral("Ce document n'est pas un PDF lisible (fichier endommagé ou "
-                              "d'un autre type) : %1")
+        return QStringLiteral("Ce document n’est pas un PDF lisible (fichier endommagé ou "
+                              "d’un autre type)\u00a0: %1")
             .arg(file_name);
     case QPdfDocument::Error::IncorrectPassword:
-        return QStringLiteral("Ce document est protégé par un mot de passe : %1").arg(file_name);
+        return QStringLiteral("Ce document est protégé par un mot de passe\u00a0: %1")
+            .arg(file_name);
     case QPdfDocument::Error::UnsupportedSecurityScheme:
-        return QStringLiteral("La protection de ce document n'est pas prise en charge : %1")
+        return QStringLiteral("La protection de ce document n’est pas prise en charge\u00a0: %1")
             .arg(file_name);
     case QPdfDocument::Error::None:
     case QPdfDocument::Error::Unknown:
     case QPdfDocument::Error::DataNotYetAvailable:
         break;
     }
-    return QStringLiteral("Impossible d'afficher le document : %1").arg(file_name);
+    return QStringLiteral("Impossible d’afficher le document\u00a0: %1").arg(file_name);
 }
 
 namespace {
@@ -94,7 +107,7 @@ QString not_a_document_text(mode_t mode, const QString& name) {
     if (S_ISREG(mode))
         return {};
     if (S_ISDIR(mode))
-        return QStringLiteral("« %1 » est un dossier, pas un document").arg(name);
+        return QStringLiteral("«\u00a0%1\u00a0» est un dossier, pas un document").arg(name);
     return QStringLiteral("«\u00a0%1\u00a0» n’est pas un document mais un fichier spécial "
                           "(%2)\u00a0; l’aide ne l’ouvre pas.")
         .arg(name, file_kind_text(mode));
@@ -103,7 +116,7 @@ QString not_a_document_text(mode_t mode, const QString& name) {
 QString unreadable_text(const QString& name, int err) {
     if (err == ENOENT || err == ENOTDIR)
         return pdf_failure_text(QPdfDocument::Error::FileNotFound, name);
-    return QStringLiteral("Document illisible : %1 (%2)").arg(name, system_message(err));
+    return QStringLiteral("Document illisible\u00a0: %1 (%2)").arg(name, system_message(err));
 }
 
 struct file_descriptor {
@@ -136,7 +149,7 @@ document_bytes read_bounded(int fd, qint64 expected, qint64 limit, const QString
         return {{}, too_large_text(name, 0, limit)};
     data.resize(total);
     if (data.isEmpty())
-        return {{}, QStringLiteral("Document vide : %1").arg(name)};
+        return {{}, QStringLiteral("Document vide\u00a0: %1").arg(name)};
     return {std::move(data), {}};
 }
 
@@ -184,7 +197,7 @@ opened_document open_document(const QString& path, const QString& known_password
         if (document->status() == QPdfDocument::Status::Ready) {
             if (document->pageCount() <= 0) {
                 result.failure =
-                    QStringLiteral("Ce document ne contient aucune page : %1").arg(name);
+                    QStringLiteral("Ce document ne contient aucune page\u00a0: %1").arg(name);
                 return result;
             }
             result.document = std::move(document);
@@ -204,9 +217,10 @@ opened_document open_document(const QString& path, const QString& known_password
         const std::optional<QString> given = prompt()(name, again);
         if (!given) {
             result.failure =
-                QStringLiteral("Ce document est protégé par un mot de passe, qui n'a pas été "
-                               "donné : %1")
+                QStringLiteral("Ce document est protégé par un mot de passe, qui n’a pas été "
+                               "donné\u00a0: %1")
                     .arg(name);
+            result.password_given_up = true;
             return result;
         }
         password = *given;

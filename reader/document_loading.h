@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+class QWidget;
+
 namespace krv {
 
 /// What to tell the user when a document cannot be shown; `file_name` is the name
@@ -41,6 +43,9 @@ using password_prompt = std::function<std::optional<QString>(const QString& file
 /// Replaces the password prompt (tests); an empty function restores the dialog.
 void set_password_prompt(password_prompt prompt);
 
+/// The widget over whose window the password dialog is centred.
+void set_password_dialog_parent(QWidget* parent);
+
 /// Whether opening may ask the user for a password.
 enum class password_policy {
     ask,       ///< ask, again after a wrong one, until given or given up
@@ -54,6 +59,7 @@ struct opened_document {
     std::unique_ptr<QPdfDocument> document; ///< null on failure
     QString failure;                        ///< French, when there is no document
     bool needs_password = false;            ///< never_ask met a protected document
+    bool password_given_up = false;         ///< the user gave up on the password
     QString password;                       ///< the one that opened it
 };
 

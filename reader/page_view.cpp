@@ -137,7 +137,11 @@ void page_view::relayout() {
     const QSize room = viewport()->size();
     verticalScrollBar()->setRange(
         0, std::max(0, static_cast<int>(std::ceil(content_height_)) - room.height()));
-    verticalScrollBar()->setPageStep(room.height());
+    // A whole page fitted: Page Down goes on by one page exactly.
+    verticalScrollBar()->setPageStep(
+        mode_ == zoom_mode::fit_page && page_count() > 0
+            ? static_cast<int>(std::lround(page_size_px(0).height() + spacing))
+            : room.height());
     horizontalScrollBar()->setRange(
         0, std::max(0, static_cast<int>(std::ceil(content_width_)) - room.width()));
     horizontalScrollBar()->setPageStep(room.width());
@@ -170,6 +174,19 @@ page_view::place page_view::place_at(QPoint viewport_position) const {
     const int page = std::max(0, static_cast<int>(it - tops_.begin()) - 1);
     const QPointF origin = to_viewport(page, {0, 0});
     return {page, (QPointF(viewport_position) - origin) / scale_};
+}
+
+std::pair<int, QPointF> page_view::selection_point(QPointF position, int page) const {
+    if (page < 0) {
+        // The page whose band (with half the gap on each side) holds the position.
+        const double y = verticalScrollBar()->value() + position.y() + spacing / 2;
+        const auto it = std::upper_bound(tops_.begin(), tops_.end(), y);
+        page = std::max(0, static_cast<int>(it - tops_.begin()) - 1);
+    }
+    const QSizeF points = points_[static_cast<std::size_t>(page)];
+    const QPointF at = (position - to_viewport(page, {0, 0})) / scale_;
+    return {page, QPointF(std::clamp(at.x(), 0.0, points.width()),
+                          std::clamp(at.y(), 0.0, points.height()))};
 }
 
 void page_view::show_place(const place& p, QPoint viewport_position) {
@@ -207,7 +224,11 @@ QPoint page_view::middle() const {
 }
 
 void page_view::set_zoom_mode(zoom_mode mode) {
+    // The whole page is the page being read, from its top, not parts of two.
+    const int page = current_page();
     rezoom(middle(), mode, zoom());
+    if (mode == zoom_mode::fit_page)
+        go_to_page(page);
 }
 
 void page_view::set_zoom(double factor) {
@@ -279,8 +300,10 @@ QImage page_view::rendered(int page, const QSize& size, const QRect& visible_par
 void page_view::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), background);
-    if (!document_)
+    if (!document_) {
+        paint_focus_ring(painter);
         return;
+    }
     const int top = verticalScrollBar()->value();
     const int bottom = top + viewport()->height();
     const auto first = std::upper_bound(tops_.begin(), tops_.end(), static_cast<double>(top));
@@ -334,6 +357,7 @@ void page_view::paint_page_extras(QPainter& painter, int page) {
         page_painter_(painter, page, QRectF(to_viewport(page, {0, 0}), page_size_px(page)), scale_);
         painter.restore();
     }
+    paint_focus_ring(painter);
 }
 
 void page_view::resizeEvent(QResizeEvent* e) {

@@ -108,6 +108,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     bool viewportEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     struct place {
@@ -115,6 +117,13 @@ private:
         QPointF point; ///< in points
     };
     place place_at(QPoint viewport_position) const;
+    /// The page a press at a viewport position selects on: the one under it, or the
+    /// nearest one from a margin; the point is kept inside that page.
+    std::pair<int, QPointF> selection_point(QPointF position, int page = -1) const;
+    /// Where a selection that starts (or ends) at a point of the selected page starts
+    /// (or ends) in its text: a point beside, above or below the lines moves to the
+    /// nearest line's start (or end), since the text is found only near characters.
+    QPointF in_text(QPointF point, bool end) const;
     void show_place(const place& p, QPoint viewport_position);
     /// Changes the zoom, keeping what stands at `anchor` where it is.
     void rezoom(QPoint anchor, zoom_mode mode, double factor);
@@ -125,6 +134,8 @@ private:
     QImage rendered(int page, const QSize& size, const QRect& visible_part);
     void check_current_page();
     void copy_selection() const;
+    /// Shows that the pages have the keyboard focus (not after a click gave it).
+    void paint_focus_ring(QPainter& painter) const;
     void measure_more_pages();
     void measure_pages_up_to(int page);
     page_spot spot_at(QPoint viewport_position) const;
@@ -161,8 +172,10 @@ private:
     int selection_page_ = -1;
     QPointF selection_start_;
     QList<QPolygonF> selection_bounds_;
+    std::vector<QRectF> selection_lines_; ///< the selected page's lines of text, top first
     QString selection_text_;
     bool selecting_ = false;
+    bool focus_from_mouse_ = false; ///< a click gave the focus: no ring until a key does
 };
 
 } // namespace krv

@@ -1,21 +1,38 @@
 // What the reader does with the keyboard and the mouse over the pages: scrolling
-// keys, zoom keys and Ctrl+wheel, selecting text to copy, and the links and
-// notes under the pointer (hand, tooltip, click).
+// keys, zoom keys and Ctrl+wheel, selecting text to copy, the links and notes
+// under the pointer (hand, tooltip, click), and where the keyboard focus is.
 #include "page_view.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPdfDocument>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace krv {
 
+namespace {
+
+// Text as Linux programs expect it: lines end with a line feed, not CR-LF.
+QString with_linux_line_ends(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+} // namespace
+
 void page_view::keyPressEvent(QKeyEvent* e) {
+    if (focus_from_mouse_) {
+        focus_from_mouse_ = false; // the keyboard is in use: show where it is
+        viewport()->update();
+    }
     QScrollBar* v = verticalScrollBar();
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     switch (e->key()) {
@@ -80,7 +97,7 @@ void page_view::select_page_text(int page) {
     const QPdfSelection all = document_->getAllText(page);
     selection_page_ = page;
     selection_bounds_ = all.bounds();
-    selection_text_ = all.text();
+    selection_text_ = with_linux_line_ends(all.text());
     viewport()->update();
 }
 
@@ -94,7 +111,7 @@ void page_view::clear_selection() {
 void page_view::copy_selection() const {
     QString text = selection_text_;
     if (text.isEmpty() && document_ && current_page() >= 0)
-        text = document_->getAllText(current_page()).text();
+        text = with_linux_line_ends(document_->getAllText(current_page()).text());
     if (!text.isEmpty())
         QApplication::clipboard()->setText(text);
 }
@@ -106,19 +123,73 @@ page_spot page_view::spot_at(QPoint viewport_position) const {
     return page >= 0 ? spots_(page, point) : page_spot{};
 }
 
+void page_view::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        focus_from_mouse_ = e->reason() == Qt::MouseFocusReason;
+    viewport()->update();
+}
+
+void page_view::focusOutEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusOutEvent(e);
+    viewport()->update();
+}
+
+void page_view::paint_focus_ring(QPainter& painter) const {
+    if (!hasFocus() || focus_from_mouse_)
+        return;
+    // A ring round the pages, lined in white so that it shows on the grey too.
+    painter.save();
+    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(2.5, 2.5, -2.5, -2.5));
+    painter.restore();
+}
+
 void page_view::mousePressEvent(QMouseEvent* e) {
-    setFocus();
-    if (e->button() != Qt::LeftButton || !document_)
+    setFocus(Qt::MouseFocusReason);
+    if (e->button() != Qt::LeftButton || !document_ || page_count() == 0)
         return QAbstractScrollArea::mousePressEvent(e);
     const QPoint at = e->position().toPoint();
-    const auto [page, point] = from_viewport(at);
     clear_selection();
     press_position_ = at;
-    // A press on a link follows it on release; anywhere else it starts a selection.
+    // A press on a link follows it on release; anywhere else it starts a selection,
+    // also in a margin: from the nearest text of the page then.
     press_on_link_ = spot_at(at).clickable;
-    selecting_ = page >= 0 && !press_on_link_;
+    selecting_ = !press_on_link_;
+    const auto [page, point] = selection_point(e->position());
     selection_page_ = page;
-    selection_start_ = point;
+    selection_lines_.clear();
+    if (selecting_)
+        for (const QPolygonF& line : document_->getAllText(page).bounds())
+            selection_lines_.push_back(line.boundingRect());
+    std::sort(selection_lines_.begin(), selection_lines_.end(),
+              [](const QRectF& a, const QRectF& b) { return a.top() < b.top(); });
+    selection_start_ = in_text(point, false);
+}
+
+QPointF page_view::in_text(QPointF point, bool end) const {
+    if (selection_lines_.empty())
+        return point;
+    auto start_of = [](const QRectF& line) {
+        return QPointF(line.left() + 0.5, line.center().y());
+    };
+    auto end_of = [](const QRectF& line) { return QPointF(line.right() - 0.5, line.center().y()); };
+    for (const QRectF& line : selection_lines_) {
+        if (point.y() < line.top()) // above this line, below the one before: between them
+            return end ? (&line == &selection_lines_.front() ? start_of(line)
+                                                             : end_of(*(&line - 1)))
+                       : start_of(line);
+        if (point.y() <= line.bottom()) {
+            if (point.x() < line.left())
+                return start_of(line);
+            if (point.x() > line.right())
+                return end_of(line);
+            return point;
+        }
+    }
+    return end_of(selection_lines_.back()); // below every line
 }
 
 void page_view::mouseMoveEvent(QMouseEvent* e) {
@@ -131,11 +202,11 @@ void page_view::mouseMoveEvent(QMouseEvent* e) {
             viewport()->unsetCursor();
         return QAbstractScrollArea::mouseMoveEvent(e);
     }
-    const QPointF origin = to_viewport(selection_page_, {0, 0});
-    const QPointF end = (e->position() - origin) / scale_;
+    // ... and end in one, or beyond the page: up to the page's nearest text.
+    const QPointF end = in_text(selection_point(e->position(), selection_page_).second, true);
     const QPdfSelection selection = document_->getSelection(selection_page_, selection_start_, end);
     selection_bounds_ = selection.bounds();
-    selection_text_ = selection.text();
+    selection_text_ = with_linux_line_ends(selection.text());
     viewport()->update();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QToolButton>
@@ -20,16 +21,13 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
     stack_ = new QStackedLayout(this);
     stack_->setContentsMargins(0, 0, 0, 0);
 
-    message_ = new QLabel(this);
-    message_->setAlignment(Qt::AlignCenter);
-    message_->setWordWrap(true);
-    message_->setMargin(40);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(16);
-    message_->setFont(font);
-    message_->setStyleSheet(QStringLiteral("QLabel { background: #f4f4f4; color: #202020; }"));
-    stack_->addWidget(message_);
-    stack_->setCurrentWidget(message_);
+    failure_ = make_failure_panel(this);
+    stack_->addWidget(failure_.panel);
+    stack_->setCurrentWidget(failure_.panel);
+    // A password given up on can be given after all, without restarting the help.
+    connect(failure_.retry, &QPushButton::clicked, this, [this] { set_src(src_); });
+    // A password is asked for over the window the document shows in.
+    set_password_dialog_parent(this);
 
     // A changed file is read again a moment later, once its writer is done.
     reload_timer_.setSingleShot(true);
@@ -64,6 +62,10 @@ void pdf_component::ensure_reader() {
     outline_ = new QTreeView(splitter_);
     outline_->setHeaderHidden(true);
     outline_->setAccessibleName(QStringLiteral("Sommaire"));
+    // The outline reads at the size of the rest of the help's text.
+    QFont outline_font = outline_->font();
+    outline_font.setPixelSize(14);
+    outline_->setFont(outline_font);
     outline_panel_ = std::make_unique<outline_panel>(outline_);
     structure_ = new structure_reader(this);
     outline_->hide();
@@ -111,14 +113,23 @@ void pdf_component::connect_toolbar() {
 }
 
 QString pdf_component::message() const {
-    return stack_->currentWidget() == message_ ? message_->text() : QString();
+    return stack_->currentWidget() == failure_.panel ? failure_.message->text() : QString();
+}
+
+void pdf_component::set_failure_hint(const QString& hint) {
+    failure_.hint->setText(hint);
+    failure_.hint->setVisible(!hint.isEmpty());
+}
+
+bool pdf_component::offers_password() const {
+    return stack_->currentWidget() == failure_.panel && !failure_.retry->isHidden();
 }
 
 opened_document pdf_component::open(const QString& path, password_policy policy) {
     const QString known = path == src_ ? shown_password_ : QString();
     return open_document(path, known, policy, [this](const QString& name) {
-        show_message(
-            QStringLiteral("Le document « %1 » est protégé par un mot de passe.").arg(name));
+        show_message(QStringLiteral("Le document «\u00a0%1\u00a0» est protégé par un mot de passe.")
+                         .arg(name));
     });
 }
 
@@ -172,7 +183,8 @@ void pdf_component::reload() {
 
 void pdf_component::show_document(opened_document result, bool keep_place) {
     if (!result.document) {
-        show_message(result.failure);
+        show_message(result.failure,
+                     result.password_given_up ? failure_offer::password : failure_offer::nothing);
         return;
     }
     close_search();
@@ -200,9 +212,12 @@ void pdf_component::show_document(opened_document result, bool keep_place) {
     emit document_shown();
 }
 
-void pdf_component::show_message(const QString& text) {
-    message_->setText(text);
-    stack_->setCurrentWidget(message_);
+void pdf_component::show_message(const QString& text, failure_offer offer) {
+    failure_.message->setText(text);
+    failure_.retry->setVisible(offer == failure_offer::password);
+    stack_->setCurrentWidget(failure_.panel);
+    if (offer == failure_offer::password)
+        failure_.retry->setFocus(); // Enter or Space gives the password
     if (!reader_)
         return;
     close_search();
@@ -223,7 +238,7 @@ void pdf_component::update_toolbar() {
     if (!toolbar_.page_field->hasFocus())
         toolbar_.page_field->setText(count ? QString::number(page + 1) : QString());
     toolbar_.page_total->setText(QStringLiteral("/ %1").arg(count));
-    toolbar_.zoom_label->setText(QStringLiteral("%1 %").arg(qRound(view_->zoom() * 100)));
+    toolbar_.zoom_label->setText(QStringLiteral("%1\u00a0%").arg(qRound(view_->zoom() * 100)));
 }
 
 void pdf_component::go_to_page_number(int number_from_1) {

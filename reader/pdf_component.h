@@ -8,6 +8,7 @@
 #pragma once
 
 #include "document_loading.h"
+#include "failure_panel.h"
 #include "history.h"
 #include "links.h"
 #include "page_view.h"
@@ -53,6 +54,10 @@ public:
 
     /// The message shown instead of a document; empty while a document shows.
     QString message() const;
+    /// What the reader can do when a document cannot be shown, said under the message.
+    void set_failure_hint(const QString& hint);
+    /// Whether the message offers to give a password again (after giving up on it).
+    bool offers_password() const;
     QPdfDocument* document() const { return shown_.get(); }
     page_view* view() const { return view_; }
 
@@ -131,7 +136,9 @@ private:
     void forget_structure();
     opened_document open(const QString& path, password_policy policy);
     void show_document(opened_document result, bool keep_place);
-    void show_message(const QString& text);
+    /// What the message offers to do next.
+    enum class failure_offer { nothing, password };
+    void show_message(const QString& text, failure_offer offer = failure_offer::nothing);
     void update_toolbar();
     void update_hits_view();
     void watch(const QString& path);
@@ -144,7 +151,7 @@ private:
     QString shown_password_;
 
     QStackedLayout* stack_;
-    QLabel* message_;
+    failure_panel failure_;
     QWidget* reader_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QTreeView* outline_ = nullptr;

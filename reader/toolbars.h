@@ -1,10 +1,13 @@
 // The reader's two thin bars: the toolbar (pages, zoom, search, print, outline)
 // and the search bar that Ctrl+F shows under it. Built here, wired by the component.
+// Every tool has a key, named in its tooltip.
 #pragma once
 
+#include <QString>
+
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QString;
 class QToolButton;
 class QWidget;
 
@@ -44,7 +47,15 @@ reader_toolbar make_toolbar(QWidget* parent);
 /// The search bar, hidden, as a child of `parent`.
 reader_search_bar make_search_bar(QWidget* parent);
 
-/// A small flat button with a picture and a tooltip, which the keyboard never focuses.
-QToolButton* make_tool_button(QWidget* parent, const QString& picture, const QString& tip);
+/// A small flat button with a picture and a tooltip, which the keyboard never focuses
+/// (its key does what it does). `tip` names it; the tooltip adds `key`, when given.
+QToolButton* make_tool_button(QWidget* parent, const QString& picture, const QString& tip,
+                              const QString& key = {});
+
+/// The tool of the toolbar that a key stands for, or nullptr.
+QToolButton* tool_for_key(const reader_toolbar& toolbar, const QKeyEvent* key);
+
+/// Whether a key is the one that goes to the page field (Ctrl+G).
+bool is_page_field_key(const QKeyEvent* key);
 
 } // namespace krv

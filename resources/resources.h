@@ -1,20 +1,24 @@
 // The pictures compiled into the program, each under a named constant. The list
 // below is the only list of them: the constants and all() are made from it, and
-// the build compiles in whatever the pictures folder holds.
+// the build compiles in whatever the pictures folder holds. Each picture is also
+// drawn for screens of two device pixels per pixel ("x@2x.png"), and the toolbar's
+// for 1.5 as well ("x@1.5x.png").
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 
 #define KRV_PICTURES(X)                                                                            \
-    X(bt_rech, "bt_rech.jpg")                                                                      \
-    X(bt_fin, "bt_fin.jpg")                                                                        \
-    X(btc_no, "btc_no.jpg")                                                                        \
-    X(btc_ok, "btc_ok.jpg")                                                                        \
+    X(bt_rech, "bt_rech.png")                                                                      \
+    X(bt_fin, "bt_fin.png")                                                                        \
+    X(btc_no, "btc_no.png")                                                                        \
+    X(btc_ok, "btc_ok.png")                                                                        \
     X(logo, "logo.gif")                                                                            \
+    X(doc_warning, "doc_warning.png")                                                              \
     X(ccb0, "ccb0.gif")                                                                            \
     X(ccb1, "ccb1.gif")                                                                            \
     X(ccb2, "ccb2.gif")                                                                            \
@@ -57,6 +61,19 @@ inline const std::array<QString, 8> border = {ccb0, ccb1, ccb2, ccb3, ccb4, ccb5
 
 /// Every picture of the list above.
 QStringList all();
+
+/// The file of a picture's drawing for a scale: "" (1), "@1.5x" or "@2x".
+QString rendition(const QString& picture, const QString& scale);
+
+/// Every file drawn for a picture, its 1x file first.
+QStringList renditions(const QString& picture);
+
+/// The picture for a screen of `ratio` device pixels per pixel: its own drawing at
+/// 1, the 2x drawing above (scaled smoothly to the ratio when it is not 2).
+QPixmap sharp(const QString& picture, qreal ratio);
+
+/// A toolbar picture as an icon, with its drawings for 1, 1.5 and 2.
+QIcon tool_icon(const QString& picture);
 
 /// The application icon: the two 32 x 32 images and larger renditions.
 QIcon application_icon();

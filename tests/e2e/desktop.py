@@ -10,6 +10,13 @@ import unittest
 from PIL import Image
 
 SCREEN = (1024, 768)
+MENU = "© KRV"
+LIST = "Liste des documentations disponibles"
+PROGRAM = " — Aide KRV"  # the end of the viewer's title, after the document's name
+
+
+def is_viewer(name):
+    return name.endswith(PROGRAM)
 
 
 def wait_for(condition, timeout=20.0, step=0.05, what="condition"):
@@ -38,12 +45,14 @@ def session_bus(folder):
 
 
 class Desktop:
-    """Xvfb at 1024 x 768 with openbox and a session bus, on a display number of its own."""
+    """Xvfb (1024 x 768 unless told) with openbox (unless told not) and a session bus,
+    on a display number of its own."""
 
-    def __init__(self):
+    def __init__(self, size=SCREEN, window_manager=True):
+        self.size = size
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % size, "-nolisten", "tcp"],
             pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as f:
@@ -62,7 +71,8 @@ class Desktop:
                 self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL)
             return "_NET_SUPPORTING_WM_CHECK" in self.run(["xprop", "-root"])
-        wait_for(window_manager_ready, timeout=30, step=0.2, what="openbox")
+        if window_manager:
+            wait_for(window_manager_ready, timeout=30, step=0.2, what="openbox")
 
     def close(self):
         for p in (self.wm, self.xvfb, self.bus):
@@ -102,8 +112,22 @@ class Desktop:
             found[name] = (x - left, y - top, w + left + right, h + top + bottom, wid, x, y)
         return found
 
+    def find(self, name):
+        """The window of that name (or that the name test accepts), or None."""
+        if callable(name):
+            return next((w for n, w in self.windows().items() if name(n)), None)
+        return self.windows().get(name)
+
     def window(self, name, timeout=20.0):
-        return wait_for(lambda: self.windows().get(name), timeout, what="window " + name)
+        """The window of that name, or the viewer when the name is `is_viewer`."""
+        return wait_for(lambda: self.find(name), timeout,
+                        what="the viewer" if callable(name) else "window " + name)
+
+    def viewer(self, timeout=20.0):
+        return self.window(is_viewer, timeout)
+
+    def active_window_name(self):
+        return self.run(["xdotool", "getactivewindow", "getwindowname"]).strip()
 
     def screenshot(self):
         path = tempfile.mktemp(suffix=".png")
@@ -115,10 +139,10 @@ class Desktop:
         return image
 
     def activate(self, name):
-        """Gives the focus to the window of that name, looked up afresh on each try
-        (a window may be mapped again under a new id while it opens)."""
+        """Gives the focus to the window of that name (or the viewer, for `is_viewer`),
+        looked up afresh on each try (a window may be mapped again under a new id)."""
         def attempt():
-            found = self.windows().get(name)
+            found = self.find(name)
             return found and subprocess.run(["xdotool", "windowactivate", "--sync", found[4]],
                                             env=self.env, capture_output=True).returncode == 0
         wait_for(attempt, timeout=10, what="window %s to take the focus" % name)
@@ -164,8 +188,7 @@ class Program:
     def stop(self):
         if self.process.poll() is None:
             self.process.kill()
-        self.process.wait(10)
-        return self.process.stdout.read()
+        return self.process.communicate(timeout=10)[0]
 
 
 def make_pdf(build_dir, path, colour, title, pages=1):
@@ -184,16 +207,28 @@ BUILD = os.environ.get("KRV_BUILD_DIR", "build")
 class ProgramTest(unittest.TestCase):
     """A desktop and a folder of documents for each test; `start` runs krv_pdf there."""
 
+    # What the desktop is made of, for the tests of a class.
+    screen = SCREEN
+    window_manager = True
+    scale = None  # QT_SCALE_FACTOR given to the program
+
     def setUp(self):
+        # Cleanups, not tearDown: they also run when a subclass's setUp fails, so
+        # that no X server or program is left behind.
         self.folder = tempfile.mkdtemp(prefix="krv-e2e-")
-        self.desktop = Desktop()
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.desktop = Desktop(self.screen, self.window_manager)
+        self.addCleanup(self.desktop.close)
+        if self.scale:
+            self.desktop.env["QT_SCALE_FACTOR"] = str(self.scale)
         self.program = None
+        self.addCleanup(self.finish)
 
     def failed(self):
         result = self._outcome.result
         return any(test is self for test, _ in result.errors + result.failures)
 
-    def tearDown(self):
+    def finish(self):
         if self.failed():
             shot = os.path.join(os.path.abspath(BUILD), "e2e-failure-%s.png" % self._testMethodName)
             self.desktop.screenshot().save(shot)
@@ -202,8 +237,6 @@ class ProgramTest(unittest.TestCase):
             output = self.program.stop()
             if self.failed() and output.strip():
                 print("krv_pdf said:\n" + output)
-        self.desktop.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
 
     def add_pdf(self, name, colour, pages=1):
         make_pdf(BUILD, os.path.join(self.folder, name),
@@ -215,7 +248,7 @@ class ProgramTest(unittest.TestCase):
     def viewer_shows(self, colour, band=(0.5, 1.0)):
         """Waits until the lower part of the viewer (the band, as fractions of its
         height) is mostly of that colour."""
-        left, top, width, height = self.desktop.window("Document PDF")[:4]
+        left, top, width, height = self.desktop.viewer()[:4]
         box = (left + width // 4, top + int(height * band[0]), left + width * 3 // 4,
                top + int(height * band[1]) - 30)
         wait_for(lambda: near(dominant(self.desktop.screenshot(), box), colour),

@@ -23,9 +23,9 @@ RESIDENT_LIMIT = 1 * GIB
 ESC_SECONDS = 1.0
 
 RED, GREEN, BLUE = (250, 200, 200), (200, 240, 200), (190, 215, 250)
-MENU, VIEWER, LIST, BOX = "© KRV", "Document PDF", "Liste des documentations disponibles", "Aide KRV"
+MENU, VIEWER, LIST, BOX = dt.MENU, dt.is_viewer, dt.LIST, "Aide KRV"
 # The magnifying glass, in the menu window's client area.
-BT_RECH = (10 + 36, 538 + 36)
+BT_RECH = (10 + 36, 112 + 36)
 
 
 def special(name, kind):
@@ -232,7 +232,7 @@ class Hostile(unittest.TestCase):
                     print("krv_pdf said:\n" + f.read()[-3000:])
         # A window left behind by a failed row must not stand in the next one's way.
         for name in (BOX, LIST, MENU, VIEWER):
-            dt.wait_for(lambda: name not in self.desktop.windows(), timeout=10,
+            dt.wait_for(lambda: self.desktop.find(name) is None, timeout=10,
                         what="the windows of the last row to go")
 
     # -------------------------------------------------------------- helpers

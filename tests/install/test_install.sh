@@ -16,7 +16,17 @@ for size in 16 32 48 64 128 256; do
   test -f "$icon" || { echo "missing $icon"; exit 1; }
   file "$icon" | grep -q "$size x $size" || { echo "wrong size: $icon"; exit 1; }
 done
-zcat "$prefix/usr/share/man/man1/krv_pdf.1.gz" | grep -q "krv_pdf"
+# The manual in the French section, with every key of the help.
+manual="$prefix/usr/share/man/fr/man1/krv_pdf.1.gz"
+test -f "$manual" || { echo "missing $manual"; exit 1; }
+test ! -e "$prefix/usr/share/man/man1/krv_pdf.1.gz" || { echo "manual outside fr/man1"; exit 1; }
+for key in Ctrl+O F1 Ctrl+F F3 Ctrl+P Ctrl+Maj+P Ctrl+G Ctrl+L Ctrl+E F9 Ctrl+A; do
+  zcat "$manual" | grep -qF "$key" || { echo "the manual lacks $key"; exit 1; }
+done
+# French typography: no plain (breakable) space before : ; ? ! %, no straight apostrophe.
+if zcat "$manual" | grep -v '^\.\\"' | grep -E "(^|[^\\]) [:;?!%]|[[:alpha:]]'[[:alpha:]]"; then
+  echo "the manual's typography"; exit 1
+fi
 test -f "$prefix/usr/share/doc/aide-krv/copyright"
 
 # The Debian package, from the same build.
@@ -32,9 +42,10 @@ dpkg-deb -f "$deb" Recommends | grep -q "xdg-utils"
 # The PDF's structure (qpdf) and printing (CUPS), found by dpkg-shlibdeps.
 dpkg-deb -f "$deb" Depends | grep -q "libqpdf29"
 dpkg-deb -f "$deb" Depends | grep -q "libcups2"
+dpkg-deb -f "$deb" Recommends | grep -q "fonts-vlgothic"
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/krv_pdf ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
-         ./usr/share/icons/hicolor/256x256/apps/$id.png ./usr/share/man/man1/krv_pdf.1.gz; do
+         ./usr/share/icons/hicolor/256x256/apps/$id.png ./usr/share/man/fr/man1/krv_pdf.1.gz; do
   grep -qF "$f" <<<"$contents" || { echo "package lacks $f"; exit 1; }
 done
 if command -v lintian >/dev/null; then

@@ -123,6 +123,10 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
             object(outline_root + 1 + k) = item + " >>";
         }
     }
+    return write_file(path, pdf_file(objects));
+}
+
+QByteArray pdf_file(const std::vector<QByteArray>& objects) {
     QByteArray file("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
     std::vector<qsizetype> offsets;
     for (std::size_t i = 0; i < objects.size(); ++i) {
@@ -137,7 +141,32 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
         file += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
     file += "trailer\n<< /Size " + QByteArray::number(static_cast<int>(objects.size() + 1)) +
             " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return write_file(path, file);
+    return file;
+}
+
+bool write_japanese_pdf(const QString& path, const QString& text) {
+    // The font as TeX's Japanese classes name it, without its glyphs: the reader
+    // must find a Japanese font of its own. Text in UCS-2 through Adobe's CMap.
+    QByteArray code;
+    for (QChar c : text)
+        code += QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
+    const QByteArray content = "BT /F1 48 Tf 50 700 Td <" + code + "> Tj ET";
+    return write_file(
+        path,
+        pdf_file({
+            "<< /Type /Catalog /Pages 2 0 R >>",
+            "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 5 "
+            "0 R >> >> /Contents 4 0 R >>",
+            "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+                "\nendstream",
+            "<< /Type /Font /Subtype /Type0 /BaseFont /Ryumin-Light /Encoding /UniJIS-UCS2-H "
+            "/DescendantFonts [6 0 R] >>",
+            "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /Ryumin-Light /CIDSystemInfo << "
+            "/Registry (Adobe) /Ordering (Japan1) /Supplement 2 >> /FontDescriptor 7 0 R >>",
+            "<< /Type /FontDescriptor /FontName /Ryumin-Light /Flags 4 /FontBBox [0 -141 1000 "
+            "859] /ItalicAngle 0 /Ascent 859 /Descent -141 /CapHeight 709 /StemV 69 >>",
+        }));
 }
 
 } // namespace krv::samples

@@ -42,4 +42,11 @@ struct outline_entry {
 bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
                     const std::vector<outline_entry>& outline = {});
 
+/// A page of Japanese text in a font the file does not carry (Ryumin-Light, as
+/// TeX's Japanese documents name it), 48 points high near the page's top.
+bool write_japanese_pdf(const QString& path, const QString& text);
+
+/// A PDF file made of these objects (object 1 the catalog), with its cross-reference table.
+QByteArray pdf_file(const std::vector<QByteArray>& objects);
+
 } // namespace krv::samples

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -132,8 +133,20 @@ private slots:
     }
 
     void every_picture_exists() {
-        for (const QString& name : pictures::all())
-            QVERIFY2(!QImage(name).isNull(), qPrintable(name));
+        for (const QString& name : pictures::all()) {
+            const QImage picture(name);
+            QVERIFY2(!picture.isNull(), qPrintable(name));
+            if (name.contains(QStringLiteral("/icon_")))
+                continue; // the icon has its own sizes, 16 to 256 pixels
+            // Drawn for screens of two device pixels per pixel too, and the toolbar's
+            // for 1.5: each rendition the same picture, larger.
+            const QStringList files = pictures::renditions(name);
+            const bool tool = name.contains(QStringLiteral("/tool_"));
+            QCOMPARE(files.size(), tool ? 3 : 2);
+            QCOMPARE(QImage(files.last()).size(), picture.size() * 2);
+            if (tool)
+                QCOMPARE(QImage(files[1]).size(), picture.size() * 3 / 2);
+        }
         for (int i = 0; i < 8; ++i)
             QCOMPARE(QImage(pictures::border[i]).size(), QSize(32, 32));
         QCOMPARE(QImage(pictures::btc_ok).size(), QSize(73, 73));
@@ -164,7 +177,7 @@ private slots:
             QCOMPARE(
                 dialog.Label1->text(),
                 QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous pourrez "
-                               "l'imprimer directement à partir de l'écran suivant."));
+                               "l’imprimer directement à partir de l’écran suivant."));
             QCOMPARE(dialog.Label1->palette().color(QPalette::WindowText), QColor(192, 64, 0));
             QCOMPARE(twips_of(dialog.List1), (twips_rect{450, 1020, 10845, 5190}));
             QCOMPARE(twips_of(dialog.btc_no), (twips_rect{9000, 6540, 1095, 1095}));
@@ -172,6 +185,59 @@ private slots:
             QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
             QVERIFY(find_form<menu_pdf>()->isVisible());
             QVERIFY(dialog.isModal() || dialog.windowModality() == Qt::ApplicationModal);
+            dialog.annul_demande();
+        }));
+    }
+
+    void dialog_stays_on_the_screen() {
+        // On the design's screen, the design's place; on a smaller one, moved inside.
+        QVERIFY(choose([](krv_pdf2& dialog) {
+            const QRect screen = dialog.screen()->availableGeometry();
+            QVERIFY(screen.contains(dialog.frameGeometry()));
+            if (screen.width() >= 1024) {
+                QCOMPARE(dialog.twips_left(), 2512.5f);
+                QCOMPARE(dialog.twips_top(), 1665.0f);
+            } else {
+                QCOMPARE(dialog.twips_left(), 12000.0f - 11850.0f);
+                QCOMPARE(dialog.twips_top(), 9000.0f - 8190.0f);
+            }
+            dialog.annul_demande();
+        }));
+    }
+
+    void dialog_shows_no_square_corners() {
+        QVERIFY(choose([](krv_pdf2& dialog) {
+            const QRegion shape = dialog.mask();
+            QVERIFY(!shape.isEmpty());
+            // The white outside the drawn frame's round corners is cut away...
+            for (QPoint corner :
+                 {QPoint(0, 0), QPoint(dialog.width() - 1, 0), QPoint(0, dialog.height() - 1),
+                  QPoint(dialog.width() - 1, dialog.height() - 1)})
+                QVERIFY(!shape.contains(corner));
+            // ... and the frame's lines, and all within them, stay.
+            QVERIFY(shape.contains(QPoint(dialog.width() / 2, 2)));
+            QVERIFY(shape.contains(QPoint(2, dialog.height() / 2)));
+            QVERIFY(shape.contains(QPoint(dialog.width() - 11, dialog.height() / 2)));
+            for (QWidget* inside :
+                 {static_cast<QWidget*>(dialog.List1), static_cast<QWidget*>(dialog.btc_ok),
+                  static_cast<QWidget*>(dialog.Label1)})
+                QVERIFY(shape.contains(inside->geometry()));
+            dialog.annul_demande();
+        }));
+    }
+
+    void list_follows_french_order() {
+        make_folder({"Zèbre.pdf", "été.pdf", "Xxxx.pdf", "ÉTAT_DES_LIEUX.pdf", "abc.pdf",
+                     "Ça_marche.pdf", "doc10.pdf", "doc9.pdf", "2008_bilan.pdf"});
+        QVERIFY(choose([](krv_pdf2& dialog) {
+            // Accented and capital initials among their letters, numbers by their value.
+            QCOMPARE(rows(dialog.List1),
+                     (QStringList{"2008 bilan", "Abc", "Ça marche", "Doc9", "Doc10",
+                                  "ÉTAT DES LIEUX", "Été", "Xxxx", "Zèbre"}));
+            // The hidden file list itself is in that order: row n is file n.
+            QCOMPARE(data(dialog.List1), (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+            QCOMPARE(dialog.File1.list(2), QStringLiteral("Ça_marche.pdf"));
+            QCOMPARE(dialog.File1.list(6), QStringLiteral("été.pdf"));
             dialog.annul_demande();
         }));
     }

@@ -71,18 +71,18 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // null: no file at all
         QTest::addColumn<QString>("message");
         QTest::newRow("missing") << "Tarifs.pdf" << QByteArray()
-                                 << "Document introuvable : Tarifs.pdf";
-        QTest::newRow("empty") << "vide.pdf" << QByteArray("") << "Document vide : vide.pdf";
+                                 << "Document introuvable\u00a0: Tarifs.pdf";
+        QTest::newRow("empty") << "vide.pdf" << QByteArray("") << "Document vide\u00a0: vide.pdf";
         QTest::newRow("not a PDF")
             << "texte.pdf" << QByteArray("Bonjour, ceci est du texte.\n")
-            << "Ce document n'est pas un PDF lisible (fichier endommagé ou d'un "
-               "autre type) : texte.pdf";
+            << "Ce document n’est pas un PDF lisible (fichier endommagé ou d’un "
+               "autre type)\u00a0: texte.pdf";
         QTest::newRow("header only")
             << "tronque.pdf" << QByteArray("%PDF-1.4\n%")
-            << "Ce document n'est pas un PDF lisible (fichier endommagé ou d'un "
-               "autre type) : tronque.pdf";
+            << "Ce document n’est pas un PDF lisible (fichier endommagé ou d’un "
+               "autre type)\u00a0: tronque.pdf";
         QTest::newRow("a folder") << "dossier.pdf" << QByteArray("<dir>")
-                                  << "« dossier.pdf » est un dossier, pas un document";
+                                  << "«\u00a0dossier.pdf\u00a0» est un dossier, pas un document";
     }
     void unreadable_files_give_a_message() {
         QFETCH(QString, name);
@@ -172,7 +172,7 @@ private slots:
         // Its messages show the name as a person reads it.
         QCOMPARE(::unlink(real.constData()), 0);
         component.set_src(decode_file_name(QFile::encodeName(dir_.path())) + u'/' + name);
-        QCOMPARE(component.message(), QStringLiteral("Document introuvable : café.pdf"));
+        QCOMPARE(component.message(), QStringLiteral("Document introuvable\u00a0: café.pdf"));
     }
 
     void reload_never_blocks_on_what_replaced_the_file_data() {
@@ -222,8 +222,8 @@ private slots:
         if (!shown) {
             QVERIFY(component.document() == nullptr);
             QCOMPARE(component.message(),
-                     QStringLiteral("Ce document n'est pas un PDF lisible (fichier "
-                                    "endommagé ou d'un autre type) : abime.pdf"));
+                     QStringLiteral("Ce document n’est pas un PDF lisible (fichier "
+                                    "endommagé ou d’un autre type)\u00a0: abime.pdf"));
             return;
         }
         QVERIFY(component.message().isEmpty());
@@ -262,6 +262,23 @@ private slots:
         component.view()->verticalScrollBar()->setValue(
             component.view()->verticalScrollBar()->maximum());
         component.grab();
+    }
+
+    void japanese_text_without_its_fonts_is_drawn() {
+        // The document names a Japanese font it does not carry; Qt PDF must find one
+        // of the system's (the package recommends fonts-vlgothic for it).
+        QVERIFY(samples::write_japanese_pdf(path("japonais.pdf"), QStringLiteral("日本語の文書")));
+        pdf_component component(nullptr);
+        component.resize(600, 800);
+        component.set_src(path("japonais.pdf"));
+        QVERIFY(component.document());
+        // Drawn text only: where nothing is drawn the page is transparent.
+        const QImage page = component.document()->render(0, QSize(595, 842));
+        int ink = 0;
+        for (int y = 80; y < 160; ++y)
+            for (int x = 40; x < 400; ++x)
+                ink += qAlpha(page.pixel(x, y)) > 128 && qGray(page.pixel(x, y)) < 128;
+        QVERIFY2(ink > 1000, qPrintable(QStringLiteral("%1 dark pixels").arg(ink)));
     }
 
     void prepared_document_is_the_one_shown() {

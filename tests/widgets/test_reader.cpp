@@ -8,14 +8,18 @@
 #include "text_search.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -139,7 +143,7 @@ private slots:
         QCOMPARE(v->current_page(), 2);
         v->set_zoom(2.0);
         QCOMPARE(v->current_page(), 2);
-        QCOMPARE(c->zoom_label()->text(), QStringLiteral("200 %"));
+        QCOMPARE(c->zoom_label()->text(), QStringLiteral("200\u00a0%"));
         v->set_zoom(100.0);
         QCOMPARE(v->zoom(), page_view::max_zoom);
         QCOMPARE(v->current_page(), 2);
@@ -265,6 +269,153 @@ private slots:
             QVERIFY2(!button->icon().pixmap(20).isNull(), qPrintable(button->toolTip()));
     }
 
+    void every_tool_has_a_key_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("effect");
+        const int ctrl = Qt::ControlModifier;
+        const int ctrl_shift = int(Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::newRow("Ctrl+Page Down") << int(Qt::Key_PageDown) << ctrl << "next page";
+        QTest::newRow("Ctrl+Page Up") << int(Qt::Key_PageUp) << ctrl << "previous page";
+        QTest::newRow("Ctrl+G") << int(Qt::Key_G) << ctrl << "page field";
+        QTest::newRow("Ctrl++") << int(Qt::Key_Plus) << ctrl << "zoom in";
+        QTest::newRow("Ctrl+Shift++") << int(Qt::Key_Plus) << ctrl_shift << "zoom in";
+        QTest::newRow("Ctrl+=") << int(Qt::Key_Equal) << ctrl << "zoom in";
+        QTest::newRow("Ctrl+-") << int(Qt::Key_Minus) << ctrl << "zoom out";
+        QTest::newRow("Ctrl+L") << int(Qt::Key_L) << ctrl << "fit width";
+        QTest::newRow("Ctrl+E") << int(Qt::Key_E) << ctrl << "fit page";
+        QTest::newRow("Ctrl+F") << int(Qt::Key_F) << ctrl << "search";
+        QTest::newRow("Ctrl+P") << int(Qt::Key_P) << ctrl << "print dialog";
+        QTest::newRow("Ctrl+Shift+P") << int(Qt::Key_P) << ctrl_shift << "preview";
+        QTest::newRow("F9") << int(Qt::Key_F9) << 0 << "outline";
+        QTest::newRow("Ctrl+Shift+E is no key") << int(Qt::Key_E) << ctrl_shift << "nothing";
+    }
+    void every_tool_has_a_key() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, effect);
+        auto c = open("cinq.pdf");
+        c->window()->activateWindow();
+        c->go_to_page_number(3);
+        c->view()->set_zoom(1.0);
+        QString modal; // the class of the modal dialog the key opened, closed at once
+        QObject scope;
+        QTimer::singleShot(0, &scope, [&] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                modal = dialog->metaObject()->className();
+                dialog->close();
+            }
+        });
+        QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers));
+        const bool used = c->handle_key(&press, key_origin::reader_window);
+        QCOMPARE(used, effect != "nothing");
+        page_view* v = c->view();
+        if (effect == "next page")
+            QCOMPARE(v->current_page(), 3);
+        else if (effect == "previous page")
+            QCOMPARE(v->current_page(), 1);
+        else if (effect == "page field")
+            QTRY_VERIFY(c->page_field()->hasFocus());
+        else if (effect == "zoom in")
+            QVERIFY(v->zoom() > 1.0);
+        else if (effect == "zoom out")
+            QVERIFY(v->zoom() < 1.0);
+        else if (effect == "fit width")
+            QCOMPARE(v->mode(), page_view::zoom_mode::fit_width);
+        else if (effect == "fit page")
+            QCOMPARE(v->mode(), page_view::zoom_mode::fit_page);
+        else if (effect == "search")
+            QVERIFY(c->search_open());
+        else if (effect == "print dialog")
+            QCOMPARE(modal, QStringLiteral("QPrintDialog"));
+        else if (effect == "preview")
+            QCOMPARE(modal, QStringLiteral("krv::print_preview_dialog"));
+        else if (effect == "outline")
+            QVERIFY(c->outline()->isVisible());
+        else
+            QCOMPARE(v->zoom(), 1.0);
+    }
+
+    void every_tool_names_its_key() {
+        auto c = open("cinq.pdf");
+        const auto tools = c->findChildren<QToolButton*>();
+        int with_keys = 0;
+        for (const QToolButton* tool : tools) {
+            if (tool->accessibleName().startsWith(QStringLiteral("Effacer")))
+                continue; // the search field's own clear button
+            QVERIFY2(!tool->accessibleName().isEmpty(), qPrintable(tool->toolTip()));
+            QCOMPARE(tool->accessibleDescription(), tool->toolTip());
+            with_keys += tool->toolTip().endsWith(u')') ? 1 : 0;
+        }
+        QCOMPARE(with_keys, 13); // the toolbar's 10 tools and the search bar's 3
+        QVERIFY(!c->search_field()->findChildren<QToolButton*>().isEmpty());
+    }
+
+    void whole_page_shows_the_current_page() {
+        auto c = open("cinq.pdf");
+        page_view* v = c->view();
+        c->go_to_page_number(3);
+        v->verticalScrollBar()->setValue(v->verticalScrollBar()->value() + 200);
+        QCOMPARE(v->current_page(), 2);
+        v->set_zoom_mode(page_view::zoom_mode::fit_page);
+        QCOMPARE(v->current_page(), 2);
+        const QPointF top = v->to_viewport(2, {0, 0});
+        const QPointF bottom = v->to_viewport(2, {595, 842});
+        QVERIFY(top.y() >= 0);
+        QVERIFY(bottom.y() <= v->viewport()->height());
+        // Page Down then shows the next page whole, not parts of two.
+        QTest::keyClick(v, Qt::Key_PageDown);
+        QCOMPARE(v->current_page(), 3);
+        QVERIFY(qAbs(v->to_viewport(3, {0, 0}).y() - top.y()) <= 1);
+    }
+
+    void selection_from_the_margins() {
+        auto c = open("cinq.pdf");
+        page_view* v = c->view();
+        c->go_to_page_number(3);
+        const QPointF page_left = v->to_viewport(2, {0, 60});
+        QVERIFY(page_left.x() > 4); // there is a margin to start in
+        // From the margin left of the page to beyond its right edge.
+        const QPoint from(int(page_left.x()) - 3, int(page_left.y()));
+        const QPoint to(v->viewport()->width() - 2, int(v->to_viewport(2, {0, 100}).y()));
+        QTest::mousePress(v->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(v->viewport(), to);
+        QTest::mouseRelease(v->viewport(), Qt::LeftButton, {}, to);
+        QVERIFY2(v->selected_text().contains(QStringLiteral("Règlement")),
+                 qPrintable(v->selected_text()));
+        if (QApplication::clipboard()->supportsSelection())
+            QCOMPARE(QApplication::clipboard()->text(QClipboard::Selection), v->selected_text());
+    }
+
+    void copied_text_has_linux_line_ends() {
+        auto c = open("cinq.pdf");
+        c->go_to_page_number(3);
+        QTest::keyClick(c->view(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c->view(), Qt::Key_C, Qt::ControlModifier);
+        const QString copied = QApplication::clipboard()->text();
+        QVERIFY(copied.contains(u'\n'));
+        QVERIFY(!copied.contains(u'\r'));
+    }
+
+    void focus_ring_shows_where_the_keyboard_is() {
+        auto c = open("cinq.pdf");
+        page_view* v = c->view();
+        c->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(c.get()));
+        auto ring = [&] {
+            const QImage shot = v->viewport()->grab().toImage();
+            const QColor highlight = v->palette().color(QPalette::Active, QPalette::Highlight);
+            return pixels::near(shot.pixelColor(0, shot.height() / 2), highlight, 10);
+        };
+        v->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!ring()); // a click gave the focus: no ring over the page
+        c->page_field()->setFocus(Qt::TabFocusReason);
+        v->setFocus(Qt::TabFocusReason);
+        QVERIFY(ring());
+        c->page_field()->setFocus(Qt::TabFocusReason);
+        QVERIFY(!ring());
+    }
+
     // ------------------------------------------------------------ passwords
     void password_is_asked_again_when_wrong() {
         QVERIFY(samples::write_text_pdf(path("clair.pdf"), {{Qt::white, {"Secret"}}}));
@@ -290,6 +441,27 @@ private slots:
         QCOMPARE(asked.size(), 2);
         QVERIFY(c->message().contains("mot de passe"));
         QVERIFY(c->message().contains("protege.pdf"));
+    }
+
+    void password_can_be_given_after_giving_up() {
+        QVERIFY(samples::write_text_pdf(path("clair2.pdf"), {{Qt::white, {"Secret"}}}));
+        if (QProcess::execute("qpdf", {"--encrypt", "bonjour", "maitre", "256", "--",
+                                       path("clair2.pdf"), path("protege2.pdf")}) != 0)
+            QSKIP("qpdf is needed to make a protected PDF");
+        std::optional<QString> answer; // given up
+        set_password_prompt([&](const QString&, bool) { return answer; });
+        auto c = open("protege2.pdf");
+        QVERIFY(!c->document());
+        QVERIFY(c->offers_password());
+        auto* retry = c->findChild<QPushButton*>();
+        QVERIFY(retry && retry->isVisible());
+        answer = QStringLiteral("bonjour");
+        retry->click();
+        QVERIFY(c->document());
+        QVERIFY(!c->offers_password());
+        // A document that is only missing offers no password.
+        c->set_src(path("absent.pdf"));
+        QVERIFY(!c->offers_password());
     }
 
     // ------------------------------------------------------------ a file that changes

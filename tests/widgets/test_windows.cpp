@@ -5,18 +5,24 @@
 #include "errors.h"
 #include "failures.h"
 #include "fixture.h"
+#include "krv_pdf2.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
 #include "pdf_component.h"
 #include "pixels.h"
+#include "placement.h"
+#include "resources.h"
 #include "sample_pdf.h"
 #include "test_main.h"
 
+#include <QAccessible>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -71,24 +77,85 @@ private slots:
     void windows_stand_side_by_side() {
         menu_pdf& menu = start();
         affic_pdf& viewer = this->viewer();
-        const float screen = screen_width_twips();
-        QCOMPARE(menu.twips_left(), (screen - 15360.0f) / 2.0f);
-        if (screen == 15360.0f)
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const float width = screen_width_twips();
+        if (width >= 15360.0f) {
+            // The design's places: the pair centred, 15360 twips wide.
+            QCOMPARE(menu.twips_left(), (width - 15360.0f) / 2.0f);
+            QCOMPARE(viewer.twips_width(), 13845.0f);
+            QCOMPARE(viewer.frameGeometry().width(), 923);
+        } else {
+            // A narrower screen: the pair starts at its left edge and fills it.
             QCOMPARE(menu.twips_left(), 0.0f);
+            QCOMPARE(viewer.twips_width(), width - 1515.0f);
+            QCOMPARE(viewer.frameGeometry().right(), screen.right());
+        }
+        if (width == 15360.0f)
+            QCOMPARE(menu.twips_left(), 0.0f);
+        // As high as the design has them, or as the screen when it is lower.
+        const float height = std::min(11070.0f, screen_height_twips());
+        QCOMPARE(menu.twips_height(), height);
+        QCOMPARE(viewer.twips_height(), height);
         QCOMPARE(menu.twips_top(), 0.0f);
         QCOMPARE(menu.twips_width(), 1515.0f);
-        QCOMPARE(menu.twips_height(), 11070.0f);
         QCOMPARE(viewer.twips_left(), menu.twips_left() + 1515.0f);
         QCOMPARE(viewer.twips_top(), 0.0f);
-        QCOMPARE(viewer.twips_width(), 13845.0f);
-        QCOMPARE(viewer.twips_height(), 11070.0f);
-        QCOMPARE(viewer.APDF_Objet_twips, (twips_rect{90, 90, 13725, 10950}));
-        QCOMPARE(viewer.APDF_Objet->geometry(), QRect(6, 6, 915, 730));
-        // In pixels: the pair spans 1024 pixels, centred, the viewer where the menu ends.
+        // The same white margin on every side of the component.
+        QCOMPARE(viewer.APDF_Objet_twips,
+                 (twips_rect{90, 90, viewer.twips_width() - 180, height - 180}));
+        const QRect component = viewer.APDF_Objet->geometry();
+        QCOMPARE(component.topLeft(), QPoint(6, 6));
+        QCOMPARE(viewer.width() - component.right() - 1, 6);
+        QCOMPARE(viewer.height() - component.bottom() - 1, 6);
+        // In pixels: the viewer where the menu ends, both whole on the screen.
         QCOMPARE(viewer.frameGeometry().left(), to_pixels(menu.twips_left() + 1515.0f));
-        QCOMPARE(viewer.frameGeometry().width(), 923);
+        QVERIFY(screen.contains(menu.frameGeometry()));
+        QVERIFY(screen.contains(viewer.frameGeometry()));
         QVERIFY(viewer.isVisible());
         QVERIFY(menu.isVisible());
+    }
+
+    void placement_rules_data() {
+        QTest::addColumn<float>("screen_width");
+        QTest::addColumn<float>("screen_height");
+        QTest::addColumn<float>("left");
+        QTest::addColumn<float>("viewer");
+        QTest::addColumn<float>("height");
+        QTest::newRow("800 x 600") << 12000.0f << 9000.0f << 0.0f << 10485.0f << 9000.0f;
+        QTest::newRow("1023 wide") << 15345.0f << 11520.0f << 0.0f << 13830.0f << 11070.0f;
+        QTest::newRow("1024 x 768") << 15360.0f << 11520.0f << 0.0f << 13845.0f << 11070.0f;
+        QTest::newRow("1280 x 1024") << 19200.0f << 15360.0f << 1920.0f << 13845.0f << 11070.0f;
+        QTest::newRow("1920 x 1080") << 28800.0f << 16200.0f << 6720.0f << 13845.0f << 11070.0f;
+        QTest::newRow("no screen") << 0.0f << 0.0f << 0.0f << 13845.0f << 11070.0f;
+    }
+    void placement_rules() {
+        QFETCH(float, screen_width);
+        QFETCH(float, screen_height);
+        QFETCH(float, left);
+        QFETCH(float, viewer);
+        QFETCH(float, height);
+        QCOMPARE(pair_left(screen_width), left);
+        QCOMPARE(viewer_width(1515.0f, screen_width), viewer);
+        QCOMPARE(pair_height(screen_height), height);
+    }
+
+    void keep_on_screen_data() {
+        QTest::addColumn<float>("edge");
+        QTest::addColumn<float>("size");
+        QTest::addColumn<float>("screen");
+        QTest::addColumn<float>("kept");
+        QTest::newRow("inside stays") << 2512.5f << 11850.0f << 15360.0f << 2512.5f;
+        QTest::newRow("over the right edge") << 832.5f << 11850.0f << 12000.0f << 150.0f;
+        QTest::newRow("over the bottom") << 1665.0f << 8190.0f << 9000.0f << 810.0f;
+        QTest::newRow("larger than the screen") << 400.0f << 11850.0f << 9000.0f << 0.0f;
+        QTest::newRow("off the left") << -300.0f << 600.0f << 9000.0f << 0.0f;
+    }
+    void keep_on_screen() {
+        QFETCH(float, edge);
+        QFETCH(float, size);
+        QFETCH(float, screen);
+        QFETCH(float, kept);
+        QCOMPARE(krv::keep_on_screen(edge, size, screen), kept);
     }
 
     void menu_controls_are_as_laid_out() {
@@ -96,12 +163,16 @@ private slots:
         QCOMPARE(menu.windowTitle(), QStringLiteral("© KRV"));
         QCOMPARE(menu.Label2->text(), QStringLiteral("Aide"));
         QCOMPARE(menu.Label2->geometry(), QRect(8, 8, 79, 25));
-        QCOMPARE(menu.bt_rech->geometry(), QRect(10, 538, 73, 73));
-        QCOMPARE(menu.bt_fin->geometry(), QRect(10, 622, 73, 73));
-        QCOMPARE(menu.bt_rech->toolTip(), QStringLiteral("Consultez une documentation disponible"));
-        QCOMPARE(menu.bt_fin->toolTip(), QStringLiteral("Sortie de l'aide"));
+        // The two pictures right under the logo, 165 twips apart as in the design.
+        QCOMPARE(menu.Image1->geometry(), QRect(16, 48, 64, 48));
+        QCOMPARE(menu.bt_rech->geometry(), QRect(10, 112, 73, 73));
+        QCOMPARE(menu.bt_fin->geometry(), QRect(10, 196, 73, 73));
+        QVERIFY(menu.keys_legend->geometry().top() > menu.bt_fin->geometry().bottom());
+        QCOMPARE(menu.bt_rech->toolTip(),
+                 QStringLiteral("Consultez une documentation disponible (Ctrl+O)"));
+        QCOMPARE(menu.bt_fin->toolTip(), QStringLiteral("Sortie de l’aide (Échap)"));
         QCOMPARE(menu.Image1->toolTip(), QStringLiteral("KRV"));
-        QCOMPARE(menu.Commande1->toolTip(), QStringLiteral("Retour a la fiche Ridaza"));
+        QCOMPARE(menu.Commande1->toolTip(), QStringLiteral("Retour à la fiche Ridaza"));
         QVERIFY(!menu.bt_rech->picture().isNull());
         QVERIFY(!menu.bt_fin->picture().isNull());
         QVERIFY(!menu.Image1->picture().isNull());
@@ -184,7 +255,8 @@ private slots:
 
     void missing_document_gives_a_message() {
         start(samples::exchange_file({{"DOC:FCAIS", "Tarifs.pdf"}}));
-        QTRY_COMPARE(component()->message(), QStringLiteral("Document introuvable : Tarifs.pdf"));
+        QTRY_COMPARE(component()->message(),
+                     QStringLiteral("Document introuvable\u00a0: Tarifs.pdf"));
         QVERIFY(fixture_.ends.isEmpty());
     }
 
@@ -227,6 +299,157 @@ private slots:
             QVERIFY(fixture_.now >= first + gap + wait_seconds);
             QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
         }
+    }
+
+    // ------------------------------------------------------------ titles and icon
+    void viewer_title_names_the_document_data() {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("default") << ""
+                                 << "Documentation — Aide KRV";
+        QTest::newRow("readable name") << "guide_de_saisie.PDF"
+                                       << "Guide de saisie — Aide KRV";
+        QTest::newRow("missing file") << "tarifs_2.pdf   "
+                                      << "Tarifs 2 — Aide KRV";
+        QTest::newRow("no readable name") << ".pdf"
+                                          << ".pdf — Aide KRV";
+    }
+    void viewer_title_names_the_document() {
+        QFETCH(QString, document);
+        QFETCH(QString, title);
+        start(document.isEmpty() ? QByteArray()
+                                 : samples::exchange_file({{"DOC:FCAIS", document}}));
+        // Before the quarter second is up: what the window is, and whose.
+        QCOMPARE(viewer().windowTitle(), QStringLiteral("Document PDF — Aide KRV"));
+        QTRY_COMPARE(viewer().windowTitle(), title);
+        QCOMPARE(find_form<menu_pdf>()->windowTitle(), QStringLiteral("© KRV"));
+    }
+
+    void one_icon_for_every_window() {
+        menu_pdf& menu = start();
+        const qint64 icon = QApplication::windowIcon().cacheKey();
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QCOMPARE(menu.windowIcon().cacheKey(), icon);
+        QCOMPARE(viewer().windowIcon().cacheKey(), icon);
+        QMessageBox box; // Qt's own dialogs, the password's among them
+        QCOMPARE(box.windowIcon().cacheKey(), icon);
+    }
+
+    // ------------------------------------------------------------ keys
+    void list_keys_from_either_window_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("in_viewer");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("Ctrl+O, menu")
+            << int(Qt::Key_O) << int(Qt::ControlModifier) << false << true;
+        QTest::newRow("Ctrl+O, viewer")
+            << int(Qt::Key_O) << int(Qt::ControlModifier) << true << true;
+        QTest::newRow("F1, menu") << int(Qt::Key_F1) << int(Qt::NoModifier) << false << true;
+        QTest::newRow("F1, viewer") << int(Qt::Key_F1) << int(Qt::NoModifier) << true << true;
+        QTest::newRow("O alone") << int(Qt::Key_O) << int(Qt::NoModifier) << false << false;
+        QTest::newRow("Ctrl+Shift+O")
+            << int(Qt::Key_O) << int(Qt::ControlModifier | Qt::ShiftModifier) << false << false;
+    }
+    void list_keys_from_either_window() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, in_viewer);
+        QFETCH(bool, opens);
+        menu_pdf& menu = start();
+        QTRY_VERIFY(component()->document());
+        bool opened = false;
+        QObject scope; // the timer dies with the test, should nothing open
+        QTimer::singleShot(0, &scope, [&] {
+            if (krv_pdf2* dialog = find_form<krv_pdf2>()) {
+                opened = dialog->isVisible();
+                dialog->annul_demande();
+            }
+        });
+        QWidget* target = in_viewer ? static_cast<QWidget*>(component()->view()) : &menu;
+        QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (!opens)
+            QTest::qWait(20);
+        QCOMPARE(opened, opens);
+        QVERIFY(fixture_.ends.isEmpty());
+    }
+
+    void menu_pictures_by_keyboard() {
+        menu_pdf& menu = start();
+        QTRY_VERIFY(component()->document());
+        menu.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&menu));
+        // The focus Qt gives by itself when the window comes up presses nothing.
+        menu.Image1->setFocus(Qt::ActiveWindowFocusReason);
+        QVERIFY(!menu.Image1->has_keyboard_focus());
+        QTest::keyClick(menu.Image1, Qt::Key_Return);
+        QVERIFY(fixture_.messages.isEmpty());
+        QCOMPARE(shared().w_chaine, shared().requested_path); // the web link did not run
+        // Tab goes on to the glass, which shows its ring, and Space presses it.
+        QTest::keyClick(menu.Image1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), menu.bt_rech);
+        QVERIFY(menu.bt_rech->has_keyboard_focus());
+        const QImage plain = QImage(pictures::bt_rech).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(menu.bt_rech->grab().toImage().convertToFormat(QImage::Format_RGB32) != plain);
+        bool opened = false;
+        QObject scope;
+        QTimer::singleShot(0, &scope, [&] {
+            if (krv_pdf2* dialog = find_form<krv_pdf2>()) {
+                opened = true;
+                dialog->annul_demande();
+            }
+        });
+        QTest::keyClick(menu.bt_rech, Qt::Key_Space);
+        QVERIFY(opened);
+        // Enter on the sign ends the help.
+        menu.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&menu));
+        menu.bt_fin->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(menu.bt_fin, Qt::Key_Return);
+        QCOMPARE(fixture_.ends, QList<int>{0});
+    }
+
+    void toolbar_keys_from_the_menu_window() {
+        std::vector<samples::text_page> pages(3, samples::text_page{Qt::white, {"Une page"}});
+        QVERIFY(samples::write_text_pdf("trois.pdf", pages));
+        menu_pdf& menu = start(samples::exchange_file({{"DOC:FCAIS", "trois.pdf"}}));
+        QTRY_VERIFY(component()->document());
+        page_view* view = component()->view();
+        QTest::keyClick(&menu, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(view->current_page(), 1);
+        QTest::keyClick(&menu, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(view->mode(), page_view::zoom_mode::fit_page);
+        QTest::keyClick(&menu, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(view->mode(), page_view::zoom_mode::fit_width);
+        QTest::keyClick(&menu, Qt::Key_G, Qt::ControlModifier);
+        QTRY_VERIFY(component()->page_field()->hasFocus());
+    }
+
+    // ------------------------------------------------------------ screen readers
+    void what_screen_readers_are_told() {
+        menu_pdf& menu = start();
+        QTRY_VERIFY(component()->document());
+        auto* frame = QAccessible::queryAccessibleInterface(&menu);
+        QCOMPARE(frame->role(), QAccessible::Window);
+        QCOMPARE(frame->text(QAccessible::Name), QStringLiteral("Aide KRV"));
+        QStringList children;
+        for (int i = 0; i < frame->childCount(); ++i)
+            children << frame->child(i)->text(QAccessible::Name);
+        // The hidden labels and the button nobody sees are left out.
+        QCOMPARE(children, (QStringList{"Aide", "Site Web de KRV", "Rechercher une documentation",
+                                        "Fin", "Touches"}));
+        auto* glass = QAccessible::queryAccessibleInterface(menu.bt_rech);
+        QCOMPARE(glass->role(), QAccessible::Button);
+        QCOMPARE(glass->actionInterface()->actionNames(),
+                 QStringList{QAccessibleActionInterface::pressAction()});
+        QCOMPARE(QAccessible::queryAccessibleInterface(menu.Image1)->role(), QAccessible::Link);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&viewer())->role(), QAccessible::Window);
+        // Pressed by a screen reader, FIN ends the help (once the reader has its answer).
+        QAccessible::queryAccessibleInterface(menu.bt_fin)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(fixture_.ends.isEmpty());
+        QTRY_COMPARE(fixture_.ends, QList<int>{0});
     }
 
     // ------------------------------------------------------------ ending

@@ -1,0 +1,21 @@
+// French typography, as a test sees a text the program shows: no plain space
+// before : ; ? ! or », after « or before a % that follows a number, no straight
+// apostrophe between letters, no colon glued to the word before it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace krv::typography {
+
+/// Where a text was found: shown on screen, or in a string of the program's source
+/// (which also holds style sheets, "background: white", where a colon is no word's).
+enum class found_in { screen, source };
+
+/// What is wrong with a text, one line per fault; empty when nothing is.
+QStringList faults(const QString& text, found_in where = found_in::screen);
+
+/// The texts between double quotes of a line of C++ (escapes kept as written).
+QStringList string_literals(const QString& line);
+
+} // namespace krv::typography
