@@ -149,6 +149,10 @@ void page_view::paint_focus_ring(QPainter& painter) const {
 
 void page_view::mousePressEvent(QMouseEvent* e) {
     setFocus(Qt::MouseFocusReason);
+    if (!focus_from_mouse_) {
+        focus_from_mouse_ = true; // the mouse is in use here: no ring over the page
+        viewport()->update();
+    }
     if (e->button() != Qt::LeftButton || !document_ || page_count() == 0)
         return QAbstractScrollArea::mousePressEvent(e);
     const QPoint at = e->position().toPoint();

@@ -15,7 +15,8 @@ import screen_reader as sr  # noqa: E402
 NAMES = ["abc.pdf", "Ça_marche.pdf", "Documentation.pdf", "ÉTAT_DES_LIEUX.pdf", "été.pdf", "Xxxx.pdf"]
 ROWS = ["Abc", "Ça marche", "Documentation", "ÉTAT DES LIEUX", "Été", "Xxxx"]
 TOOLS = ["Page précédente", "Page suivante", "Zoom arrière", "Zoom avant", "Ajuster à la largeur",
-         "Page entière", "Rechercher", "Imprimer", "Aperçu avant impression"]
+         "Page entière", "Rechercher", "Imprimer", "Aperçu avant impression",
+         "Revenir à l’endroit précédent", "Aller à l’endroit suivant"]
 
 
 @unittest.skipUnless(dt.have_tools() and sr.available(), "Xvfb, openbox, xdotool or AT-SPI missing")

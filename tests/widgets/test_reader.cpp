@@ -306,6 +306,8 @@ private slots:
                 dialog->close();
             }
         });
+        if (effect == "outline") // its button shows once the outline has been read
+            QTRY_VERIFY(c->has_outline());
         QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers));
         const bool used = c->handle_key(&press, key_origin::reader_window);
         QCOMPARE(used, effect != "nothing");
@@ -347,7 +349,7 @@ private slots:
             QCOMPARE(tool->accessibleDescription(), tool->toolTip());
             with_keys += tool->toolTip().endsWith(u')') ? 1 : 0;
         }
-        QCOMPARE(with_keys, 13); // the toolbar's 10 tools and the search bar's 3
+        QCOMPARE(with_keys, 15); // the toolbar's 12 tools and the search bar's 3
         QVERIFY(!c->search_field()->findChildren<QToolButton*>().isEmpty());
     }
 
