@@ -20,7 +20,7 @@ done
 manual="$prefix/usr/share/man/fr/man1/krv_pdf.1.gz"
 test -f "$manual" || { echo "missing $manual"; exit 1; }
 test ! -e "$prefix/usr/share/man/man1/krv_pdf.1.gz" || { echo "manual outside fr/man1"; exit 1; }
-for key in Ctrl+O F1 Ctrl+F F3 Ctrl+P Ctrl+Maj+P Ctrl+G Ctrl+L Ctrl+E F9 Ctrl+A; do
+for key in Ctrl+O F1 Ctrl+F F3 Ctrl+P Ctrl+Maj+P Ctrl+G Ctrl+L Ctrl+E F9 Alt+Gauche Ctrl+A; do
   zcat "$manual" | grep -qF "$key" || { echo "the manual lacks $key"; exit 1; }
 done
 # French typography: no plain (breakable) space before : ; ? ! %, no straight apostrophe.
