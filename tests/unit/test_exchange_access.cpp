@@ -4,6 +4,7 @@
 #include "exchange.h"
 #include "lookup.h"
 #include "record_file.h"
+#include "scratch_folder.h"
 #include "unprivileged.h"
 
 #include <QDir>
@@ -34,21 +35,12 @@ QByteArray read_all(const QString& path) {
 
 class test_exchange_access : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString previous_;
+    samples::scratch_folder folder_;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(dir_.isValid());
-        previous_ = QDir::currentPath();
-    }
-    void init() {
-        QDir::setCurrent(previous_);
-        QDir(dir_.path()).removeRecursively();
-        QDir().mkpath(dir_.path());
-        QVERIFY(QDir::setCurrent(dir_.path()));
-    }
-    void cleanupTestCase() { QDir::setCurrent(previous_); }
+    void initTestCase() { QVERIFY(folder_.enter()); }
+    void init() { QVERIFY(folder_.renew()); }
+    void cleanupTestCase() { folder_.leave(); }
 
     // ---------------------------------------------------------- links and special files
     void symbolic_link_is_never_written_through_data() {

@@ -5,6 +5,7 @@
 #include "inter_logg.h"
 #include "lookup.h"
 #include "record_file.h"
+#include "scratch_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,21 +84,12 @@ QByteArray expected_after(const QByteArray& bytes) {
 
 class test_exchange_file : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString previous_;
+    samples::scratch_folder folder_;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(dir_.isValid());
-        previous_ = QDir::currentPath();
-    }
-    void init() {
-        QDir::setCurrent(previous_);
-        QDir(dir_.path()).removeRecursively();
-        QDir().mkpath(dir_.path());
-        QVERIFY(QDir::setCurrent(dir_.path()));
-    }
-    void cleanupTestCase() { QDir::setCurrent(previous_); }
+    void initTestCase() { QVERIFY(folder_.enter()); }
+    void init() { QVERIFY(folder_.renew()); }
+    void cleanupTestCase() { folder_.leave(); }
 
     // ---------------------------------------------------------- initialisation
     void missing_file_is_created_with_256_bytes() {

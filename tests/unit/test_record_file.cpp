@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "exchange.h"
 #include "record_file.h"
+#include "scratch_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,20 +27,15 @@ QString padded(const QString& value, int width = 40) {
 
 class test_record_file : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString previous_;
+    samples::scratch_folder folder_;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(dir_.isValid());
-        previous_ = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir_.path()));
-    }
+    void initTestCase() { QVERIFY(folder_.enter()); }
     void cleanup() {
         QFile::remove(exchange);
         QDir().rmdir(exchange);
     }
-    void cleanupTestCase() { QDir::setCurrent(previous_); }
+    void cleanupTestCase() { folder_.leave(); }
 
     // ---------------------------------------------------------- code page and fields
     void code_page_agrees_with_qt() {

@@ -3,6 +3,7 @@
 // outlines shown as far as they can be without hanging, and its memory given
 // back with the document.
 #include "pixels.h"
+#include "process_memory.h"
 #include "reader_probe.h"
 #include "test_documents.h"
 #include "test_main.h"
@@ -18,16 +19,6 @@ using samples::outline_shape;
 Q_DECLARE_METATYPE(krv::samples::outline_shape)
 
 namespace {
-
-double resident_mib() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
 
 QModelIndex row_titled(QAbstractItemModel* model, const QString& title,
                        const QModelIndex& parent = {}) {
@@ -188,9 +179,9 @@ private slots:
             QVERIFY(read.wait(20'000));
             QCOMPARE(c.outline()->model()->rowCount(), 5000);
             if (showing == 4)
-                before = resident_mib(); // after the first allocations settle
+                before = samples::resident_mib(); // after the first allocations settle
         }
-        const double growth = resident_mib() - before;
+        const double growth = samples::resident_mib() - before;
         QVERIFY2(growth < 25, qPrintable(QStringLiteral("grew by %1 MiB").arg(growth)));
     }
 };

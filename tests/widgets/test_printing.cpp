@@ -6,6 +6,7 @@
 #include "print_preview.h"
 #include "printing.h"
 #include "private_cups.h"
+#include "process_memory.h"
 #include "reader_probe.h"
 #include "test_documents.h"
 #include "test_main.h"
@@ -20,16 +21,6 @@
 using namespace krv;
 
 namespace {
-
-double resident_mib() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
 
 // The text poppler finds in a PDF file: text, not pictures of it.
 QString text_of(const QString& path) {
@@ -186,7 +177,7 @@ private slots:
 #endif
         auto c = probe::open_bytes(path("deux_cents.pdf"), samples::numbered_document(200));
         QVERIFY(c);
-        const double before = resident_mib();
+        const double before = samples::resident_mib();
         print_preview_dialog preview(*c->document(), nullptr);
         preview.resize(900, 700);
         preview.show();
@@ -194,7 +185,7 @@ private slots:
             preview.view()->go_to_page(page);
             preview.view()->viewport()->grab();
         }
-        const double growth = resident_mib() - before;
+        const double growth = samples::resident_mib() - before;
         QVERIFY2(growth < 120, qPrintable(QStringLiteral("grew by %1 MiB").arg(growth)));
         QVERIFY(preview.view()->cache_bytes() < 64LL * 1024 * 1024);
     }
