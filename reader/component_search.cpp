@@ -61,15 +61,25 @@ void pdf_component::connect_search_bar() {
     connect(s.next, &QToolButton::clicked, this, &pdf_component::find_next);
     connect(s.previous, &QToolButton::clicked, this, &pdf_component::find_previous);
     connect(s.close, &QToolButton::clicked, this, &pdf_component::close_search);
+    s.status->setText(search_status_);
+}
+
+void pdf_component::connect_search() {
     view_->set_highlight_source([this](int page) {
         std::vector<page_highlight> marks;
         if (!search_)
             return marks;
         const auto first = std::lower_bound(hits_.begin(), hits_.end(), page,
                                             [](const search_hit& h, int p) { return h.page < p; });
-        for (auto it = first; it != hits_.end() && it->page == page; ++it)
-            for (const QRectF& r : search_->rectangles(*it))
+        for (auto it = first; it != hits_.end() && it->page == page; ++it) {
+            const std::vector<QRectF>* rects = search_->rectangles(*it);
+            if (!rects) {
+                search_->request_rectangles(page); // painted once they are read
+                break;
+            }
+            for (const QRectF& r : *rects)
                 marks.push_back({r, it - hits_.begin() == current_hit_});
+        }
         return marks;
     });
 }
@@ -81,6 +91,7 @@ bool pdf_component::search_open() const {
 void pdf_component::open_search() {
     if (!shown_)
         return;
+    ensure_search_bar();
     search_bar_.bar->show();
     window()->activateWindow();
     search_bar_.field->setFocus();
@@ -90,48 +101,81 @@ void pdf_component::open_search() {
 void pdf_component::close_search() {
     if (!reader_)
         return;
-    const bool had_focus = search_bar_.field->hasFocus();
-    search_bar_.bar->hide();
+    const bool had_focus = search_bar_.field && search_bar_.field->hasFocus();
+    if (search_bar_.bar)
+        search_bar_.bar->hide();
+    search_.reset(); // the search stops; the text extracted stays
+    if (store_)
+        store_->extract_from(std::max(0, view_->current_page()));
     hits_.clear();
     current_hit_ = -1;
     searched_.clear();
-    search_bar_.status->clear();
+    set_search_status({});
     view_->viewport()->update();
     if (had_focus)
         view_->setFocus();
 }
 
+void pdf_component::set_search_status(const QString& text) {
+    search_status_ = text;
+    if (search_bar_.status)
+        search_bar_.status->setText(text);
+}
+
+// The hits come as the pages are extracted: the first one from the page being
+// read shows as soon as it is known, and the count grows meanwhile.
 void pdf_component::find(const QString& text) {
-    if (!shown_)
+    if (!shown_ || !store_)
         return;
     if (text == searched_ && !hits_.empty()) {
         find_next();
         return;
     }
-    if (!search_)
-        search_ = std::make_unique<text_search>(shown_.get());
+    search_.reset(); // a new word: the old search stops here
     searched_ = text;
-    hits_ = search_->find(text);
+    hits_.clear();
     current_hit_ = -1;
-    if (!hits_.empty()) {
-        // The first hit from the page being read on, wrapping round.
-        const int from = std::max(0, view_->current_page());
-        const auto at = std::find_if(hits_.begin(), hits_.end(),
-                                     [from](const search_hit& h) { return h.page >= from; });
-        current_hit_ = at == hits_.end() ? 0 : static_cast<int>(at - hits_.begin());
+    showing_hit_ = false;
+    if (!text.trimmed().isEmpty()) {
+        search_ = std::make_unique<text_search>(*store_, text, std::max(0, view_->current_page()));
+        connect(search_.get(), &text_search::hits_added, this, &pdf_component::take_hits);
+        connect(search_.get(), &text_search::first_hit_known, this, &pdf_component::show_first_hit);
+        connect(search_.get(), &text_search::done, this, &pdf_component::update_hits_view);
+        connect(search_.get(), &text_search::rectangles_read, this, [this](int page) {
+            if (showing_hit_ && hits_[static_cast<std::size_t>(current_hit_)].page == page)
+                show_current_hit();
+            view_->viewport()->update();
+        });
+        search_->start();
     }
     update_hits_view();
 }
 
+void pdf_component::take_hits(int at, int count) {
+    hits_ = search_->hits();
+    if (current_hit_ >= at)
+        current_hit_ += count;
+    update_hits_view();
+}
+
+void pdf_component::show_first_hit() {
+    if (current_hit_ >= 0)
+        return; // the reader went on with F3 already
+    current_hit_ = search_->first_hit();
+    update_hits_view();
+    show_current_hit();
+}
+
 void pdf_component::find_next() {
     if (hits_.empty()) {
-        const QString text = search_bar_.field->text();
+        const QString text = search_bar_.field ? search_bar_.field->text() : QString();
         if (!text.isEmpty() && text != searched_)
             find(text);
         return;
     }
     current_hit_ = (current_hit_ + 1) % hit_count();
     update_hits_view();
+    show_current_hit();
 }
 
 void pdf_component::find_previous() {
@@ -139,28 +183,44 @@ void pdf_component::find_previous() {
         return;
     current_hit_ = (current_hit_ - 1 + hit_count()) % hit_count();
     update_hits_view();
-}
-
-QString pdf_component::search_status() const {
-    return search_bar_.status->text();
+    show_current_hit();
 }
 
 void pdf_component::update_hits_view() {
+    const bool running = search_running();
+    const int pages = store_ ? store_->page_count() : 0;
+    const int percent = running && pages ? search_->pages_searched() * 100 / pages : 100;
+    const QString progress = QStringLiteral("recherche… %1\u00a0%").arg(percent);
+    const QString alone = QStringLiteral("Recherche… %1\u00a0%").arg(percent);
     if (searched_.trimmed().isEmpty())
-        search_bar_.status->clear();
+        set_search_status({});
     else if (hits_.empty())
-        search_bar_.status->setText(QStringLiteral("Aucun résultat"));
+        set_search_status(running ? alone : QStringLiteral("Aucun résultat"));
+    else if (current_hit_ < 0)
+        set_search_status(QStringLiteral("%1 trouvé(s), %2").arg(hit_count()).arg(progress));
+    else if (running)
+        set_search_status(
+            QStringLiteral("%1 sur %2, %3").arg(current_hit_ + 1).arg(hit_count()).arg(progress));
     else
-        search_bar_.status->setText(
-            QStringLiteral("%1 sur %2").arg(current_hit_ + 1).arg(hit_count()));
-    if (current_hit_ >= 0) {
-        const search_hit& hit = hits_[static_cast<std::size_t>(current_hit_)];
-        QRectF where;
-        for (const QRectF& r : search_->rectangles(hit))
-            where = where.isNull() ? r : where.united(r);
-        view_->ensure_visible(hit.page, where);
-    }
+        set_search_status(QStringLiteral("%1 sur %2").arg(current_hit_ + 1).arg(hit_count()));
     view_->viewport()->update();
+}
+
+void pdf_component::show_current_hit() {
+    showing_hit_ = false;
+    if (current_hit_ < 0 || !search_)
+        return;
+    const search_hit& hit = hits_[static_cast<std::size_t>(current_hit_)];
+    const std::vector<QRectF>* rects = search_->rectangles(hit);
+    if (!rects) {
+        showing_hit_ = true; // once its place on the page is read
+        search_->request_rectangles(hit.page);
+        return;
+    }
+    QRectF where;
+    for (const QRectF& r : *rects)
+        where = where.isNull() ? r : where.united(r);
+    view_->ensure_visible(hit.page, where);
     update_toolbar();
 }
 

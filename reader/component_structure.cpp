@@ -6,7 +6,7 @@
 #include "notes.h"
 #include "outline_panel.h"
 
-#include <QBuffer>
+#include <QPointer>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QTreeView>
@@ -14,7 +14,7 @@
 namespace krv {
 
 void pdf_component::connect_structure() {
-    connect(view_, &page_view::first_painted, this, &pdf_component::start_structure);
+    connect(view_, &page_view::first_painted, this, &pdf_component::start_background_work);
     connect(view_, &page_view::spot_clicked, this, &pdf_component::follow_link_at);
     connect(structure_, &structure_reader::form_merged, this, &pdf_component::show_form_merged);
     connect(structure_, &structure_reader::outline_read, this,
@@ -39,7 +39,7 @@ void pdf_component::start_structure() {
     if (!structure_pending_ || !shown_)
         return;
     structure_pending_ = false;
-    structure_->open(display_bytes_, shown_password_);
+    structure_->open(shown_->bytes(), shown_password_);
     view_->viewport()->update(); // the visible pages ask for their links
 }
 
@@ -53,25 +53,31 @@ void pdf_component::forget_structure() {
 
 // The same document with its fields drawn in, shown in place of the original.
 void pdf_component::show_form_merged(const QByteArray& bytes) {
-    auto merged = std::make_unique<QPdfDocument>();
-    if (!shown_password_.isEmpty())
-        merged->setPassword(shown_password_);
-    auto* buffer = new QBuffer(merged.get());
-    buffer->setData(bytes);
-    buffer->open(QIODevice::ReadOnly);
-    merged->load(buffer);
-    if (merged->status() != QPdfDocument::Status::Ready ||
-        merged->pageCount() != shown_->pageCount())
-        return; // what shows stays: the pages, without their fields
-    close_search();
-    search_.reset();
-    std::unique_ptr<QPdfDocument> old = std::move(shown_);
-    shown_ = std::move(merged);
-    display_bytes_ = bytes;
-    view_->set_document(shown_.get(), true);
+    if (!shown_)
+        return;
+    QPointer<pdf_component> self(this);
+    const quint64 original = shown_->id();
+    pdf_->open_bytes(bytes, shown_password_, [self, original](opened_document merged) {
+        if (!self || !self->shown_ || self->shown_->id() != original || !merged.document ||
+            merged.document->page_count() != self->shown_->page_count())
+            return; // what shows stays: the pages, without their fields
+        self->close_search();
+        self->search_.reset();
+        self->shown_ = std::move(merged.document);
+        self->view_->set_document(self->shown_, true);
+        // The fields' values are text too.
+        self->store_ = std::make_unique<text_store>(self->shown_);
+        self->store_->extract_from(std::max(0, self->view_->current_page()));
+    });
 }
 
 void pdf_component::show_outline_tree(const outline_tree& tree) {
+    if (!tree.roots.empty())
+        ensure_outline();
+    if (!outline_panel_) {
+        toolbar_.outline->setVisible(false);
+        return;
+    }
     outline_panel_->show_tree(tree);
     const bool outline = has_outline();
     toolbar_.outline->setVisible(outline);

@@ -3,7 +3,6 @@
 #include "errors.h"
 #include "file_names.h"
 
-#include <QBuffer>
 #include <QInputDialog>
 #include <QLocale>
 #include <QPointer>
@@ -40,18 +39,6 @@ std::optional<QString> ask_password(const QString& file_name, bool again) {
 password_prompt& prompt() {
     static password_prompt p = ask_password;
     return p;
-}
-
-// One attempt with one password; the document is Ready, or failed with an error.
-std::unique_ptr<QPdfDocument> try_open(const QByteArray& bytes, const QString& password) {
-    auto document = std::make_unique<QPdfDocument>();
-    if (!password.isEmpty())
-        document->setPassword(password);
-    auto* buffer = new QBuffer(document.get());
-    buffer->setData(bytes);
-    buffer->open(QIODevice::ReadOnly);
-    document->load(buffer);
-    return document;
 }
 
 } // namespace
@@ -179,52 +166,8 @@ document_bytes read_document(const QString& path, qint64 limit) {
     return read_bounded(file.fd, info.st_size, limit, name);
 }
 
-opened_document open_document(const QString& path, const QString& known_password,
-                              password_policy policy,
-                              const std::function<void(const QString&)>& on_protected) {
-    opened_document result;
-    result.path = path;
-    document_bytes bytes = read_document(path);
-    if (!bytes.failure.isEmpty()) {
-        result.failure = bytes.failure;
-        return result;
-    }
-    result.bytes = std::move(bytes.data);
-    const QString name = readable_file_name(file_name_of(path));
-    QString password = known_password;
-    for (bool again = false;; again = true) {
-        std::unique_ptr<QPdfDocument> document = try_open(result.bytes, password);
-        if (document->status() == QPdfDocument::Status::Ready) {
-            if (document->pageCount() <= 0) {
-                result.failure =
-                    QStringLiteral("Ce document ne contient aucune page\u00a0: %1").arg(name);
-                return result;
-            }
-            result.document = std::move(document);
-            result.password = password;
-            return result;
-        }
-        if (document->error() != QPdfDocument::Error::IncorrectPassword) {
-            result.failure = pdf_failure_text(document->error(), name);
-            return result;
-        }
-        if (policy == password_policy::never_ask) {
-            result.needs_password = true;
-            return result;
-        }
-        if (!again && on_protected)
-            on_protected(name);
-        const std::optional<QString> given = prompt()(name, again);
-        if (!given) {
-            result.failure =
-                QStringLiteral("Ce document est protégé par un mot de passe, qui n’a pas été "
-                               "donné\u00a0: %1")
-                    .arg(name);
-            result.password_given_up = true;
-            return result;
-        }
-        password = *given;
-    }
+std::optional<QString> ask_for_password(const QString& file_name, bool again) {
+    return prompt()(file_name, again);
 }
 
 } // namespace krv

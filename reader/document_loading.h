@@ -1,6 +1,6 @@
 // A document's way in: its file read whole into memory (Qt PDF spins for ever
-// on a file rewritten in place under it), opened with Qt PDF, its password asked
-// for, and every failure worded in French for the user.
+// on a file rewritten in place under it), its password asked for, and every
+// failure worded in French for the user. Qt PDF opens it on the pdf thread.
 #pragma once
 
 #include <QByteArray>
@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 class QWidget;
@@ -46,28 +45,8 @@ void set_password_prompt(password_prompt prompt);
 /// The widget over whose window the password dialog is centred.
 void set_password_dialog_parent(QWidget* parent);
 
-/// Whether opening may ask the user for a password.
-enum class password_policy {
-    ask,       ///< ask, again after a wrong one, until given or given up
-    never_ask, ///< stop and say that a password is needed
-};
-
-/// A document opened from its bytes, or why it could not be.
-struct opened_document {
-    QString path;
-    QByteArray bytes;
-    std::unique_ptr<QPdfDocument> document; ///< null on failure
-    QString failure;                        ///< French, when there is no document
-    bool needs_password = false;            ///< never_ask met a protected document
-    bool password_given_up = false;         ///< the user gave up on the password
-    QString password;                       ///< the one that opened it
-};
-
-/// Reads and opens the document at `path`, trying `known_password` first.
-/// `on_protected` runs once, before the first prompt, so that the caller can say
-/// why a password is asked.
-opened_document
-open_document(const QString& path, const QString& known_password, password_policy policy,
-              const std::function<void(const QString& file_name)>& on_protected = {});
+/// Asks for the password of the protected document `file_name` with the prompt in
+/// effect; nothing when the user gives up.
+std::optional<QString> ask_for_password(const QString& file_name, bool again);
 
 } // namespace krv

@@ -1,7 +1,5 @@
 #include "page_view.h"
 
-#include <QPainter>
-#include <QPdfDocument>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -14,19 +12,62 @@ namespace {
 constexpr double margin = page_view::page_margin;
 constexpr double spacing = 8.0; // between pages
 constexpr double points_to_pixels_at_100 = 96.0 / 72.0;
-constexpr qint64 cache_budget = 40LL * 1024 * 1024; // some eight pages at the viewer's width
-// A whole page is rendered and kept up to this many pixels; a larger one is
-// rendered in its visible part only, so that memory stays bounded at any zoom.
-constexpr qint64 whole_page_pixels = 12LL * 1024 * 1024;
-const QColor background(0xD8, 0xDB, 0xDF);
-
-qint64 image_bytes(const QImage& image) {
-    return image.sizeInBytes();
-}
 
 } // namespace
 
-page_view::page_view(QWidget* parent) : QAbstractScrollArea(parent) {
+void page_layout::lay_out(double pixels_per_point) {
+    scale = pixels_per_point;
+    tops.resize(points.size());
+    double y = margin;
+    double widest = 0;
+    for (int i = 0; i < page_count(); ++i) {
+        tops[static_cast<std::size_t>(i)] = y;
+        const QSize s = page_pixels(i);
+        y += s.height() + spacing;
+        widest = std::max(widest, static_cast<double>(s.width()));
+    }
+    content_height = page_count() ? y - spacing + margin : 0;
+    content_width = widest + 2 * margin;
+}
+
+QSize page_layout::page_pixels(int page) const {
+    const QSizeF s = points[static_cast<std::size_t>(page)] * scale;
+    return QSize(std::max(1, static_cast<int>(std::lround(s.width()))),
+                 std::max(1, static_cast<int>(std::lround(s.height()))));
+}
+
+double page_layout::fitting_scale(QSize room, bool whole_page) const {
+    double widest = 0, tallest = 0;
+    for (const QSizeF& s : points) {
+        widest = std::max(widest, s.width());
+        tallest = std::max(tallest, s.height());
+    }
+    if (widest <= 0 || tallest <= 0)
+        return points_to_pixels_at_100;
+    const double smallest = page_view::min_zoom * points_to_pixels_at_100;
+    const double by_width = (room.width() - 2 * margin) / widest;
+    if (!whole_page)
+        return std::max(by_width, smallest);
+    const double by_height = (room.height() - 2 * margin) / tallest;
+    return std::max(std::min(by_width, by_height), smallest);
+}
+
+QPoint page_layout::origin(int page, int view_width) const {
+    const double left =
+        std::max(margin, (std::max<double>(view_width, content_width) - page_pixels(page).width()) /
+                             2.0);
+    return QPoint(static_cast<int>(std::lround(left)),
+                  static_cast<int>(std::lround(tops[static_cast<std::size_t>(page)])));
+}
+
+bool page_view::interest::wants(int page, quint64 asked_at) const {
+    // A page just beyond the view is still worth its picture: it shows next.
+    return epoch.load() == asked_at && page >= first.load() - 1 && page <= last.load() + 1;
+}
+
+page_view::page_view(QWidget* parent)
+    : QAbstractScrollArea(parent), cache_(min_cache_pixels),
+      interest_(std::make_shared<interest>()) {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(false);
@@ -35,61 +76,31 @@ page_view::page_view(QWidget* parent) : QAbstractScrollArea(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
-    size_timer_ = new QTimer(this);
-    size_timer_->setInterval(0);
-    connect(size_timer_, &QTimer::timeout, this, &page_view::measure_more_pages);
 }
 
-void page_view::measure_more_pages() {
-    constexpr int batch = 64;
-    if (!document_) {
-        size_timer_->stop();
-        return;
-    }
-    const int end = std::min(page_count(), sizes_known_ + batch);
-    for (; sizes_known_ < end; ++sizes_known_) {
-        const QSizeF real = document_->pagePointSize(sizes_known_);
-        if (real != points_[static_cast<std::size_t>(sizes_known_)]) {
-            points_[static_cast<std::size_t>(sizes_known_)] = real;
-            sizes_differ_ = true;
-        }
-    }
-    if (sizes_known_ < page_count())
-        return;
-    size_timer_->stop();
-    if (sizes_differ_) {
-        const place kept = place_at(QPoint(0, 0));
-        relayout();
-        show_place(kept, QPoint(0, 0));
-        viewport()->update();
-    }
-}
+page_view::~page_view() = default;
 
-void page_view::set_document(QPdfDocument* document, bool keep_place) {
+void page_view::set_document(shared_document document, bool keep_place) {
     const place kept = place_at(QPoint(0, 0));
     painted_ = false;
-    const zoom_mode kept_mode = mode_;
-    const double kept_scale = scale_;
-    document_ = document;
-    cache_.clear();
+    complete_ = false;
+    sizes_asked_ = false;
+    const quint64 id = document ? document->id() : 0;
+    // Pictures made ready for this document stay; all others go.
+    cache_.drop_if([id](const tile_key& key) { return key.document != id; });
+    in_flight_.clear();
+    ++interest_->epoch;
+    document_ = std::move(document);
     clear_selection();
-    tops_.clear();
-    points_.clear();
-    sizes_known_ = 0;
-    sizes_differ_ = false;
-    if (document_ && document_->pageCount() > 0) {
-        points_.assign(static_cast<std::size_t>(document_->pageCount()),
-                       document_->pagePointSize(0));
-        tops_.resize(points_.size());
-        sizes_known_ = 1;
-        size_timer_->start();
+    layout_.points.clear();
+    if (document_) {
+        layout_.points.assign(static_cast<std::size_t>(document_->page_count()),
+                              document_->first_page_size());
+        if (document_->page_sizes().size() == layout_.points.size())
+            layout_.points = document_->page_sizes();
     }
-    if (keep_place) {
-        mode_ = kept_mode;
-        scale_ = kept_scale;
-    } else {
+    if (!keep_place)
         mode_ = zoom_mode::fit_width;
-    }
     last_current_ = -1;
     relayout();
     if (keep_place && kept.page < page_count())
@@ -101,68 +112,64 @@ void page_view::set_document(QPdfDocument* document, bool keep_place) {
     check_current_page();
 }
 
-double page_view::fitting_scale() const {
-    double widest = 0, tallest = 0;
-    for (const QSizeF& s : points_) {
-        widest = std::max(widest, s.width());
-        tallest = std::max(tallest, s.height());
-    }
-    if (widest <= 0 || tallest <= 0)
-        return points_to_pixels_at_100;
-    const QSize room = viewport()->size();
-    const double by_width = (room.width() - 2 * margin) / widest;
-    if (mode_ == zoom_mode::fit_width)
-        return std::max(by_width, min_zoom * points_to_pixels_at_100);
-    const double by_height = (room.height() - 2 * margin) / tallest;
-    return std::max(std::min(by_width, by_height), min_zoom * points_to_pixels_at_100);
-}
-
-QSizeF page_view::page_size_px(int page) const {
-    return points_[page] * scale_;
-}
-
 void page_view::relayout() {
-    if (mode_ != zoom_mode::factor)
-        scale_ = fitting_scale();
-    double y = margin;
-    double widest = 0;
-    for (int i = 0; i < page_count(); ++i) {
-        tops_[i] = y;
-        const QSizeF s = page_size_px(i);
-        y += s.height() + spacing;
-        widest = std::max(widest, s.width());
-    }
-    content_height_ = page_count() ? y - spacing + margin : 0;
-    content_width_ = widest + 2 * margin;
+    const double scale = mode_ == zoom_mode::factor
+                             ? layout_.scale
+                             : layout_.fitting_scale(viewport()->size(),
+                                                     mode_ == zoom_mode::fit_page);
+    if (scale != layout_.scale)
+        ++interest_->epoch;
+    layout_.lay_out(scale);
     const QSize room = viewport()->size();
     verticalScrollBar()->setRange(
-        0, std::max(0, static_cast<int>(std::ceil(content_height_)) - room.height()));
+        0, std::max(0, static_cast<int>(std::ceil(layout_.content_height)) - room.height()));
     // A whole page fitted: Page Down goes on by one page exactly.
     verticalScrollBar()->setPageStep(
         mode_ == zoom_mode::fit_page && page_count() > 0
-            ? static_cast<int>(std::lround(page_size_px(0).height() + spacing))
+            ? layout_.page_pixels(0).height() + static_cast<int>(spacing)
             : room.height());
     horizontalScrollBar()->setRange(
-        0, std::max(0, static_cast<int>(std::ceil(content_width_)) - room.width()));
+        0, std::max(0, static_cast<int>(std::ceil(layout_.content_width)) - room.width()));
     horizontalScrollBar()->setPageStep(room.width());
 }
 
+void page_view::relayout_in_place() {
+    const place kept = place_at(QPoint(0, 0));
+    relayout();
+    show_place(kept, QPoint(0, 0));
+    viewport()->update();
+}
+
 QPointF page_view::to_viewport(int page, QPointF point) const {
-    const double left = std::max(
-        margin,
-        (std::max<double>(viewport()->width(), content_width_) - page_size_px(page).width()) / 2.0);
-    return QPointF(left + point.x() * scale_ - horizontalScrollBar()->value(),
-                   tops_[page] + point.y() * scale_ - verticalScrollBar()->value());
+    const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    return QPointF(layout_.origin(page, viewport()->width()) - scrolled) + point * layout_.scale;
 }
 
 std::pair<int, QPointF> page_view::from_viewport(QPoint position) const {
-    for (int i = 0; i < page_count(); ++i) {
+    const auto [first, last] = visible_pages();
+    for (int i = std::max(first, 0); i <= last; ++i) {
         const QPointF origin = to_viewport(i, {0, 0});
-        const QRectF r(origin, page_size_px(i));
-        if (r.contains(position))
-            return {i, (QPointF(position) - origin) / scale_};
+        if (QRectF(origin, layout_.page_pixels(i)).contains(position))
+            return {i, (QPointF(position) - origin) / layout_.scale};
     }
     return {-1, {}};
+}
+
+std::pair<int, int> page_view::visible_pages() const {
+    if (page_count() == 0)
+        return {-1, -1};
+    const double top = verticalScrollBar()->value();
+    const double bottom = top + viewport()->height();
+    const auto from = std::upper_bound(layout_.tops.begin(), layout_.tops.end(), top);
+    int first = std::max(0, static_cast<int>(from - layout_.tops.begin()) - 1);
+    // The page above may end in the gap: the first page is the one reaching into the view.
+    if (layout_.tops[static_cast<std::size_t>(first)] + layout_.page_pixels(first).height() <
+            top &&
+        first + 1 < page_count())
+        ++first;
+    const auto to = std::lower_bound(layout_.tops.begin(), layout_.tops.end(), bottom);
+    const int last = std::max(first, static_cast<int>(to - layout_.tops.begin()) - 1);
+    return {first, last};
 }
 
 page_view::place page_view::place_at(QPoint viewport_position) const {
@@ -170,21 +177,21 @@ page_view::place page_view::place_at(QPoint viewport_position) const {
         return {};
     const double y = verticalScrollBar()->value() + viewport_position.y();
     // The last page that starts above the position.
-    const auto it = std::upper_bound(tops_.begin(), tops_.end(), y);
-    const int page = std::max(0, static_cast<int>(it - tops_.begin()) - 1);
+    const auto it = std::upper_bound(layout_.tops.begin(), layout_.tops.end(), y);
+    const int page = std::max(0, static_cast<int>(it - layout_.tops.begin()) - 1);
     const QPointF origin = to_viewport(page, {0, 0});
-    return {page, (QPointF(viewport_position) - origin) / scale_};
+    return {page, (QPointF(viewport_position) - origin) / layout_.scale};
 }
 
 std::pair<int, QPointF> page_view::selection_point(QPointF position, int page) const {
     if (page < 0) {
         // The page whose band (with half the gap on each side) holds the position.
         const double y = verticalScrollBar()->value() + position.y() + spacing / 2;
-        const auto it = std::upper_bound(tops_.begin(), tops_.end(), y);
-        page = std::max(0, static_cast<int>(it - tops_.begin()) - 1);
+        const auto it = std::upper_bound(layout_.tops.begin(), layout_.tops.end(), y);
+        page = std::max(0, static_cast<int>(it - layout_.tops.begin()) - 1);
     }
-    const QSizeF points = points_[static_cast<std::size_t>(page)];
-    const QPointF at = (position - to_viewport(page, {0, 0})) / scale_;
+    const QSizeF points = layout_.points[static_cast<std::size_t>(page)];
+    const QPointF at = (position - to_viewport(page, {0, 0})) / layout_.scale;
     return {page, QPointF(std::clamp(at.x(), 0.0, points.width()),
                           std::clamp(at.y(), 0.0, points.height()))};
 }
@@ -211,8 +218,10 @@ int page_view::current_page() const {
 void page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
     const place kept = place_at(anchor);
     mode_ = mode;
-    if (mode == zoom_mode::factor)
-        scale_ = std::clamp(factor, min_zoom, max_zoom) * points_to_pixels_at_100;
+    if (mode == zoom_mode::factor) {
+        layout_.scale = std::clamp(factor, min_zoom, max_zoom) * points_to_pixels_at_100;
+        ++interest_->epoch;
+    }
     relayout();
     show_place(kept, anchor);
     viewport()->update();
@@ -257,114 +266,19 @@ void page_view::set_spot_source(std::function<page_spot(int, QPointF)> source) {
     viewport()->setMouseTracking(static_cast<bool>(spots_));
 }
 
-qint64 page_view::cache_bytes() const {
-    qint64 total = 0;
-    for (const auto& entry : cache_)
-        total += image_bytes(entry.image);
-    return total;
-}
-
-QImage page_view::rendered(int page, const QSize& size, const QRect& visible_part) {
-    const qreal ratio = devicePixelRatioF();
-    const QSize device_size = size * ratio;
-    if (static_cast<qint64>(device_size.width()) * device_size.height() > whole_page_pixels) {
-        // Too big to keep whole: render just what shows.
-        QPdfDocumentRenderOptions options;
-        options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
-        options.setScaledSize(device_size);
-        const QRect part(visible_part.topLeft() * ratio, visible_part.size() * ratio);
-        options.setScaledClipRect(part);
-        QImage image = document_->render(page, part.size(), options);
-        image.setDevicePixelRatio(ratio);
-        return image;
-    }
-    for (auto it = cache_.begin(); it != cache_.end(); ++it) {
-        if (it->page == page && it->size == device_size) {
-            cache_.splice(cache_.begin(), cache_, it);
-            return cache_.front().image;
-        }
-    }
-    QPdfDocumentRenderOptions options;
-    options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
-    QImage image = document_->render(page, device_size, options);
-    image.setDevicePixelRatio(ratio);
-    cache_.push_front({page, device_size, image});
-    qint64 total = cache_bytes();
-    while (total > cache_budget && cache_.size() > 1) {
-        total -= image_bytes(cache_.back().image);
-        cache_.pop_back();
-    }
-    return image;
-}
-
-void page_view::paintEvent(QPaintEvent*) {
-    QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), background);
-    if (!document_) {
-        paint_focus_ring(painter);
-        return;
-    }
-    const int top = verticalScrollBar()->value();
-    const int bottom = top + viewport()->height();
-    const auto first = std::upper_bound(tops_.begin(), tops_.end(), static_cast<double>(top));
-    for (int page = std::max(0, static_cast<int>(first - tops_.begin()) - 1); page < page_count();
-         ++page) {
-        if (tops_[page] > bottom)
-            break;
-        const QSizeF size = page_size_px(page);
-        const QRectF area(to_viewport(page, {0, 0}), size);
-        if (area.bottom() < 0)
-            continue;
-        painter.fillRect(area.translated(2, 2), QColor(0, 0, 0, 40)); // a soft edge under the page
-        painter.fillRect(area, Qt::white);
-        const QRect whole = area.toAlignedRect();
-        const QRect visible = whole.intersected(viewport()->rect());
-        if (visible.isEmpty())
-            continue;
-        const QImage image = rendered(page, whole.size(), visible.translated(-whole.topLeft()));
-        if (image.deviceIndependentSize().toSize() == whole.size())
-            painter.drawImage(whole.topLeft(), image);
-        else
-            painter.drawImage(visible.topLeft(), image);
-
-        paint_page_extras(painter, page);
-    }
-    if (!painted_) {
-        painted_ = true;
-        emit first_painted();
-    }
-}
-
-// Search hits, the selection, and what the component paints over a page.
-void page_view::paint_page_extras(QPainter& painter, int page) {
-    auto draw = [&](const QRectF& points_rect, const QColor& fill, const QColor& edge) {
-        const QRectF r(to_viewport(page, points_rect.topLeft()), points_rect.size() * scale_);
-        painter.fillRect(r, fill);
-        if (edge.isValid()) {
-            painter.setPen(QPen(edge, 1.5));
-            painter.drawRect(r);
-        }
-    };
-    if (highlights_)
-        for (const page_highlight& h : highlights_(page))
-            draw(h.rect, h.current ? QColor(255, 140, 0, 120) : QColor(255, 230, 0, 110),
-                 h.current ? QColor(220, 90, 0) : QColor());
-    if (page == selection_page_)
-        for (const QPolygonF& polygon : selection_bounds_)
-            draw(polygon.boundingRect(), QColor(40, 110, 220, 80), QColor());
-    if (page_painter_) {
-        painter.save();
-        page_painter_(painter, page, QRectF(to_viewport(page, {0, 0}), page_size_px(page)), scale_);
-        painter.restore();
-    }
-    paint_focus_ring(painter);
+void page_view::update_cache_budget() {
+    // Twice what a screen of tiles can cover, so that the tiles in view never push
+    // each other out, and a little to scroll back into.
+    const QSize device = viewport()->size() * devicePixelRatioF();
+    const qint64 screen = static_cast<qint64>(device.width() + 2 * tile_side) *
+                          (device.height() + 2 * tile_side);
+    cache_.set_budget(std::max(min_cache_pixels, 2 * screen));
 }
 
 void page_view::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
-    const place kept = place_at(QPoint(0, 0));
-    relayout();
-    show_place(kept, QPoint(0, 0));
+    update_cache_budget();
+    relayout_in_place();
     if (mode_ != zoom_mode::factor)
         emit zoom_changed(); // a fitted page changes its zoom with the view's size
 }

@@ -1,19 +1,23 @@
 // The pages of a PDF, one under the other, at a zoom the reader chooses: fitted to
-// the width, the whole page, or a factor. Renders what is visible, keeps a bounded
-// cache of rendered pages, paints search hits and the text selection over them.
+// the width, the whole page, or a factor. What shows is painted from tiles that
+// the pdf thread renders (the view never calls Qt PDF itself); until they come,
+// the previous zoom's tiles stand in, stretched. Search hits and the text
+// selection are painted over the pages.
 #pragma once
+
+#include "page_tiles.h"
+#include "pdf_thread.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPainter>
-#include <QPointer>
-#include <QTimer>
+#include <QSet>
 
+#include <atomic>
 #include <functional>
-#include <list>
+#include <memory>
+#include <optional>
 #include <vector>
-
-#include <QPdfDocument>
 
 namespace krv {
 
@@ -29,27 +33,54 @@ struct page_spot {
     bool clickable = false; ///< a link: the pointer becomes a hand
 };
 
+/// Where the pages stand at a scale: each page's top and the content's size, in
+/// pixels. Pages stand one under the other, centred, page_margin round them.
+struct page_layout {
+    std::vector<QSizeF> points; ///< each page's size in points
+    std::vector<double> tops;   ///< each page's top in content pixels
+    double scale = 1.0;         ///< pixels per point
+    double content_width = 0;
+    double content_height = 0;
+
+    void lay_out(double pixels_per_point);
+    int page_count() const { return static_cast<int>(points.size()); }
+    /// A page's size on screen, whole pixels (what its picture is rendered at).
+    QSize page_pixels(int page) const;
+    /// The scale that fits the widest page to `room` (and the tallest, for a whole page).
+    double fitting_scale(QSize room, bool whole_page) const;
+    /// A page's top-left corner in the content, in a view `view_width` wide.
+    QPoint origin(int page, int view_width) const;
+};
+
 class page_view : public QAbstractScrollArea {
     Q_OBJECT
 public:
     enum class zoom_mode { fit_width, fit_page, factor };
 
-    static constexpr double min_zoom = 0.25;  ///< 25 %
-    static constexpr double max_zoom = 4.0;   ///< 400 %: beyond, pages render in visible parts only
-    static constexpr double zoom_step = 1.25; ///< one step of Ctrl++ or Ctrl+-
+    static constexpr double min_zoom = 0.25;   ///< 25 %
+    static constexpr double max_zoom = 4.0;    ///< 400 %
+    static constexpr double zoom_step = 1.25;  ///< one step of Ctrl++ or Ctrl+-
     static constexpr double page_margin = 8.0; ///< around the pages, pixels
+    /// The least the tile cache may hold, in pixels (16 MiB): with the view's own
+    /// size, its bound (cache_budget).
+    static constexpr qint64 min_cache_pixels = 4LL * 1024 * 1024;
 
     explicit page_view(QWidget* parent);
+    ~page_view() override;
 
     /// Shows a document (or none). With keep_place the page, the place on it and the
     /// zoom stay as they were, as when a changed file is shown again.
-    void set_document(QPdfDocument* document, bool keep_place = false);
-    QPdfDocument* document() const { return document_; }
-    int page_count() const { return static_cast<int>(tops_.size()); }
+    void set_document(shared_document document, bool keep_place = false);
+    const shared_document& document() const { return document_; }
+    int page_count() const { return layout_.page_count(); }
+    /// Asks now for the pictures that a document not shown yet will show first
+    /// (from its first page, fitted to the width), so that set_document paints them
+    /// at once.
+    void prepare_first_screen(const shared_document& document);
 
     zoom_mode mode() const { return mode_; }
     /// The zoom in effect: 1 is 100 %, a page at its printed size on a 96-dpi screen.
-    double zoom() const { return scale_ * 72.0 / 96.0; }
+    double zoom() const { return layout_.scale * 72.0 / 96.0; }
     void set_zoom_mode(zoom_mode mode);
     /// Sets a zoom factor, clamped to [min_zoom, max_zoom], keeping the place read.
     void set_zoom(double factor);
@@ -72,6 +103,8 @@ public:
     QPointF to_viewport(int page, QPointF point) const;
     /// The page under a viewport position and the point on it; page -1 when none.
     std::pair<int, QPointF> from_viewport(QPoint position) const;
+    /// The pages that show, first and last; -1 and -1 when none.
+    std::pair<int, int> visible_pages() const;
 
     /// What to paint over each visible page (search hits).
     void set_highlight_source(std::function<std::vector<page_highlight>(int page)> source);
@@ -82,19 +115,30 @@ public:
     void set_page_painter(page_painter painter);
     /// What stands at a point of a page (links, notes), for the pointer and tooltips.
     void set_spot_source(std::function<page_spot(int page, QPointF point)> source);
-    /// Text selected with the mouse or Ctrl+A; empty when none.
+
+    /// Text selected with the mouse or Ctrl+A; empty when none (or not read yet).
     QString selected_text() const { return selection_text_; }
+    /// Selects a page's whole text (it comes from the pdf thread a moment later).
     void select_page_text(int page);
     void clear_selection();
+    /// Copies the selection, or the current page's text, to the clipboard.
+    void copy_selection();
 
-    /// Bytes held by rendered pages.
-    qint64 cache_bytes() const;
+    /// Pixels held by rendered tiles, and the most they may hold.
+    qint64 cache_pixels() const { return cache_.pixels(); }
+    qint64 cache_budget() const { return cache_.budget(); }
+    /// Whether the last paint had every picture it showed, at the zoom in effect.
+    bool pictures_complete() const { return complete_; }
 
 signals:
     void current_page_changed(int page);
     void zoom_changed();
-    /// The pages of a newly shown document have been painted once.
+    /// The pages of a newly shown document have been painted once, pictures and all.
     void first_painted();
+    /// A paint had every picture it needed (the reader is idle after it).
+    void pictures_shown();
+    /// The selection's text changed (a mouse drag or Ctrl+A was answered).
+    void selection_changed();
     /// A click (not a drag) on a clickable spot; `point` in the page's points.
     void spot_clicked(int page, QPointF point);
 
@@ -116,52 +160,60 @@ private:
         int page = 0;
         QPointF point; ///< in points
     };
+    // What jobs on the pdf thread read to tell whether their pictures still matter.
+    struct interest {
+        std::atomic<quint64> epoch{0}; ///< moves on with each document and zoom
+        std::atomic<int> first{-1};
+        std::atomic<int> last{-1};
+        bool wants(int page, quint64 asked_at) const;
+    };
+
     place place_at(QPoint viewport_position) const;
     /// The page a press at a viewport position selects on: the one under it, or the
     /// nearest one from a margin; the point is kept inside that page.
     std::pair<int, QPointF> selection_point(QPointF position, int page = -1) const;
-    /// Where a selection that starts (or ends) at a point of the selected page starts
-    /// (or ends) in its text: a point beside, above or below the lines moves to the
-    /// nearest line's start (or end), since the text is found only near characters.
-    QPointF in_text(QPointF point, bool end) const;
     void show_place(const place& p, QPoint viewport_position);
     /// Changes the zoom, keeping what stands at `anchor` where it is.
     void rezoom(QPoint anchor, zoom_mode mode, double factor);
     QPoint middle() const;
     void relayout();
-    double fitting_scale() const;
-    QSizeF page_size_px(int page) const;
-    QImage rendered(int page, const QSize& size, const QRect& visible_part);
+    /// Lays out again, keeping what stands at the top-left corner there.
+    void relayout_in_place();
     void check_current_page();
-    void copy_selection() const;
     /// Shows that the pages have the keyboard focus (not after a click gave it).
     void paint_focus_ring(QPainter& painter) const;
-    void measure_more_pages();
-    void measure_pages_up_to(int page);
     page_spot spot_at(QPoint viewport_position) const;
     void paint_page_extras(QPainter& painter, int page);
+    void update_cache_budget();
 
-    QPointer<QPdfDocument> document_;
+    // Pictures (page_view_paint.cpp).
+    /// The page's rectangle in the viewport, whole pixels.
+    QRect page_rect(int page) const;
+    /// Paints a page's tiles; the missing ones are added to `missing`.
+    void paint_pictures(QPainter& painter, int page, std::vector<tile_key>& missing);
+    void paint_stand_ins(QPainter& painter, int page, const QRect& area, QSize whole);
+    void request_tiles(std::vector<tile_key> tiles, pdf_priority priority, bool always_wanted);
+    void take_tiles(std::vector<std::pair<tile_key, QImage>> pictures,
+                    const std::vector<tile_key>& asked);
+    void take_page_size(quint64 document, int page, QSizeF size, const std::vector<tile_key>& asked);
+    void read_page_sizes();
+    void take_page_sizes(quint64 document, std::vector<QSizeF> sizes);
+    QSize device_pixels(int page) const;
+
+    // Text under the mouse (page_view_input.cpp).
+    void request_selection(QPointF end);
+    void take_selection(int page, QString text, QList<QPolygonF> bounds, bool whole_page);
+
+    shared_document document_;
     zoom_mode mode_ = zoom_mode::fit_width;
-    double scale_ = 1.0;         ///< pixels per point
-    std::vector<double> tops_;   ///< top of each page in content pixels
-    std::vector<QSizeF> points_; ///< size of each page in points
-    double content_width_ = 0;
-    double content_height_ = 0;
+    page_layout layout_;
     int last_current_ = -1;
-    // Page sizes are read a batch at a time after the first paint (reading all of
-    // them first would make a long document slow to open); until then a page is
-    // taken to be as large as the first.
-    int sizes_known_ = 0;
-    bool sizes_differ_ = false;
-    QTimer* size_timer_;
+    bool sizes_asked_ = false;
 
-    struct cached_page {
-        int page;
-        QSize size;
-        QImage image;
-    };
-    std::list<cached_page> cache_; ///< most recently used first
+    tile_cache cache_;
+    QSet<tile_key> in_flight_;
+    std::shared_ptr<interest> interest_;
+    bool complete_ = false;
 
     std::function<std::vector<page_highlight>(int)> highlights_;
     page_painter page_painter_;
@@ -172,10 +224,15 @@ private:
     int selection_page_ = -1;
     QPointF selection_start_;
     QList<QPolygonF> selection_bounds_;
-    std::vector<QRectF> selection_lines_; ///< the selected page's lines of text, top first
+    /// The selected page's lines of text, top first; filled and read on the pdf thread.
+    std::shared_ptr<const std::vector<QRectF>> selection_lines_;
     QString selection_text_;
     bool selecting_ = false;
     bool focus_from_mouse_ = false; ///< a click gave the focus: no ring until a key does
+    bool selection_asked_ = false;             ///< a selection is on its way
+    std::optional<QPointF> selection_waiting_; ///< the end to ask for next
+    bool copy_waiting_ = false;                ///< copy once the selection comes
+    bool primary_waiting_ = false;             ///< the drag ended: X selection on answer
 };
 
 } // namespace krv

@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPdfDocument>
+#include <QPdfSelection>
+#include <QPointer>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -24,6 +26,32 @@ QString with_linux_line_ends(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     return text;
+}
+
+// Where a selection that starts (or ends) at a point of a page starts (or ends)
+// in its text, given its lines top first: a point beside, above or below the
+// lines moves to the nearest line's start (or end), since the text is found only
+// near characters.
+QPointF in_text(const std::vector<QRectF>& lines, QPointF point, bool end) {
+    if (lines.empty())
+        return point;
+    auto start_of = [](const QRectF& line) {
+        return QPointF(line.left() + 0.5, line.center().y());
+    };
+    auto end_of = [](const QRectF& line) { return QPointF(line.right() - 0.5, line.center().y()); };
+    for (const QRectF& line : lines) {
+        if (point.y() < line.top()) // above this line, below the one before: between them
+            return end ? (&line == &lines.front() ? start_of(line) : end_of(*(&line - 1)))
+                       : start_of(line);
+        if (point.y() <= line.bottom()) {
+            if (point.x() < line.left())
+                return start_of(line);
+            if (point.x() > line.right())
+                return end_of(line);
+            return point;
+        }
+    }
+    return end_of(lines.back()); // below every line
 }
 
 } // namespace
@@ -91,29 +119,97 @@ void page_view::wheelEvent(QWheelEvent* e) {
     e->accept();
 }
 
+// The text under the mouse and the page's whole text come from the pdf thread; a
+// drag asks for one selection at a time, the latest end next.
 void page_view::select_page_text(int page) {
-    if (!document_ || page < 0)
+    if (!document_ || page < 0 || page >= page_count())
         return;
-    const QPdfSelection all = document_->getAllText(page);
+    clear_selection();
     selection_page_ = page;
-    selection_bounds_ = all.bounds();
-    selection_text_ = with_linux_line_ends(all.text());
+    pdf_thread* thread = document_->thread();
+    if (!thread)
+        return;
+    selection_asked_ = true;
+    QPointer<page_view> self(this);
+    thread->post(*document_, pdf_priority::interactive, [=](QPdfDocument& document) {
+        const QPdfSelection all = document.getAllText(page);
+        thread->reply([self, page, text = with_linux_line_ends(all.text()), bounds = all.bounds()] {
+            if (self)
+                self->take_selection(page, text, bounds, true);
+        });
+    });
+}
+
+void page_view::request_selection(QPointF end) {
+    pdf_thread* thread = document_ ? document_->thread() : nullptr;
+    if (!thread || selection_page_ < 0)
+        return;
+    if (selection_asked_) {
+        selection_waiting_ = end;
+        return;
+    }
+    selection_asked_ = true;
+    const int page = selection_page_;
+    const QPointF start = selection_start_;
+    const std::shared_ptr<const std::vector<QRectF>> lines = selection_lines_;
+    QPointer<page_view> self(this);
+    thread->post(*document_, pdf_priority::interactive, [=](QPdfDocument& document) {
+        // The page's lines were read by the job the press posted, before this one.
+        const std::vector<QRectF> none;
+        const std::vector<QRectF>& near = lines ? *lines : none;
+        const QPdfSelection selection =
+            document.getSelection(page, in_text(near, start, false), in_text(near, end, true));
+        thread->reply([self, page, text = with_linux_line_ends(selection.text()),
+                       bounds = selection.bounds()] {
+            if (self)
+                self->take_selection(page, text, bounds, false);
+        });
+    });
+}
+
+void page_view::take_selection(int page, QString text, QList<QPolygonF> bounds, bool whole_page) {
+    selection_asked_ = false;
+    if (page != selection_page_)
+        return;
+    selection_bounds_ = std::move(bounds);
+    selection_text_ = std::move(text);
     viewport()->update();
+    if (!whole_page && selection_waiting_) {
+        const QPointF end = *std::exchange(selection_waiting_, std::nullopt);
+        request_selection(end);
+        return;
+    }
+    if (std::exchange(primary_waiting_, false) && !selection_text_.isEmpty())
+        QApplication::clipboard()->setText(selection_text_, QClipboard::Selection);
+    if (std::exchange(copy_waiting_, false))
+        copy_selection();
+    emit selection_changed();
 }
 
 void page_view::clear_selection() {
     selection_page_ = -1;
     selection_bounds_.clear();
     selection_text_.clear();
+    selection_waiting_.reset();
+    primary_waiting_ = false;
     viewport()->update();
 }
 
-void page_view::copy_selection() const {
-    QString text = selection_text_;
-    if (text.isEmpty() && document_ && current_page() >= 0)
-        text = with_linux_line_ends(document_->getAllText(current_page()).text());
-    if (!text.isEmpty())
-        QApplication::clipboard()->setText(text);
+void page_view::copy_selection() {
+    if (selection_asked_) {
+        copy_waiting_ = true; // once the selection is known
+        return;
+    }
+    if (!selection_text_.isEmpty()) {
+        QApplication::clipboard()->setText(selection_text_);
+        return;
+    }
+    // Nothing selected: the current page's text.
+    const int page = current_page();
+    if (page < 0)
+        return;
+    select_page_text(page);
+    copy_waiting_ = true;
 }
 
 page_spot page_view::spot_at(QPoint viewport_position) const {
@@ -164,36 +260,21 @@ void page_view::mousePressEvent(QMouseEvent* e) {
     selecting_ = !press_on_link_;
     const auto [page, point] = selection_point(e->position());
     selection_page_ = page;
-    selection_lines_.clear();
-    if (selecting_)
-        for (const QPolygonF& line : document_->getAllText(page).bounds())
-            selection_lines_.push_back(line.boundingRect());
-    std::sort(selection_lines_.begin(), selection_lines_.end(),
-              [](const QRectF& a, const QRectF& b) { return a.top() < b.top(); });
-    selection_start_ = in_text(point, false);
-}
-
-QPointF page_view::in_text(QPointF point, bool end) const {
-    if (selection_lines_.empty())
-        return point;
-    auto start_of = [](const QRectF& line) {
-        return QPointF(line.left() + 0.5, line.center().y());
-    };
-    auto end_of = [](const QRectF& line) { return QPointF(line.right() - 0.5, line.center().y()); };
-    for (const QRectF& line : selection_lines_) {
-        if (point.y() < line.top()) // above this line, below the one before: between them
-            return end ? (&line == &selection_lines_.front() ? start_of(line)
-                                                             : end_of(*(&line - 1)))
-                       : start_of(line);
-        if (point.y() <= line.bottom()) {
-            if (point.x() < line.left())
-                return start_of(line);
-            if (point.x() > line.right())
-                return end_of(line);
-            return point;
-        }
-    }
-    return end_of(selection_lines_.back()); // below every line
+    selection_start_ = point;
+    selection_lines_.reset();
+    pdf_thread* thread = document_->thread();
+    if (!selecting_ || !thread)
+        return;
+    // The page's lines of text, top first, read on the pdf thread for the
+    // selection jobs that follow (they run in order there; this side never reads them).
+    auto lines = std::make_shared<std::vector<QRectF>>();
+    selection_lines_ = lines;
+    thread->post(*document_, pdf_priority::interactive, [lines, page](QPdfDocument& document) {
+        for (const QPolygonF& line : document.getAllText(page).bounds())
+            lines->push_back(line.boundingRect());
+        std::sort(lines->begin(), lines->end(),
+                  [](const QRectF& a, const QRectF& b) { return a.top() < b.top(); });
+    });
 }
 
 void page_view::mouseMoveEvent(QMouseEvent* e) {
@@ -207,11 +288,7 @@ void page_view::mouseMoveEvent(QMouseEvent* e) {
         return QAbstractScrollArea::mouseMoveEvent(e);
     }
     // ... and end in one, or beyond the page: up to the page's nearest text.
-    const QPointF end = in_text(selection_point(e->position(), selection_page_).second, true);
-    const QPdfSelection selection = document_->getSelection(selection_page_, selection_start_, end);
-    selection_bounds_ = selection.bounds();
-    selection_text_ = with_linux_line_ends(selection.text());
-    viewport()->update();
+    request_selection(selection_point(e->position(), selection_page_).second);
 }
 
 void page_view::mouseReleaseEvent(QMouseEvent* e) {
@@ -227,7 +304,9 @@ void page_view::mouseReleaseEvent(QMouseEvent* e) {
         }
         return;
     }
-    if (!selection_text_.isEmpty())
+    if (selection_asked_ || selection_waiting_)
+        primary_waiting_ = true; // the X selection gets the text once it comes
+    else if (!selection_text_.isEmpty())
         QApplication::clipboard()->setText(selection_text_, QClipboard::Selection);
     QAbstractScrollArea::mouseReleaseEvent(e);
 }

@@ -1,8 +1,11 @@
 // Where the reader is in the pages, and going to a place: a page's top, a point
 // of a page at the top-left of the view (a destination), a rectangle brought into
-// view (a search hit).
+// view (a search hit); and the pages' sizes, read in the background.
 #include "page_view.h"
 
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QPdfDocument>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -25,16 +28,14 @@ void page_view::go_to_page(int page) {
     if (page_count() == 0)
         return;
     page = std::clamp(page, 0, page_count() - 1);
-    measure_pages_up_to(page);
-    verticalScrollBar()->setValue(static_cast<int>(std::lround(tops_[page] - margin)));
+    verticalScrollBar()->setValue(static_cast<int>(std::lround(layout_.tops[static_cast<std::size_t>(page)] - margin)));
     check_current_page();
 }
 
 void page_view::go_to_point(int page, QPointF point) {
     if (page < 0 || page >= page_count())
         return;
-    // The page's place depends on the sizes of the pages above it: known first.
-    measure_pages_up_to(page);
+    // Pages above whose size is not known yet move it later; the place read stays.
     const QPointF now = to_viewport(page, point);
     verticalScrollBar()->setValue(verticalScrollBar()->value() +
                                   static_cast<int>(std::lround(now.y())));
@@ -42,25 +43,6 @@ void page_view::go_to_point(int page, QPointF point) {
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
                                         static_cast<int>(std::lround(now.x())));
     check_current_page();
-}
-
-void page_view::measure_pages_up_to(int page) {
-    if (!document_ || sizes_known_ > page)
-        return;
-    bool changed = false;
-    for (; sizes_known_ <= page && sizes_known_ < page_count(); ++sizes_known_) {
-        const QSizeF real = document_->pagePointSize(sizes_known_);
-        if (real != points_[static_cast<std::size_t>(sizes_known_)]) {
-            points_[static_cast<std::size_t>(sizes_known_)] = real;
-            sizes_differ_ = changed = true;
-        }
-    }
-    if (changed) {
-        const place kept = place_at(QPoint(0, 0));
-        relayout();
-        show_place(kept, QPoint(0, 0));
-        viewport()->update();
-    }
 }
 
 void page_view::ensure_visible(int page, const QRectF& rect) {
@@ -77,6 +59,82 @@ void page_view::ensure_visible(int page, const QRectF& rect) {
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
                                         static_cast<int>(top_left.x() - w / 3.0));
     check_current_page();
+}
+
+namespace {
+
+// Reading every page's size keeps some 30 to 90 KiB of each page inside pdfium,
+// 77 to 122 MB on long manuals: it is done in a document of its own, let go at
+// the end. A step reads for a few milliseconds, so that pictures go first.
+struct size_reading {
+    QByteArray bytes;
+    QString password;
+    std::unique_ptr<QBuffer> buffer;
+    std::unique_ptr<QPdfDocument> document;
+    std::vector<QSizeF> sizes;
+};
+
+constexpr qint64 size_step_ms = 8;
+
+// One step on the pdf thread; it posts the next one, until every size is read.
+struct size_step {
+    std::shared_ptr<size_reading> reading;
+    pdf_thread* thread;
+    quint64 id;
+    int pages;
+    std::function<void(std::vector<QSizeF>)> done; ///< runs on the GUI thread
+
+    void operator()(QPdfDocument&) const {
+        size_reading& r = *reading;
+        if (!r.document) {
+            r.buffer = std::make_unique<QBuffer>(&r.bytes);
+            r.buffer->open(QIODevice::ReadOnly);
+            r.document = std::make_unique<QPdfDocument>();
+            r.document->setPassword(r.password);
+            r.document->load(r.buffer.get());
+        }
+        QElapsedTimer spent;
+        spent.start();
+        while (static_cast<int>(r.sizes.size()) < pages && spent.elapsed() < size_step_ms)
+            r.sizes.push_back(r.document->pagePointSize(static_cast<int>(r.sizes.size())));
+        if (static_cast<int>(r.sizes.size()) < pages) {
+            thread->post(id, pdf_priority::background, *this);
+            return;
+        }
+        r.document.reset();
+        r.buffer.reset();
+        thread->reply([done = done, sizes = std::move(r.sizes)] { done(sizes); });
+    }
+};
+
+} // namespace
+
+void page_view::read_page_sizes() {
+    pdf_thread* thread = document_ ? document_->thread() : nullptr;
+    if (!thread || sizes_asked_ || page_count() < 2 ||
+        document_->page_sizes().size() == layout_.points.size())
+        return;
+    sizes_asked_ = true;
+    auto reading = std::make_shared<size_reading>();
+    reading->bytes = document_->bytes();
+    reading->password = document_->password();
+    const quint64 id = document_->id();
+    QPointer<page_view> self(this);
+    thread->post(id, pdf_priority::background,
+                 size_step{reading, thread, id, page_count(), [self, id](std::vector<QSizeF> s) {
+                               if (self)
+                                   self->take_page_sizes(id, std::move(s));
+                           }});
+}
+
+void page_view::take_page_sizes(quint64 document, std::vector<QSizeF> sizes) {
+    if (!document_ || document_->id() != document || sizes.size() != layout_.points.size())
+        return;
+    document_->remember_page_sizes(sizes);
+    if (sizes == layout_.points)
+        return;
+    layout_.points = std::move(sizes);
+    relayout_in_place();
 }
 
 } // namespace krv

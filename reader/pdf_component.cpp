@@ -4,8 +4,10 @@
 #include "outline_panel.h"
 #include "printing.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedLayout>
@@ -17,7 +19,7 @@
 
 namespace krv {
 
-pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
+pdf_component::pdf_component(QWidget* parent) : QWidget(parent), pdf_(new pdf_thread(this)) {
     stack_ = new QStackedLayout(this);
     stack_->setContentsMargins(0, 0, 0, 0);
 
@@ -38,13 +40,23 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent) {
         if (type_of(src_) != file_type::missing && !watcher_.files().contains(src_))
             reload_timer_.start(); // replaced by a new file under the same name
     });
+    // Pictures, texts and documents let go leave freed heap behind: it goes back
+    // to the system a second after the last of them, not while the reader waits.
+    trim_timer_.setSingleShot(true);
+    trim_timer_.setInterval(1000);
+    connect(&trim_timer_, &QTimer::timeout, this, [] { malloc_trim(0); });
 }
 
-pdf_component::~pdf_component() = default;
+pdf_component::~pdf_component() {
+    // The thread's jobs hold no pointer to what goes first: they find it gone.
+    search_.reset();
+    store_.reset();
+}
 
 // The reader's widgets are made with the first document, not with the window:
 // the viewer's start-up stays short, and they are built while the display
-// request waits for its timer.
+// request waits for its timer. The search bar and the outline wait for their
+// first use.
 void pdf_component::ensure_reader() {
     if (reader_)
         return;
@@ -53,12 +65,42 @@ void pdf_component::ensure_reader() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     toolbar_ = make_toolbar(reader_);
+    toolbar_.outline->hide(); // until an outline is read
     column->addWidget(toolbar_.bar);
-    search_bar_ = make_search_bar(reader_);
-    column->addWidget(search_bar_.bar);
 
     splitter_ = new QSplitter(reader_);
     splitter_->setChildrenCollapsible(false);
+    structure_ = new structure_reader(this);
+    view_ = new page_view(splitter_);
+    view_->setAccessibleName(QStringLiteral("Pages du document"));
+    view_->viewport()->installEventFilter(this);
+    splitter_->addWidget(view_);
+    column->addWidget(splitter_, 1);
+    stack_->addWidget(reader_);
+    // Nothing shows yet (start-up): the reader takes its place and size at once,
+    // so that the first page is laid out once, at the size it will show at.
+    if (!shown_ && failure_.message->text().isEmpty())
+        stack_->setCurrentWidget(reader_);
+    view_->setFocus(); // the pages take the keys, not the first field of the toolbar
+
+    connect_toolbar();
+    connect_search();
+    connect_structure();
+    connect(view_, &page_view::pictures_shown, this, [this] { trim_timer_.start(); });
+    update_toolbar();
+}
+
+void pdf_component::ensure_search_bar() {
+    if (search_bar_.bar)
+        return;
+    search_bar_ = make_search_bar(reader_);
+    static_cast<QVBoxLayout*>(reader_->layout())->insertWidget(1, search_bar_.bar);
+    connect_search_bar();
+}
+
+void pdf_component::ensure_outline() {
+    if (outline_)
+        return;
     outline_ = new QTreeView(splitter_);
     outline_->setHeaderHidden(true);
     outline_->setAccessibleName(QStringLiteral("Sommaire"));
@@ -67,21 +109,25 @@ void pdf_component::ensure_reader() {
     outline_font.setPixelSize(14);
     outline_->setFont(outline_font);
     outline_panel_ = std::make_unique<outline_panel>(outline_);
-    structure_ = new structure_reader(this);
     outline_->hide();
-    view_ = new page_view(splitter_);
-    view_->setAccessibleName(QStringLiteral("Pages du document"));
-    splitter_->addWidget(outline_);
-    splitter_->addWidget(view_);
+    splitter_->insertWidget(0, outline_);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({200, 667});
-    column->addWidget(splitter_, 1);
-    stack_->addWidget(reader_);
+    splitter_->setSizes({200, std::max(200, splitter_->width() - 200)});
+    connect(outline_, &QTreeView::activated, this, &pdf_component::follow_outline_entry);
+    connect(outline_, &QTreeView::clicked, this, &pdf_component::follow_outline_entry);
+}
 
-    connect_toolbar();
-    connect_search_bar();
-    connect_structure();
-    update_toolbar();
+bool pdf_component::eventFilter(QObject* watched, QEvent* e) {
+    // The reader painted: the windows are on screen, and the prepared document's
+    // first pictures may be rendered without slowing their first paint.
+    if (e->type() == QEvent::Paint && watched == view_->viewport() && !windows_painted_) {
+        windows_painted_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (prepared_done_ && prepared_.document)
+                view_->prepare_first_screen(prepared_.document);
+        });
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 void pdf_component::connect_toolbar() {
@@ -106,9 +152,11 @@ void pdf_component::connect_toolbar() {
     connect(t.outline, &QToolButton::toggled, this, &pdf_component::show_outline);
     connect(t.back, &QToolButton::clicked, this, &pdf_component::go_back);
     connect(t.forward, &QToolButton::clicked, this, &pdf_component::go_forward);
-    connect(outline_, &QTreeView::activated, this, &pdf_component::follow_outline_entry);
-    connect(outline_, &QTreeView::clicked, this, &pdf_component::follow_outline_entry);
-    connect(view_, &page_view::current_page_changed, this, &pdf_component::update_toolbar);
+    connect(view_, &page_view::current_page_changed, this, [this](int page) {
+        update_toolbar();
+        if (store_ && !search_running())
+            store_->extract_from(page); // the pages near the reader come first
+    });
     connect(view_, &page_view::zoom_changed, this, &pdf_component::update_toolbar);
 }
 
@@ -125,32 +173,93 @@ bool pdf_component::offers_password() const {
     return stack_->currentWidget() == failure_.panel && !failure_.retry->isHidden();
 }
 
-opened_document pdf_component::open(const QString& path, password_policy policy) {
+void pdf_component::prepare(const QString& path) {
+    ensure_reader();
+    preparing_ = path;
+    prepared_done_ = false;
+    prepared_ = {};
     const QString known = path == src_ ? shown_password_ : QString();
-    return open_document(path, known, policy, [this](const QString& name) {
-        show_message(QStringLiteral("Le document «\u00a0%1\u00a0» est protégé par un mot de passe.")
-                         .arg(name));
+    QPointer<pdf_component> self(this);
+    pdf_->open_file(path, known, [self](opened_document result) {
+        if (self)
+            self->take_prepared(std::move(result));
     });
 }
 
-void pdf_component::prepare(const QString& path) {
-    ensure_reader();
-    prepared_ = open(path, password_policy::never_ask);
+void pdf_component::take_prepared(opened_document result) {
+    if (result.path != preparing_ || prepared_done_)
+        return; // another request came since
+    if (waiting_ == result.path) {
+        preparing_.clear();
+        show_opened(std::move(result)); // the tick came first
+        return;
+    }
+    prepared_ = std::move(result);
+    prepared_done_ = true;
+    if (windows_painted_ && prepared_.document)
+        view_->prepare_first_screen(prepared_.document);
 }
 
 void pdf_component::set_src(const QString& path) {
     ensure_reader();
-    opened_document result;
-    if (prepared_.path == path && !prepared_.needs_password &&
-        (prepared_.document || !prepared_.failure.isEmpty()))
-        result = std::exchange(prepared_, opened_document{});
-    prepared_ = {};
     src_ = path;
     shown_password_.clear();
-    if (!result.document && result.failure.isEmpty())
-        result = open(path, password_policy::ask);
     watch(path);
+    if (preparing_ == path && prepared_done_) {
+        preparing_.clear();
+        prepared_done_ = false;
+        show_opened(std::exchange(prepared_, opened_document{}));
+        return;
+    }
+    waiting_ = path; // shown when its opening comes back
+    if (preparing_ == path)
+        return;
+    preparing_ = path;
+    prepared_done_ = false;
+    QPointer<pdf_component> self(this);
+    pdf_->open_file(path, QString(), [self](opened_document result) {
+        if (self)
+            self->take_prepared(std::move(result));
+    });
+}
+
+void pdf_component::show_opened(opened_document result) {
+    waiting_.clear();
+    if (result.needs_password) {
+        ask_password(std::move(result), false);
+        return;
+    }
     show_document(std::move(result), false);
+}
+
+void pdf_component::ask_password(opened_document result, bool again) {
+    const QString name = readable_file_name(file_name_of(result.path));
+    if (!again)
+        show_message(QStringLiteral("Le document «\u00a0%1\u00a0» est protégé par un mot de passe.")
+                         .arg(name));
+    const std::optional<QString> given = ask_for_password(name, again);
+    if (!given) {
+        // Given up on: the message offers to give it after all.
+        show_message(QStringLiteral("Ce document est protégé par un mot de passe, qui n’a pas "
+                                    "été donné\u00a0: %1")
+                         .arg(name),
+                     failure_offer::password);
+        return;
+    }
+    QPointer<pdf_component> self(this);
+    const QString path = result.path;
+    pdf_->open_bytes(
+        result.bytes, *given,
+        [self, path](opened_document opened) {
+            if (!self || path != self->src_)
+                return;
+            opened.path = path;
+            if (opened.needs_password)
+                self->ask_password(std::move(opened), true);
+            else
+                self->show_document(std::move(opened), false);
+        },
+        name);
 }
 
 void pdf_component::watch(const QString& path) {
@@ -168,48 +277,57 @@ void pdf_component::watch(const QString& path) {
 }
 
 void pdf_component::reload() {
-    if (src_.isEmpty())
+    if (src_.isEmpty() || !waiting_.isEmpty())
         return;
     if (type_of(src_) != file_type::missing && !watcher_.files().contains(src_))
         watcher_.addPath(src_);
-    const document_bytes bytes = read_document(src_);
-    if (!bytes.failure.isEmpty() || bytes.data == shown_bytes_)
-        return; // caught half-written or gone: what shows stays until it opens cleanly
-    opened_document result = open(src_, password_policy::never_ask);
-    if (!result.document)
-        return;
-    show_document(std::move(result), true);
+    // Read and opened on the pdf thread; bytes equal to those shown open nothing.
+    QPointer<pdf_component> self(this);
+    pdf_->open_file(
+        src_, shown_password_,
+        [self](opened_document result) {
+            // Caught half-written or gone: what shows stays until it opens cleanly.
+            if (self && result.document && result.path == self->src_ && self->shown_)
+                self->show_document(std::move(result), true);
+        },
+        shown_bytes_);
 }
 
 void pdf_component::show_document(opened_document result, bool keep_place) {
     if (!result.document) {
-        show_message(result.failure,
-                     result.password_given_up ? failure_offer::password : failure_offer::nothing);
+        show_message(result.failure);
         return;
     }
     close_search();
     search_.reset();
+    store_.reset();
     forget_structure();
-    if (!keep_place) {
+    if (!keep_place && outline_panel_) {
         outline_panel_->clear();
         show_outline_tree({});
     }
-    // The old document goes only after the view has let go of it.
-    std::unique_ptr<QPdfDocument> old = std::move(shown_);
+    const bool had_document = shown_ != nullptr;
     shown_ = std::move(result.document);
     shown_bytes_ = std::move(result.bytes);
-    display_bytes_ = shown_bytes_;
     shown_password_ = result.password;
-    view_->set_document(shown_.get(), keep_place && old);
+    // The reader first takes its size, then lays the pages out once.
     stack_->setCurrentWidget(reader_);
-    // The structure is read once the first page is on screen.
+    view_->set_document(shown_, keep_place && had_document);
+    store_ = std::make_unique<text_store>(shown_);
+    connect(store_.get(), &text_store::completed, this, [this] { trim_timer_.start(); });
+    // The structure and the text are read once the first page is on screen.
     structure_pending_ = true;
     if (!view_->isVisible())
-        start_structure();
+        start_background_work();
     update_toolbar();
-    // Reading and parsing leave freed heap behind; give it back to the system.
-    malloc_trim(0);
+    trim_timer_.start();
     emit document_shown();
+}
+
+void pdf_component::start_background_work() {
+    start_structure();
+    if (store_)
+        store_->extract_from(std::max(0, view_->current_page()));
 }
 
 void pdf_component::show_message(const QString& text, failure_offer offer) {
@@ -222,13 +340,15 @@ void pdf_component::show_message(const QString& text, failure_offer offer) {
         return;
     close_search();
     search_.reset();
+    store_.reset();
     view_->set_document(nullptr);
     forget_structure();
-    outline_panel_->clear();
-    show_outline_tree({});
+    if (outline_panel_) {
+        outline_panel_->clear();
+        show_outline_tree({});
+    }
     shown_.reset();
     shown_bytes_.clear();
-    display_bytes_.clear();
     update_toolbar();
 }
 
@@ -251,6 +371,7 @@ bool pdf_component::has_outline() const {
 }
 
 void pdf_component::show_outline(bool shown) {
+    ensure_outline();
     toolbar_.outline->setChecked(shown);
     outline_->setVisible(shown && has_outline());
 }
@@ -258,14 +379,14 @@ void pdf_component::show_outline(bool shown) {
 void pdf_component::print() {
     if (!shown_)
         return;
-    const print_outcome done = print_with_dialog({*shown_, display_bytes_, shown_password_, src_},
-                                                 std::max(0, view_->current_page()), window());
+    const print_outcome done =
+        print_with_dialog({shown_, src_}, std::max(0, view_->current_page()), window());
     if (!done.ok)
         emit notice(done.failure);
 }
 
 void pdf_component::preview() {
-    if (shown_ && show_print_preview(*shown_, window()))
+    if (shown_ && show_print_preview(shown_, window()))
         print();
 }
 

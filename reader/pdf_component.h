@@ -12,8 +12,10 @@
 #include "history.h"
 #include "links.h"
 #include "page_view.h"
+#include "pdf_thread.h"
 #include "structure_reader.h"
 #include "text_search.h"
+#include "text_store.h"
 #include "toolbars.h"
 
 #include <QFileSystemWatcher>
@@ -46,20 +48,30 @@ public:
     explicit pdf_component(QWidget* parent);
     ~pdf_component() override;
 
-    /// The document source: the full path of the PDF to show.
+    /// The document source: the full path of the PDF to show. A document that is
+    /// still being opened shows as soon as it is open.
     void set_src(const QString& path);
     const QString& src() const { return src_; }
-    /// Starts reading a document that set_src will soon ask for.
+    /// Starts reading a document that set_src will soon ask for; its first page is
+    /// rendered once the windows have painted, so that set_src only shows it.
     void prepare(const QString& path);
 
+    /// Whether a document asked for (by prepare or set_src) is still being opened
+    /// on the pdf thread.
+    bool opening() const { return !preparing_.isEmpty() && !prepared_done_; }
     /// The message shown instead of a document; empty while a document shows.
     QString message() const;
     /// What the reader can do when a document cannot be shown, said under the message.
     void set_failure_hint(const QString& hint);
     /// Whether the message offers to give a password again (after giving up on it).
     bool offers_password() const;
-    QPdfDocument* document() const { return shown_.get(); }
+    /// The document shown (its handle: Qt PDF itself stays on the pdf thread).
+    const shared_document& document() const { return shown_; }
     page_view* view() const { return view_; }
+    /// The thread that opens, renders and reads the documents.
+    pdf_thread& pdf() const { return *pdf_; }
+    /// The shown document's text, extracted in the background; null without a document.
+    text_store* text() const { return store_.get(); }
 
     // Reading, as the toolbar and the keys do it.
     void open_search();
@@ -73,7 +85,11 @@ public:
     /// The hit the reader is on, from 0; -1 when none.
     int current_hit() const { return current_hit_; }
     const std::vector<search_hit>& hits() const { return hits_; }
-    QString search_status() const;
+    /// The search in progress or last made; null when none.
+    const text_search* search() const { return search_.get(); }
+    QString search_status() const { return search_status_; }
+    /// Whether a search still waits for pages to be extracted.
+    bool search_running() const { return search_ && !search_->finished(); }
     bool has_outline() const;
     void show_outline(bool shown);
     QTreeView* outline() const { return outline_; }
@@ -102,6 +118,7 @@ public:
 
     // The toolbar, for the tests and the accessibility tools.
     QLineEdit* page_field() const { return toolbar_.page_field; }
+    /// The search field; the search bar is made when first opened.
     QLineEdit* search_field() const { return search_bar_.field; }
     QLabel* page_total() const { return toolbar_.page_total; }
     QLabel* zoom_label() const { return toolbar_.zoom_label; }
@@ -118,11 +135,15 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void ensure_reader();
+    void ensure_search_bar();
+    void ensure_outline();
     void connect_toolbar();
     void connect_search_bar();
+    void connect_search();
     void connect_structure();
     void start_structure();
     void show_form_merged(const QByteArray& bytes);
@@ -134,8 +155,16 @@ private:
     reading_place place_now() const;
     void update_history_buttons();
     void forget_structure();
-    opened_document open(const QString& path, password_policy policy);
+    void take_prepared(opened_document result);
+    void show_opened(opened_document result);
+    /// Asks for the password of a protected document and opens it with it.
+    void ask_password(opened_document result, bool again);
     void show_document(opened_document result, bool keep_place);
+    void start_background_work();
+    void set_search_status(const QString& text);
+    void take_hits(int at, int count);
+    void show_first_hit();
+    void show_current_hit();
     /// What the message offers to do next.
     enum class failure_offer { nothing, password };
     void show_message(const QString& text, failure_offer offer = failure_offer::nothing);
@@ -143,11 +172,15 @@ private:
     void update_hits_view();
     void watch(const QString& path);
 
+    pdf_thread* pdf_;
     QString src_;
+    QString preparing_;           ///< the path prepare is opening
+    bool prepared_done_ = false;  ///< its opening has come back, in prepared_
     opened_document prepared_;
-    std::unique_ptr<QPdfDocument> shown_;
-    QByteArray shown_bytes_;   ///< the file's bytes, to tell a real change on reload
-    QByteArray display_bytes_; ///< what Qt PDF shows (fields drawn in), and what prints
+    QString waiting_;             ///< set_src's path, shown when its opening comes back
+    bool windows_painted_ = false; ///< the reader has been painted once: pages may render
+    shared_document shown_;
+    QByteArray shown_bytes_; ///< the file's bytes, to tell a real change on reload
     QString shown_password_;
 
     QStackedLayout* stack_;
@@ -160,10 +193,13 @@ private:
     reader_toolbar toolbar_;
     reader_search_bar search_bar_;
 
+    std::unique_ptr<text_store> store_;
     std::unique_ptr<text_search> search_;
     QString searched_;
     std::vector<search_hit> hits_;
     int current_hit_ = -1;
+    QString search_status_;
+    bool showing_hit_ = false; ///< the current hit is shown once its place is read
 
     structure_reader* structure_ = nullptr;
     bool structure_pending_ = false; ///< read once the pages have been painted
@@ -172,6 +208,7 @@ private:
 
     QFileSystemWatcher watcher_;
     QTimer reload_timer_;
+    QTimer trim_timer_; ///< gives freed memory back once the reader is idle
 };
 
 } // namespace krv

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPdfDocument>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -14,12 +13,12 @@
 
 namespace krv {
 
-print_preview_dialog::print_preview_dialog(QPdfDocument& document, QWidget* parent)
+print_preview_dialog::print_preview_dialog(const shared_document& document, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Aperçu avant impression"));
     auto* column = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
-    const int count = document.pageCount();
+    const int count = document->page_count();
     auto* pages = new QLabel(
         count == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(count), this);
     auto* whole = new QPushButton(QStringLiteral("Page entière"), this);
@@ -34,7 +33,7 @@ print_preview_dialog::print_preview_dialog(QPdfDocument& document, QWidget* pare
     view_ = new page_view(this);
     view_->setAccessibleName(QStringLiteral("Pages à imprimer"));
     column->addWidget(view_, 1);
-    view_->set_document(&document);
+    view_->set_document(document);
     view_->set_zoom_mode(page_view::zoom_mode::fit_page);
     connect(whole, &QPushButton::clicked, this,
             [this] { view_->set_zoom_mode(page_view::zoom_mode::fit_page); });
@@ -49,7 +48,7 @@ print_preview_dialog::print_preview_dialog(QPdfDocument& document, QWidget* pare
     resize(parent ? parent->size().expandedTo(QSize(640, 600)) : QSize(800, 700));
 }
 
-bool show_print_preview(QPdfDocument& document, QWidget* parent) {
+bool show_print_preview(const shared_document& document, QWidget* parent) {
     // The busy pointer until the first pages are painted.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool busy = true;

@@ -4,9 +4,9 @@
 // keeps every page as a full-resolution picture: 1.7 GB for 50 pages).
 #pragma once
 
-#include <QDialog>
+#include "pdf_thread.h"
 
-class QPdfDocument;
+#include <QDialog>
 
 namespace krv {
 
@@ -15,7 +15,7 @@ class page_view;
 class print_preview_dialog : public QDialog {
     Q_OBJECT
 public:
-    print_preview_dialog(QPdfDocument& document, QWidget* parent);
+    print_preview_dialog(const shared_document& document, QWidget* parent);
     page_view* view() const { return view_; }
     /// True once the user asked to print from the preview.
     bool print_asked() const { return print_asked_; }

@@ -1,16 +1,20 @@
 #include "printing.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QPageRanges>
 #include <QPainter>
 #include <QPdfDocument>
+#include <QPdfDocumentRenderOptions>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace krv {
 
@@ -65,7 +69,31 @@ QString picture_failure(int page) {
 
 } // namespace
 
-print_outcome print_as_pictures(QPdfDocument& document, QPrinter& printer,
+page_renderer pdf_thread_renderer(const shared_document& document) {
+    return [document](int page, const std::function<QSize(QSizeF)>& size_for) {
+        pdf_thread* thread = document ? document->thread() : nullptr;
+        if (!thread)
+            return QImage();
+        auto picture = std::make_shared<std::optional<QImage>>();
+        QEventLoop loop;
+        QPointer<QEventLoop> waiting(&loop);
+        thread->post(*document, pdf_priority::interactive, [=](QPdfDocument& pdf) {
+            QPdfDocumentRenderOptions options;
+            options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
+            QImage image = pdf.render(page, size_for(pdf.pagePointSize(page)), options);
+            thread->reply([picture, waiting, image] {
+                *picture = image;
+                if (waiting)
+                    waiting->quit();
+            });
+        });
+        if (!picture->has_value())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        return picture->value_or(QImage());
+    };
+}
+
+print_outcome print_as_pictures(const page_renderer& render, QPrinter& printer,
                                 const std::vector<int>& pages) {
     if (pages.empty())
         return {false, QStringLiteral("Aucune page à imprimer.")};
@@ -76,12 +104,12 @@ print_outcome print_as_pictures(QPdfDocument& document, QPrinter& printer,
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0 && !printer.newPage())
             return {false, picture_failure(pages[i])};
-        const QSize pixels = print_pixels(document.pagePointSize(pages[i]), printer.resolution());
-        QPdfDocumentRenderOptions options;
-        options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
-        const QImage image = document.render(pages[i], pixels, options);
+        const int dpi = printer.resolution();
+        const QImage image =
+            render(pages[i], [dpi](QSizeF points) { return print_pixels(points, dpi); });
         if (image.isNull())
             return {false, picture_failure(pages[i])};
+        const QSize pixels = image.size();
         // Fitted into the printable area, centred, keeping the page's proportions.
         const QRect area = painter.viewport();
         const QSize fitted = pixels.scaled(area.size(), Qt::KeepAspectRatio);
@@ -125,16 +153,17 @@ QString sides_of(QPrinter::DuplexMode duplex) {
 print_outcome print_chosen(const printable_document& source, QPrinter& printer,
                            const std::vector<int>& pages) {
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        return print_to_file(source.bytes, source.password, pages, printer.outputFileName(),
+        return print_to_file(source.document->bytes(), source.document->password(), pages,
+                             printer.outputFileName(),
                              existing_file::replace); // the dialog asked before replacing
     const job_settings settings{printer.printerName(), std::max(1, printer.copyCount()),
                                 printer.collateCopies(), sides_of(printer.duplex()),
                                 QFileInfo(source.path).fileName()};
     bool needs_pictures = false;
-    print_outcome done =
-        print_to_queue(source.bytes, source.password, pages, settings, &needs_pictures);
+    print_outcome done = print_to_queue(source.document->bytes(), source.document->password(),
+                                        pages, settings, &needs_pictures);
     if (needs_pictures)
-        return print_as_pictures(source.document, printer, pages);
+        return print_as_pictures(pdf_thread_renderer(source.document), printer, pages);
     return done;
 }
 
@@ -142,7 +171,7 @@ print_outcome print_chosen(const printable_document& source, QPrinter& printer,
 
 print_outcome print_with_dialog(const printable_document& source, int current_page,
                                 QWidget* parent) {
-    const int count = source.document.pageCount();
+    const int count = source.document->page_count();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QFileInfo(source.path).completeBaseName());
     // Proposed for a print to a file; the dialog still opens on the default printer.

@@ -6,12 +6,15 @@
 // and a failure is worded in French; the busy pointer shows while a job is made.
 #pragma once
 
+#include "pdf_thread.h"
+
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
-class QPdfDocument;
 class QPrinter;
 class QWidget;
 
@@ -21,13 +24,19 @@ inline constexpr int print_dpi_limit = 300;
 /// Pixels of one page rendered for printing: a huger page prints at a lower resolution.
 inline constexpr qint64 print_pixel_limit = 24LL * 1000 * 1000;
 
-/// The document as shown: Qt PDF's for pictures, its bytes for copies.
+/// The document as shown (its bytes are what Qt PDF shows, form fields drawn in).
 struct printable_document {
-    QPdfDocument& document;
-    QByteArray bytes; ///< what Qt PDF shows (form fields drawn in)
-    QString password; ///< that opened it
-    QString path;     ///< its file, for the proposed name
+    shared_document document;
+    QString path; ///< its file, for the proposed name
 };
+
+/// Renders a page for printing, at the size `size_for` gives for its size in points.
+using page_renderer =
+    std::function<QImage(int page, const std::function<QSize(QSizeF points)>& size_for)>;
+
+/// Has the document's pdf thread render each page while the calling thread waits
+/// for it, painting meanwhile (user input waits, so that nothing else starts).
+page_renderer pdf_thread_renderer(const shared_document& document);
 
 /// How a print went; `failure` is French and set when it did not.
 struct print_outcome {
@@ -40,7 +49,7 @@ std::vector<int> chosen_pages(const QPrinter& printer, int page_count, int curre
 
 /// Renders the pages into the printer as pictures of at most print_dpi_limit and
 /// print_pixel_limit, each fitted into the printable area.
-print_outcome print_as_pictures(QPdfDocument& document, QPrinter& printer,
+print_outcome print_as_pictures(const page_renderer& render, QPrinter& printer,
                                 const std::vector<int>& pages);
 
 /// What to do when the file to print to exists.
@@ -80,6 +89,6 @@ print_outcome print_with_dialog(const printable_document& source, int current_pa
 
 /// The preview: the pages as they print, rendered as they show; true when the
 /// user asks to print from it.
-bool show_print_preview(QPdfDocument& document, QWidget* parent);
+bool show_print_preview(const shared_document& document, QWidget* parent);
 
 } // namespace krv

@@ -3,45 +3,30 @@
 #include "text.h"
 
 #include <QPdfDocument>
+#include <QPdfSelection>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace krv {
 
-text_search::text_search(QPdfDocument* document) : document_(document) {
-    pages_.resize(document ? static_cast<std::size_t>(document->pageCount()) : 0);
-}
-
-const text_search::page_text& text_search::text_of(int page) {
-    auto& slot = pages_[static_cast<std::size_t>(page)];
-    if (!slot) {
-        page_text text;
-        text.folded = fold_for_search(document_->getAllText(page).text(), &text.origin);
-        slot = std::move(text);
-    }
-    return *slot;
-}
-
-std::vector<search_hit> text_search::find(const QString& needle) {
+std::vector<search_hit> find_in_page(const page_text& text, int page, const QString& needle) {
     std::vector<search_hit> hits;
-    const QString folded = fold_for_search(needle.trimmed());
-    if (folded.isEmpty())
+    if (needle.isEmpty())
         return hits;
-    for (int page = 0; page < static_cast<int>(pages_.size()); ++page) {
-        const page_text& text = text_of(page);
-        for (qsizetype at = text.folded.indexOf(folded); at >= 0;
-             at = text.folded.indexOf(folded, at + folded.size())) {
-            const int first = text.origin[static_cast<std::size_t>(at)];
-            const int last = text.origin[static_cast<std::size_t>(at + folded.size() - 1)];
-            hits.push_back({page, first, last - first + 1});
-        }
+    for (qsizetype at = text.folded.indexOf(needle); at >= 0;
+         at = text.folded.indexOf(needle, at + needle.size())) {
+        const int first = text.original_index(static_cast<int>(at));
+        const int last = text.original_index(static_cast<int>(at + needle.size() - 1));
+        hits.push_back({page, first, last - first + 1});
     }
     return hits;
 }
 
-std::vector<QRectF> text_search::rectangles(const search_hit& hit) const {
+std::vector<QRectF> line_rectangles(const QList<QPolygonF>& boxes) {
     // The boxes come a character at a time: those of one line make one rectangle.
     std::vector<QRectF> rects;
-    for (const QPolygonF& polygon :
-         document_->getSelectionAtIndex(hit.page, hit.start, hit.length).bounds()) {
+    for (const QPolygonF& polygon : boxes) {
         const QRectF box = polygon.boundingRect();
         if (!rects.empty()) {
             QRectF& last = rects.back();
@@ -55,6 +40,109 @@ std::vector<QRectF> text_search::rectangles(const search_hit& hit) const {
         rects.push_back(box);
     }
     return rects;
+}
+
+text_search::text_search(text_store& store, const QString& needle, int from_page)
+    : store_(store), needle_(fold_for_search(needle.trimmed())),
+      from_(store.page_count() ? std::clamp(from_page, 0, store.page_count() - 1) : 0) {
+    searched_pages_.assign(static_cast<std::size_t>(store.page_count()), 0);
+    rectangles_asked_.assign(searched_pages_.size(), 0);
+}
+
+void text_search::start() {
+    connect(&store_, &text_store::page_extracted, this, &text_search::search_page);
+    const int pages = store_.page_count();
+    for (int i = 0; i < pages; ++i)
+        if (store_.text((from_ + i) % pages))
+            search_page((from_ + i) % pages);
+    if (!finished())
+        store_.extract_from(from_, pdf_priority::search);
+    else if (pages == 0)
+        emit done();
+}
+
+void text_search::search_page(int page) {
+    auto& searched = searched_pages_[static_cast<std::size_t>(page)];
+    const page_text* text = store_.text(page);
+    if (searched || !text)
+        return;
+    searched = 1;
+    ++searched_;
+    std::vector<search_hit> found = find_in_page(*text, page, needle_);
+    if (!found.empty()) {
+        const auto at = std::lower_bound(hits_.begin(), hits_.end(), page,
+                                         [](const search_hit& h, int p) { return h.page < p; });
+        const int index = static_cast<int>(at - hits_.begin());
+        hits_.insert(at, found.begin(), found.end());
+        if (first_hit_ >= index)
+            first_hit_ += static_cast<int>(found.size());
+        emit hits_added(index, static_cast<int>(found.size()));
+    }
+    advance_front();
+    if (finished()) {
+        // Back to the background pace: nothing waits for the pages any more.
+        store_.extract_from(from_, pdf_priority::background);
+        emit done();
+    }
+}
+
+// The first hit is the first of the page nearest after the start with any: known
+// once every page from the start to it has been looked through.
+void text_search::advance_front() {
+    const int pages = store_.page_count();
+    while (first_hit_ < 0 && front_ < pages) {
+        const int page = (from_ + front_) % pages;
+        if (!searched_pages_[static_cast<std::size_t>(page)])
+            return;
+        const auto at = std::lower_bound(hits_.begin(), hits_.end(), page,
+                                         [](const search_hit& h, int p) { return h.page < p; });
+        if (at != hits_.end() && at->page == page) {
+            first_hit_ = static_cast<int>(at - hits_.begin());
+            emit first_hit_known();
+            return;
+        }
+        ++front_;
+    }
+}
+
+const std::vector<QRectF>* text_search::rectangles(const search_hit& hit) const {
+    const auto found = rectangles_.find(hit.page);
+    if (found == rectangles_.end())
+        return nullptr;
+    const auto first = std::lower_bound(hits_.begin(), hits_.end(), hit.page,
+                                        [](const search_hit& h, int p) { return h.page < p; });
+    for (auto it = first; it != hits_.end() && it->page == hit.page; ++it)
+        if (it->start == hit.start) {
+            const auto index = static_cast<std::size_t>(it - first);
+            return index < found->second.size() ? &found->second[index] : nullptr;
+        }
+    return nullptr;
+}
+
+void text_search::request_rectangles(int page) {
+    const shared_document& document = store_.document();
+    pdf_thread* thread = document ? document->thread() : nullptr;
+    if (!thread || page < 0 || page >= store_.page_count() ||
+        rectangles_asked_[static_cast<std::size_t>(page)])
+        return;
+    rectangles_asked_[static_cast<std::size_t>(page)] = 1;
+    std::vector<search_hit> of_page;
+    for (const search_hit& hit : hits_)
+        if (hit.page == page)
+            of_page.push_back(hit);
+    QPointer<text_search> self(this);
+    thread->post(*document, pdf_priority::interactive, [=](QPdfDocument& pdf) {
+        std::vector<std::vector<QRectF>> rects;
+        for (const search_hit& hit : of_page)
+            rects.push_back(
+                line_rectangles(pdf.getSelectionAtIndex(hit.page, hit.start, hit.length).bounds()));
+        thread->reply([self, page, rects = std::move(rects)] {
+            if (!self)
+                return;
+            self->rectangles_[page] = rects;
+            emit self->rectangles_read(page);
+        });
+    });
 }
 
 } // namespace krv

@@ -1,14 +1,19 @@
 // Finding words in a PDF the way a French reader expects: without regard to case
-// or accents ("reglement" finds "Règlement"), across all pages, in reading order.
+// or accents ("reglement" finds "Règlement"), in reading order. A search looks
+// through the pages a text store has extracted at once and through the others as
+// they come, from the page being read round to it; its hits grow meanwhile, and
+// the first one after that page is told as soon as every page before it has
+// been looked through. Dropping the search object cancels it.
 #pragma once
 
+#include "text_store.h"
+
+#include <QObject>
 #include <QRectF>
 #include <QString>
 
-#include <optional>
+#include <unordered_map>
 #include <vector>
-
-class QPdfDocument;
 
 namespace krv {
 
@@ -18,24 +23,56 @@ struct search_hit {
     int length = 0; ///< characters of the page's text
 };
 
-class text_search {
-public:
-    explicit text_search(QPdfDocument* document);
+/// Every occurrence of the folded `needle` in a page's text, in text order.
+std::vector<search_hit> find_in_page(const page_text& text, int page, const QString& needle);
 
-    /// Every occurrence of `needle` in the document, page by page, in text order.
-    std::vector<search_hit> find(const QString& needle);
-    /// Where a hit stands on its page, in points (one rectangle per line it spans).
-    std::vector<QRectF> rectangles(const search_hit& hit) const;
+/// A hit's boxes (one rectangle per line it spans), from the character boxes.
+std::vector<QRectF> line_rectangles(const QList<QPolygonF>& boxes);
+
+class text_search : public QObject {
+    Q_OBJECT
+public:
+    /// Searches `needle` through `store`'s pages, from `from_page` round to it.
+    text_search(text_store& store, const QString& needle, int from_page);
+
+    /// Looks through the pages already extracted, then waits for the others.
+    void start();
+
+    /// Every hit found so far, by page and then in text order.
+    const std::vector<search_hit>& hits() const { return hits_; }
+    /// The first hit from the starting page on (round to it), once known; -1 before.
+    int first_hit() const { return first_hit_; }
+    bool finished() const { return searched_ == store_.page_count(); }
+    int pages_searched() const { return searched_; }
+
+    /// Where a hit stands on its page, in points; empty until asked for and read.
+    const std::vector<QRectF>* rectangles(const search_hit& hit) const;
+    /// Asks the pdf thread for the boxes of a page's hits; rectangles_read follows.
+    void request_rectangles(int page);
+
+signals:
+    /// `count` hits came in at index `at` of hits() (later ones moved on).
+    void hits_added(int at, int count);
+    /// The first hit from the starting page is known (first_hit()).
+    void first_hit_known();
+    /// Every page has been looked through.
+    void done();
+    void rectangles_read(int page);
 
 private:
-    struct page_text {
-        QString folded;
-        std::vector<int> origin;
-    };
-    const page_text& text_of(int page);
+    void search_page(int page);
+    void advance_front();
 
-    QPdfDocument* document_;
-    std::vector<std::optional<page_text>> pages_;
+    text_store& store_;
+    QString needle_;
+    int from_;
+    std::vector<char> searched_pages_;
+    int searched_ = 0;
+    int front_ = 0; ///< pages looked through in a row from `from_`
+    std::vector<search_hit> hits_;
+    int first_hit_ = -1;
+    std::unordered_map<int, std::vector<std::vector<QRectF>>> rectangles_; ///< by page, by hit
+    std::vector<char> rectangles_asked_;
 };
 
 } // namespace krv

@@ -13,6 +13,23 @@
 
 namespace krv::probe {
 
+/// Waits until what the component was asked to show is open (or its message shows).
+inline bool opened(pdf_component& component) {
+    return QTest::qWaitFor([&] { return !component.opening(); }, 10'000);
+}
+
+/// What the view shows once every picture it needs has come from the pdf thread.
+inline QImage settled(page_view& view) {
+    QImage shot;
+    QTest::qWaitFor(
+        [&] {
+            shot = view.viewport()->grab().toImage();
+            return view.pictures_complete();
+        },
+        10'000);
+    return shot;
+}
+
 /// A shown component on `bytes`, written to `path`.
 inline std::unique_ptr<pdf_component> open_bytes(const QString& path, const QByteArray& bytes,
                                                  QSize size = {700, 600}) {
@@ -24,12 +41,13 @@ inline std::unique_ptr<pdf_component> open_bytes(const QString& path, const QByt
     component->resize(size);
     component->show();
     component->set_src(path);
+    opened(*component);
     return component;
 }
 
 /// The colour a few pixels below the top of the view, in the middle.
 inline QColor top_colour(pdf_component& component) {
-    const QImage shot = component.view()->viewport()->grab().toImage();
+    const QImage shot = settled(*component.view());
     return shot.pixelColor(shot.width() / 2, 3);
 }
 

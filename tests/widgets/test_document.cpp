@@ -3,6 +3,8 @@
 #include "file_names.h"
 #include "pdf_component.h"
 #include "pixels.h"
+#include "printing.h"
+#include "reader_probe.h"
 #include "sample_pdf.h"
 #include "test_main.h"
 
@@ -95,6 +97,7 @@ private slots:
         pdf_component component(nullptr);
         component.resize(400, 500);
         component.set_src(path(name));
+        QVERIFY(probe::opened(component));
         QCOMPARE(component.message(), message);
         QVERIFY(component.document() == nullptr);
     }
@@ -138,6 +141,7 @@ private slots:
         component.resize(400, 500);
         component.prepare(path(name));
         component.set_src(path(name));
+        QVERIFY(probe::opened(component));
         QCOMPARE(component.message(), message);
         QVERIFY(component.document() == nullptr);
         if (!kind.isEmpty()) // only what this row made: the host's path leads out of the folder
@@ -166,12 +170,14 @@ private slots:
         component.resize(400, 500);
         component.show();
         component.set_src(decode_file_name(QFile::encodeName(dir_.path())) + u'/' + name);
+        QVERIFY(probe::opened(component));
         QCOMPARE(component.message(), QString());
         QVERIFY(component.document());
         QTRY_VERIFY(pixels::near(pixels::dominant_colour(component.view()->viewport()), Qt::green));
         // Its messages show the name as a person reads it.
         QCOMPARE(::unlink(real.constData()), 0);
         component.set_src(decode_file_name(QFile::encodeName(dir_.path())) + u'/' + name);
+        QVERIFY(probe::opened(component));
         QCOMPARE(component.message(), QStringLiteral("Document introuvable\u00a0: café.pdf"));
     }
 
@@ -188,13 +194,16 @@ private slots:
         component.resize(400, 500);
         component.show();
         component.set_src(path("change.pdf"));
+        QVERIFY(probe::opened(component));
         QVERIFY(component.document());
         // Replaced under the same name, as a hostile user would.
         QVERIFY(make_hostile(kind, path("nouveau")));
         QCOMPARE(::rename(QFile::encodeName(path("nouveau")).constData(),
                           QFile::encodeName(path("change.pdf")).constData()),
                  0);
+        const quint64 jobs = component.pdf().jobs_run();
         component.reload();
+        QTRY_VERIFY(component.pdf().jobs_run() > jobs); // read on the pdf thread
         // What shows stays until the file opens cleanly again.
         QVERIFY(component.document());
         QCOMPARE(component.message(), QString());
@@ -219,6 +228,7 @@ private slots:
         component.resize(400, 500);
         component.show();
         component.set_src(path("abime.pdf"));
+        QVERIFY(probe::opened(component));
         if (!shown) {
             QVERIFY(component.document() == nullptr);
             QCOMPARE(component.message(),
@@ -235,11 +245,13 @@ private slots:
         component.resize(400, 500);
         component.show();
         component.set_src(path("absent.pdf"));
+        QVERIFY(probe::opened(component));
         QVERIFY(!component.message().isEmpty());
         QVERIFY(samples::write_colour_pdf(path("vert.pdf"), Qt::green, "Vert"));
         component.set_src(path("vert.pdf"));
+        QVERIFY(probe::opened(component));
         QVERIFY(component.message().isEmpty());
-        QCOMPARE(component.document()->pageCount(), 1);
+        QCOMPARE(component.document()->page_count(), 1);
         QCOMPARE(component.view()->mode(), page_view::zoom_mode::fit_width);
         QTRY_VERIFY(pixels::near(pixels::dominant_colour(component.view()->viewport()), Qt::green));
     }
@@ -251,6 +263,7 @@ private slots:
         component.resize(400, 500);
         component.show();
         component.set_src(path("vivant.pdf"));
+        QVERIFY(probe::opened(component));
         QVERIFY(component.document());
         // The host rewrites the file in place, shorter, while it is shown.
         QFile file(path("vivant.pdf"));
@@ -271,9 +284,11 @@ private slots:
         pdf_component component(nullptr);
         component.resize(600, 800);
         component.set_src(path("japonais.pdf"));
+        QVERIFY(probe::opened(component));
         QVERIFY(component.document());
         // Drawn text only: where nothing is drawn the page is transparent.
-        const QImage page = component.document()->render(0, QSize(595, 842));
+        const QImage page = pdf_thread_renderer(component.document())(
+            0, [](QSizeF) { return QSize(595, 842); });
         int ink = 0;
         for (int y = 80; y < 160; ++y)
             for (int x = 40; x < 400; ++x)
@@ -285,9 +300,11 @@ private slots:
         QVERIFY(samples::write_colour_pdf(path("prepare.pdf"), Qt::yellow, "Jaune"));
         pdf_component component(nullptr);
         component.prepare(path("prepare.pdf"));
+        QVERIFY(probe::opened(component));
         // Gone before the tick: what was read at the request is what shows.
         QVERIFY(QFile::remove(path("prepare.pdf")));
         component.set_src(path("prepare.pdf"));
+        QVERIFY(probe::opened(component));
         QVERIFY(component.document());
     }
 };

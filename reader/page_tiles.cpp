@@ -1,0 +1,126 @@
+#include "page_tiles.h"
+
+#include <QPdfDocument>
+#include <QPdfDocumentRenderOptions>
+
+#include <algorithm>
+
+namespace krv {
+
+namespace {
+
+qint64 area(const QImage& image) {
+    return static_cast<qint64>(image.width()) * image.height();
+}
+
+} // namespace
+
+size_t qHash(const tile_key& key, size_t seed) {
+    return qHashMulti(seed, key.document, key.page, key.whole.width(), key.whole.height(),
+                      key.column, key.row);
+}
+
+QRect tile_rect(const tile_key& key) {
+    return QRect(key.column * tile_side, key.row * tile_side, tile_side, tile_side) &
+           QRect(QPoint(0, 0), key.whole);
+}
+
+std::vector<tile_key> tiles_covering(quint64 document, int page, QSize whole, const QRect& area) {
+    std::vector<tile_key> tiles;
+    const QRect inside = area & QRect(QPoint(0, 0), whole);
+    if (inside.isEmpty())
+        return tiles;
+    for (int row = inside.top() / tile_side; row <= inside.bottom() / tile_side; ++row)
+        for (int column = inside.left() / tile_side; column <= inside.right() / tile_side;
+             ++column)
+            tiles.push_back({document, page, whole, column, row});
+    return tiles;
+}
+
+QImage render_part(QPdfDocument& document, int page, QSize whole, const QRect& part) {
+    QPdfDocumentRenderOptions options;
+    options.setRenderFlags(QPdfDocumentRenderOptions::RenderFlag::Annotations);
+    if (part == QRect(QPoint(0, 0), whole))
+        return document.render(page, whole, options);
+    options.setScaledSize(whole);
+    options.setScaledClipRect(QRect(part.topLeft(), part.size() + QSize(1, 1)));
+    return document.render(page, part.size(), options);
+}
+
+std::vector<std::pair<tile_key, QImage>> render_tiles(QPdfDocument& document,
+                                                      const std::vector<tile_key>& tiles) {
+    std::vector<std::pair<tile_key, QImage>> pictures;
+    if (tiles.empty())
+        return pictures;
+    QRect around;
+    for (const tile_key& key : tiles)
+        around |= tile_rect(key);
+    const tile_key& first = tiles.front();
+    const QImage all = render_part(document, first.page, first.whole, around);
+    if (all.isNull())
+        return pictures;
+    for (const tile_key& key : tiles)
+        pictures.emplace_back(key, all.copy(tile_rect(key).translated(-around.topLeft())));
+    return pictures;
+}
+
+const QImage* tile_cache::find(const tile_key& key) {
+    const auto found = index_.find(key);
+    if (found == index_.end())
+        return nullptr;
+    used_.splice(used_.begin(), used_, found.value());
+    return &used_.front().image;
+}
+
+void tile_cache::insert(const tile_key& key, QImage image) {
+    if (const auto found = index_.find(key); found != index_.end()) {
+        pixels_ -= area(found.value()->image);
+        used_.erase(found.value());
+        index_.erase(found);
+    }
+    pixels_ += area(image);
+    used_.push_front({key, std::move(image)});
+    index_.insert(key, used_.begin());
+    shrink_to(budget_);
+}
+
+void tile_cache::shrink_to(qint64 pixels) {
+    while (pixels_ > pixels && !used_.empty()) {
+        pixels_ -= area(used_.back().image);
+        index_.remove(used_.back().key);
+        used_.pop_back();
+    }
+}
+
+void tile_cache::set_budget(qint64 pixels) {
+    budget_ = pixels;
+    shrink_to(budget_);
+}
+
+void tile_cache::drop_if(const std::function<bool(const tile_key&)>& drop) {
+    for (auto it = used_.begin(); it != used_.end();) {
+        if (drop(it->key)) {
+            pixels_ -= area(it->image);
+            index_.remove(it->key);
+            it = used_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void tile_cache::for_each_of_page(
+    quint64 document, int page,
+    const std::function<void(const tile_key&, const QImage&)>& visit) const {
+    for (const entry& e : used_)
+        if (e.key.document == document && e.key.page == page)
+            visit(e.key, e.image);
+}
+
+void tile_cache::clear() {
+    used_.clear();
+    index_.clear();
+    pixels_ = 0;
+}
+
+} // namespace krv

@@ -1,0 +1,86 @@
+// Pictures of pages in tiles. A page at a zoom is cut into squares of tile_side
+// device pixels; only the tiles that show are rendered, those missing at once in
+// one render of the rectangle round them (each render parses the page again,
+// some 3 ms), and they are kept in a cache bounded in pixels, least recently used
+// out first. At 400 % a page is 14 megapixels: whole pages would not do.
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QRect>
+
+#include <functional>
+#include <list>
+#include <vector>
+
+class QPdfDocument;
+
+namespace krv {
+
+/// The side of a tile, in device pixels: small enough that a view's tiles add
+/// little beyond what shows, large enough that a screen is a few dozen of them.
+inline constexpr int tile_side = 256;
+
+/// One tile of a page's picture at one zoom.
+struct tile_key {
+    quint64 document = 0;
+    int page = 0;
+    QSize whole; ///< the whole page's size in device pixels at that zoom
+    int column = 0;
+    int row = 0;
+    bool operator==(const tile_key&) const = default;
+};
+
+size_t qHash(const tile_key& key, size_t seed = 0);
+
+/// Where a tile stands in its page's picture (clipped to the page), device pixels.
+QRect tile_rect(const tile_key& key);
+
+/// The tiles that cover `area` (device pixels of a page of size `whole`).
+std::vector<tile_key> tiles_covering(quint64 document, int page, QSize whole, const QRect& area);
+
+/// Renders `part` of a page whose whole picture is `whole` device pixels, as the
+/// same pixels of a whole-page render (pdf thread only). Qt 6.4 scales a clip
+/// by (w - 1) / w: a clip one pixel larger than the picture puts every pixel in
+/// place (then glyph edges alone differ, on 0 to 0.3 % of the pixels).
+QImage render_part(QPdfDocument& document, int page, QSize whole, const QRect& part);
+
+/// The tiles of `area` rendered in one call, each cut out of it.
+std::vector<std::pair<tile_key, QImage>> render_tiles(QPdfDocument& document,
+                                                      const std::vector<tile_key>& tiles);
+
+/// Rendered tiles, bounded in pixels; the least recently used go first.
+class tile_cache {
+public:
+    explicit tile_cache(qint64 pixel_budget) : budget_(pixel_budget) {}
+
+    /// The tile's picture, marked as just used; null when not there.
+    const QImage* find(const tile_key& key);
+    /// Keeps a tile, dropping the least recently used until within the budget.
+    void insert(const tile_key& key, QImage image);
+    /// Drops every tile for which `drop` is true.
+    void drop_if(const std::function<bool(const tile_key&)>& drop);
+    /// Every tile of a page of a document, whatever its zoom.
+    void for_each_of_page(quint64 document, int page,
+                          const std::function<void(const tile_key&, const QImage&)>& visit) const;
+    void clear();
+
+    qint64 pixels() const { return pixels_; }
+    qint64 budget() const { return budget_; }
+    void set_budget(qint64 pixels);
+    int size() const { return static_cast<int>(used_.size()); }
+
+private:
+    struct entry {
+        tile_key key;
+        QImage image;
+    };
+    void shrink_to(qint64 pixels);
+
+    qint64 budget_;
+    qint64 pixels_ = 0;
+    std::list<entry> used_; ///< most recently used first
+    QHash<tile_key, std::list<entry>::iterator> index_;
+};
+
+} // namespace krv

@@ -1,0 +1,238 @@
+#include "pdf_thread.h"
+
+#include "document_loading.h"
+#include "file_names.h"
+
+#include <QBuffer>
+#include <QMutex>
+#include <QPdfDocument>
+#include <QWaitCondition>
+
+#include <array>
+#include <atomic>
+#include <deque>
+#include <unordered_map>
+
+namespace krv {
+
+// The jobs waiting for the pdf thread, one list per priority. Shared with the
+// document handles, so that a handle let go after the thread has ended finds
+// nobody to tell and does nothing.
+struct pdf_queue {
+    struct job {
+        quint64 document = 0; ///< 0: needs no document
+        pdf_thread::document_job on_document;
+        std::function<void()> plain;
+    };
+    QMutex mutex;
+    QWaitCondition wake;
+    std::array<std::deque<job>, 4> waiting;
+    std::vector<quint64> to_close;
+    bool stopping = false;
+    std::atomic<quint64> next_id{1};
+    std::atomic<quint64> jobs_run{0};
+
+    void push(pdf_priority priority, job j) {
+        QMutexLocker lock(&mutex);
+        if (stopping)
+            return;
+        waiting[static_cast<std::size_t>(priority)].push_back(std::move(j));
+        wake.wakeOne();
+    }
+    void close(quint64 id) {
+        QMutexLocker lock(&mutex);
+        to_close.push_back(id);
+        wake.wakeOne();
+    }
+};
+
+namespace {
+
+// A document as the pdf thread holds it: its bytes, the buffer Qt PDF reads them
+// through, and the document itself, all made and deleted on this thread.
+struct open_pdf {
+    QByteArray bytes;
+    QBuffer buffer;
+    QPdfDocument document;
+};
+
+} // namespace
+
+class pdf_thread::runner : public QThread {
+public:
+    explicit runner(std::shared_ptr<pdf_queue> queue) : queue_(std::move(queue)) {
+        setObjectName(QStringLiteral("pdf"));
+    }
+    ~runner() override {
+        {
+            QMutexLocker lock(&queue_->mutex);
+            queue_->stopping = true;
+            queue_->wake.wakeAll();
+        }
+        wait();
+    }
+
+    // Opens bytes on this thread; null and an error when Qt PDF cannot.
+    std::pair<quint64, QPdfDocument*> load(const QByteArray& bytes, const QString& password,
+                                           QPdfDocument::Error* error) {
+        auto pdf = std::make_unique<open_pdf>();
+        pdf->bytes = bytes;
+        pdf->buffer.setBuffer(&pdf->bytes);
+        pdf->buffer.open(QIODevice::ReadOnly);
+        if (!password.isEmpty())
+            pdf->document.setPassword(password);
+        pdf->document.load(&pdf->buffer);
+        if (pdf->document.status() != QPdfDocument::Status::Ready) {
+            *error = pdf->document.error();
+            return {0, nullptr};
+        }
+        *error = QPdfDocument::Error::None;
+        const quint64 id = queue_->next_id++;
+        QPdfDocument* document = &pdf->document;
+        documents_.emplace(id, std::move(pdf));
+        return {id, document};
+    }
+
+protected:
+    void run() override {
+        for (;;) {
+            pdf_queue::job next;
+            {
+                QMutexLocker lock(&queue_->mutex);
+                for (;;) {
+                    for (quint64 id : queue_->to_close)
+                        documents_.erase(id);
+                    queue_->to_close.clear();
+                    if (queue_->stopping)
+                        break;
+                    auto list = std::find_if(queue_->waiting.begin(), queue_->waiting.end(),
+                                             [](const auto& l) { return !l.empty(); });
+                    if (list != queue_->waiting.end()) {
+                        next = std::move(list->front());
+                        list->pop_front();
+                        break;
+                    }
+                    queue_->wake.wait(&queue_->mutex);
+                }
+                if (queue_->stopping) {
+                    // What is left goes here, on the thread its documents belong to.
+                    for (auto& list : queue_->waiting)
+                        list.clear();
+                    lock.unlock();
+                    documents_.clear();
+                    return;
+                }
+            }
+            run_job(next);
+        }
+    }
+
+private:
+    void run_job(pdf_queue::job& j) {
+        ++queue_->jobs_run;
+        if (j.plain) {
+            j.plain();
+            return;
+        }
+        const auto found = documents_.find(j.document);
+        if (found != documents_.end())
+            j.on_document(found->second->document);
+    }
+
+    std::shared_ptr<pdf_queue> queue_;
+    std::unordered_map<quint64, std::unique_ptr<open_pdf>> documents_;
+};
+
+pdf_document::pdf_document(pdf_thread& thread, quint64 id, int page_count, QSizeF first_page,
+                           QByteArray bytes, QString password)
+    : thread_(&thread), queue_(thread.queue_), id_(id), page_count_(page_count),
+      first_page_(first_page), bytes_(std::move(bytes)), password_(std::move(password)) {}
+
+pdf_document::~pdf_document() {
+    if (const auto queue = queue_.lock())
+        queue->close(id_);
+}
+
+pdf_thread::pdf_thread(QObject* parent)
+    : QObject(parent), queue_(std::make_shared<pdf_queue>()),
+      runner_(std::make_unique<runner>(queue_)) {
+    // Never below normal: a GUI waiting for a picture would wait for this thread.
+    runner_->start();
+}
+
+pdf_thread::~pdf_thread() {
+    runner_.reset(); // stops and joins: nothing runs on it any more
+}
+
+void pdf_thread::post(const pdf_document& document, pdf_priority priority, document_job work) {
+    queue_->push(priority, {document.id(), std::move(work), {}});
+}
+
+void pdf_thread::post(quint64 document, pdf_priority priority, document_job work) {
+    queue_->push(priority, {document, std::move(work), {}});
+}
+
+void pdf_thread::post(pdf_priority priority, std::function<void()> work) {
+    queue_->push(priority, {0, {}, std::move(work)});
+}
+
+void pdf_thread::reply(std::function<void()> work) {
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
+bool pdf_thread::is_current() const {
+    return QThread::currentThread() == runner_.get();
+}
+
+quint64 pdf_thread::jobs_run() const {
+    return queue_->jobs_run.load();
+}
+
+opened_document pdf_thread::open_now(const QByteArray& bytes, const QString& password,
+                                     const QString& name) {
+    opened_document result;
+    result.bytes = bytes;
+    QPdfDocument::Error error;
+    const auto [id, document] = runner_->load(bytes, password, &error);
+    if (!document) {
+        if (error == QPdfDocument::Error::IncorrectPassword)
+            result.needs_password = true;
+        else
+            result.failure = pdf_failure_text(error, name);
+        return result;
+    }
+    if (document->pageCount() <= 0) {
+        queue_->close(id);
+        result.failure = QStringLiteral("Ce document ne contient aucune page\u00a0: %1").arg(name);
+        return result;
+    }
+    result.password = password;
+    result.document = std::make_shared<const pdf_document>(
+        *this, id, document->pageCount(), document->pagePointSize(0), bytes, password);
+    return result;
+}
+
+void pdf_thread::open_bytes(const QByteArray& bytes, const QString& password,
+                            std::function<void(opened_document)> done, const QString& name) {
+    post(pdf_priority::interactive, [this, bytes, password, done = std::move(done), name] {
+        opened_document result = open_now(bytes, password, name);
+        reply([result = std::move(result), done] { done(result); });
+    });
+}
+
+void pdf_thread::open_file(const QString& path, const QString& password,
+                           std::function<void(opened_document)> done, QByteArray unless_bytes) {
+    post(pdf_priority::interactive,
+         [this, path, password, done = std::move(done), unless_bytes = std::move(unless_bytes)] {
+             opened_document result;
+             document_bytes read = read_document(path);
+             if (!read.failure.isEmpty())
+                 result.failure = read.failure;
+             else if (unless_bytes.isEmpty() || read.data != unless_bytes)
+                 result = open_now(read.data, password, readable_file_name(file_name_of(path)));
+             result.path = path;
+             reply([result = std::move(result), done] { done(result); });
+         });
+}
+
+} // namespace krv

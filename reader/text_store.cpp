@@ -1,0 +1,138 @@
+#include "text_store.h"
+
+#include "text.h"
+
+#include <QPdfDocument>
+#include <QPdfSelection>
+#include <QPointer>
+
+#include <array>
+#include <atomic>
+
+namespace krv {
+
+// What the steps on the pdf thread read and keep. `from`, `stopped` and
+// `waiting_steps` are set by the GUI thread too; `done` is the pdf thread's own.
+struct text_store_state {
+    std::atomic<int> from{0};
+    std::atomic<bool> stopped{false};
+    std::atomic<int> priority{static_cast<int>(pdf_priority::background)};
+    std::array<std::atomic<int>, 4> waiting{}; ///< steps waiting, by priority
+    std::vector<char> done; ///< pages extracted (pdf thread only)
+
+    // Whether a step waits that runs as soon as the priority in effect asks.
+    bool step_waiting() const {
+        for (int p = 0; p <= priority.load(); ++p)
+            if (waiting[static_cast<std::size_t>(p)].load() > 0)
+                return true;
+        return false;
+    }
+};
+
+namespace {
+
+page_text folded_text(const QString& text) {
+    page_text result;
+    result.folded = fold_for_search(text, &result.origin);
+    bool same = true;
+    for (std::size_t i = 0; same && i < result.origin.size(); ++i)
+        same = result.origin[i] == static_cast<int>(i);
+    if (same)
+        result.origin.clear();
+    return result;
+}
+
+} // namespace
+
+text_store::text_store(shared_document document, QObject* parent)
+    : QObject(parent), document_(std::move(document)),
+      state_(std::make_shared<text_store_state>()) {
+    const int pages = document_ ? document_->page_count() : 0;
+    pages_.resize(static_cast<std::size_t>(pages));
+    state_->done.assign(static_cast<std::size_t>(pages), 0);
+}
+
+text_store::~text_store() {
+    stop();
+}
+
+void text_store::stop() {
+    state_->stopped = true;
+}
+
+const page_text* text_store::text(int page) const {
+    if (page < 0 || page >= page_count())
+        return nullptr;
+    const auto& slot = pages_[static_cast<std::size_t>(page)];
+    return slot ? &*slot : nullptr;
+}
+
+void text_store::extract_from(int page, pdf_priority priority) {
+    if (!document_ || complete())
+        return;
+    state_->from = std::clamp(page, 0, page_count() - 1);
+    state_->stopped = false;
+    state_->priority = static_cast<int>(priority);
+    // A step already waiting at this priority serves; otherwise one more goes in
+    // (one waiting further back then finds less or nothing left to do).
+    if (!state_->step_waiting())
+        post_step(priority);
+}
+
+// One step on the pdf thread: the next page not done yet from `from` on. It then
+// hands on to a step at the priority in effect, unless one waits already.
+struct text_store_step {
+    QPointer<text_store> store;
+    std::shared_ptr<text_store_state> state;
+    pdf_thread* thread;
+    quint64 id;
+    int pages;
+    pdf_priority priority;
+
+    void operator()(QPdfDocument& document) const {
+        --state->waiting[static_cast<std::size_t>(priority)];
+        if (state->stopped)
+            return;
+        const int from = state->from.load();
+        int page = -1;
+        for (int i = 0; i < pages && page < 0; ++i)
+            if (!state->done[static_cast<std::size_t>((from + i) % pages)])
+                page = (from + i) % pages;
+        if (page < 0)
+            return;
+        state->done[static_cast<std::size_t>(page)] = 1;
+        page_text text = folded_text(document.getAllText(page).text());
+        thread->reply([store = store, page, text = std::move(text)] {
+            if (store)
+                store->take_page(page, text);
+        });
+        if (!state->step_waiting()) {
+            text_store_step next = *this;
+            next.priority = static_cast<pdf_priority>(state->priority.load());
+            ++state->waiting[static_cast<std::size_t>(next.priority)];
+            thread->post(id, next.priority, next);
+        }
+    }
+};
+
+void text_store::post_step(pdf_priority priority) {
+    pdf_thread* thread = document_->thread();
+    if (!thread)
+        return;
+    ++state_->waiting[static_cast<std::size_t>(priority)];
+    thread->post(*document_, priority,
+                 text_store_step{this, state_, thread, document_->id(), page_count(), priority});
+}
+
+void text_store::take_page(int page, page_text text) {
+    auto& slot = pages_[static_cast<std::size_t>(page)];
+    if (slot)
+        return;
+    slot = std::move(text);
+    ++extracted_;
+    emit page_extracted(page);
+    if (complete())
+        emit completed();
+}
+
+} // namespace krv

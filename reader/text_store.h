@@ -1,0 +1,72 @@
+// The text of a document's pages, for searching: extracted on the pdf thread a
+// page at a time (Qt PDF takes 1 to 20 ms a page, and a long manual has
+// thousands), from a chosen page on and round to it, and kept folded the way
+// searches compare text. The pages come as they are extracted; whoever waits for
+// them (a search in the shown document, or in every document of the folder)
+// listens to page_extracted. Extraction goes on in the background until every
+// page is there; a search that needs pages asks for them sooner.
+#pragma once
+
+#include "pdf_thread.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace krv {
+
+/// A page's text as searches compare it (see fold_for_search).
+struct page_text {
+    QString folded;
+    /// For each folded character, its index in the page's text; empty when they
+    /// are the same (the usual case: no ligature, nothing dropped).
+    std::vector<int> origin;
+    int original_index(int folded_index) const {
+        return origin.empty() ? folded_index : origin[static_cast<std::size_t>(folded_index)];
+    }
+};
+
+struct text_store_state;
+struct text_store_step;
+
+class text_store : public QObject {
+    Q_OBJECT
+public:
+    explicit text_store(shared_document document, QObject* parent = nullptr);
+    ~text_store() override;
+
+    const shared_document& document() const { return document_; }
+    int page_count() const { return static_cast<int>(pages_.size()); }
+
+    /// Extracts from `page` on, round to it, skipping pages already there; a page
+    /// extracted now comes next. `priority` says how soon (background: after
+    /// what the reader waits for; search: before the background work).
+    void extract_from(int page, pdf_priority priority = pdf_priority::background);
+    /// Stops extracting; what is extracted stays.
+    void stop();
+
+    /// A page's text, or null while it is not extracted yet.
+    const page_text* text(int page) const;
+    int extracted_count() const { return extracted_; }
+    bool complete() const { return extracted_ == page_count(); }
+
+signals:
+    void page_extracted(int page);
+    /// Every page is there.
+    void completed();
+
+private:
+    friend struct text_store_step;
+    void take_page(int page, page_text text);
+    void post_step(pdf_priority priority);
+
+    shared_document document_;
+    std::vector<std::optional<page_text>> pages_;
+    int extracted_ = 0;
+    std::shared_ptr<text_store_state> state_;
+};
+
+} // namespace krv
