@@ -21,13 +21,13 @@ inline bool opened(pdf_component& component) {
 /// What the view shows once every picture it needs has come from the pdf thread.
 inline QImage settled(page_view& view) {
     QImage shot;
-    QTest::qWaitFor(
+    const bool complete = QTest::qWaitFor(
         [&] {
             shot = view.viewport()->grab().toImage();
             return view.pictures_complete();
         },
         10'000);
-    return shot;
+    return complete ? shot : QImage(); // a null picture fails every comparison
 }
 
 /// A shown component on `bytes`, written to `path`.
