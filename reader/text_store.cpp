@@ -18,7 +18,7 @@ struct text_store_state {
     std::atomic<bool> stopped{false};
     std::atomic<int> priority{static_cast<int>(pdf_priority::background)};
     std::array<std::atomic<int>, 4> waiting{}; ///< steps waiting, by priority
-    std::vector<char> done; ///< pages extracted (pdf thread only)
+    std::vector<char> done;                    ///< pages extracted (pdf thread only)
 
     // Whether a step waits that runs as soon as the priority in effect asks.
     bool step_waiting() const {
@@ -101,10 +101,11 @@ struct text_store_step {
         if (page < 0)
             return;
         state->done[static_cast<std::size_t>(page)] = 1;
-        page_text text = folded_text(document.getAllText(page).text());
-        thread->reply([store = store, page, text = std::move(text)] {
+        // Folded where it is kept: long-lived text allocated on the pdf thread would
+        // pin its heap between what pdfium frees.
+        thread->reply([store = store, page, raw = document.getAllText(page).text()] {
             if (store)
-                store->take_page(page, text);
+                store->take_page(page, folded_text(raw));
         });
         if (!state->step_waiting()) {
             text_store_step next = *this;
