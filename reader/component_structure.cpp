@@ -6,8 +6,8 @@
 #include "notes.h"
 #include "outline_panel.h"
 
-#include <QPointer>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -67,6 +67,7 @@ void pdf_component::show_form_merged(const QByteArray& bytes) {
         self->view_->set_document(self->shown_, true);
         // The fields' values are text too.
         self->store_ = std::make_unique<text_store>(self->shown_);
+        connect(self->store_.get(), &text_store::completed, self, &pdf_component::text_completed);
         self->store_->extract_from(std::max(0, self->view_->current_page()));
     });
 }

@@ -31,8 +31,7 @@ std::vector<tile_key> tiles_covering(quint64 document, int page, QSize whole, co
     if (inside.isEmpty())
         return tiles;
     for (int row = inside.top() / tile_side; row <= inside.bottom() / tile_side; ++row)
-        for (int column = inside.left() / tile_side; column <= inside.right() / tile_side;
-             ++column)
+        for (int column = inside.left() / tile_side; column <= inside.right() / tile_side; ++column)
             tiles.push_back({document, page, whole, column, row});
     return tiles;
 }
@@ -47,20 +46,28 @@ QImage render_part(QPdfDocument& document, int page, QSize whole, const QRect& p
     return document.render(page, part.size(), options);
 }
 
-std::vector<std::pair<tile_key, QImage>> render_tiles(QPdfDocument& document,
-                                                      const std::vector<tile_key>& tiles) {
-    std::vector<std::pair<tile_key, QImage>> pictures;
+rendered_tiles render_tiles(QPdfDocument& document, const std::vector<tile_key>& tiles) {
+    rendered_tiles rendered{tiles, {}, {}};
     if (tiles.empty())
-        return pictures;
-    QRect around;
+        return rendered;
     for (const tile_key& key : tiles)
-        around |= tile_rect(key);
+        rendered.around |= tile_rect(key);
     const tile_key& first = tiles.front();
-    const QImage all = render_part(document, first.page, first.whole, around);
-    if (all.isNull())
+    rendered.picture = render_part(document, first.page, first.whole, rendered.around);
+    // Premultiplied, as the painter draws fastest (done once, here, not at every paint).
+    rendered.picture.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return rendered;
+}
+
+std::vector<std::pair<tile_key, QImage>> cut_tiles(const rendered_tiles& rendered, qreal ratio) {
+    std::vector<std::pair<tile_key, QImage>> pictures;
+    if (rendered.picture.isNull())
         return pictures;
-    for (const tile_key& key : tiles)
-        pictures.emplace_back(key, all.copy(tile_rect(key).translated(-around.topLeft())));
+    for (const tile_key& key : rendered.tiles) {
+        QImage tile = rendered.picture.copy(tile_rect(key).translated(-rendered.around.topLeft()));
+        tile.setDevicePixelRatio(ratio);
+        pictures.emplace_back(key, std::move(tile));
+    }
     return pictures;
 }
 

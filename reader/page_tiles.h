@@ -19,7 +19,7 @@ namespace krv {
 
 /// The side of a tile, in device pixels: small enough that a view's tiles add
 /// little beyond what shows, large enough that a screen is a few dozen of them.
-inline constexpr int tile_side = 256;
+inline constexpr int tile_side = 128;
 
 /// One tile of a page's picture at one zoom.
 struct tile_key {
@@ -45,9 +45,18 @@ std::vector<tile_key> tiles_covering(quint64 document, int page, QSize whole, co
 /// place (then glyph edges alone differ, on 0 to 0.3 % of the pixels).
 QImage render_part(QPdfDocument& document, int page, QSize whole, const QRect& part);
 
-/// The tiles of `area` rendered in one call, each cut out of it.
-std::vector<std::pair<tile_key, QImage>> render_tiles(QPdfDocument& document,
-                                                      const std::vector<tile_key>& tiles);
+/// Tiles of one page at one zoom rendered in one call: the rectangle round them.
+struct rendered_tiles {
+    std::vector<tile_key> tiles;
+    QRect around; ///< in the page's device pixels
+    QImage picture;
+};
+
+/// Renders the rectangle round the tiles (pdf thread only).
+rendered_tiles render_tiles(QPdfDocument& document, const std::vector<tile_key>& tiles);
+
+/// Each tile cut out of the rendered rectangle, `ratio` device pixels per pixel.
+std::vector<std::pair<tile_key, QImage>> cut_tiles(const rendered_tiles& rendered, qreal ratio);
 
 /// Rendered tiles, bounded in pixels; the least recently used go first.
 class tile_cache {
@@ -56,6 +65,7 @@ public:
 
     /// The tile's picture, marked as just used; null when not there.
     const QImage* find(const tile_key& key);
+    bool contains(const tile_key& key) const { return index_.contains(key); }
     /// Keeps a tile, dropping the least recently used until within the budget.
     void insert(const tile_key& key, QImage image);
     /// Drops every tile for which `drop` is true.

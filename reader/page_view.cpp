@@ -53,9 +53,8 @@ double page_layout::fitting_scale(QSize room, bool whole_page) const {
 }
 
 QPoint page_layout::origin(int page, int view_width) const {
-    const double left =
-        std::max(margin, (std::max<double>(view_width, content_width) - page_pixels(page).width()) /
-                             2.0);
+    const double left = std::max(
+        margin, (std::max<double>(view_width, content_width) - page_pixels(page).width()) / 2.0);
     return QPoint(static_cast<int>(std::lround(left)),
                   static_cast<int>(std::lround(tops[static_cast<std::size_t>(page)])));
 }
@@ -113,10 +112,10 @@ void page_view::set_document(shared_document document, bool keep_place) {
 }
 
 void page_view::relayout() {
-    const double scale = mode_ == zoom_mode::factor
-                             ? layout_.scale
-                             : layout_.fitting_scale(viewport()->size(),
-                                                     mode_ == zoom_mode::fit_page);
+    const double scale =
+        mode_ == zoom_mode::factor
+            ? layout_.scale
+            : layout_.fitting_scale(viewport()->size(), mode_ == zoom_mode::fit_page);
     if (scale != layout_.scale)
         ++interest_->epoch;
     layout_.lay_out(scale);
@@ -163,8 +162,7 @@ std::pair<int, int> page_view::visible_pages() const {
     const auto from = std::upper_bound(layout_.tops.begin(), layout_.tops.end(), top);
     int first = std::max(0, static_cast<int>(from - layout_.tops.begin()) - 1);
     // The page above may end in the gap: the first page is the one reaching into the view.
-    if (layout_.tops[static_cast<std::size_t>(first)] + layout_.page_pixels(first).height() <
-            top &&
+    if (layout_.tops[static_cast<std::size_t>(first)] + layout_.page_pixels(first).height() < top &&
         first + 1 < page_count())
         ++first;
     const auto to = std::lower_bound(layout_.tops.begin(), layout_.tops.end(), bottom);
@@ -224,6 +222,7 @@ void page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
     }
     relayout();
     show_place(kept, anchor);
+    request_visible(); // at once: the pdf thread renders while the stand-ins paint
     viewport()->update();
     emit zoom_changed();
 }
@@ -270,8 +269,8 @@ void page_view::update_cache_budget() {
     // Twice what a screen of tiles can cover, so that the tiles in view never push
     // each other out, and a little to scroll back into.
     const QSize device = viewport()->size() * devicePixelRatioF();
-    const qint64 screen = static_cast<qint64>(device.width() + 2 * tile_side) *
-                          (device.height() + 2 * tile_side);
+    const qint64 screen =
+        static_cast<qint64>(device.width() + 2 * tile_side) * (device.height() + 2 * tile_side);
     cache_.set_budget(std::max(min_cache_pixels, 2 * screen));
 }
 
@@ -284,6 +283,7 @@ void page_view::resizeEvent(QResizeEvent* e) {
 }
 
 void page_view::scrollContentsBy(int, int) {
+    request_visible();
     viewport()->update();
     check_current_page();
 }

@@ -124,6 +124,11 @@ public:
     /// Copies the selection, or the current page's text, to the clipboard.
     void copy_selection();
 
+    /// Reads every page's size in the background (until then a page is taken to be
+    /// as large as the first, or as large as it was when it showed).
+    void read_page_sizes();
+    /// Lets go of the tiles that do not show (the reader is idle: memory goes back).
+    void shed_hidden_tiles();
     /// Pixels held by rendered tiles, and the most they may hold.
     qint64 cache_pixels() const { return cache_.pixels(); }
     qint64 cache_budget() const { return cache_.budget(); }
@@ -189,14 +194,17 @@ private:
     // Pictures (page_view_paint.cpp).
     /// The page's rectangle in the viewport, whole pixels.
     QRect page_rect(int page) const;
-    /// Paints a page's tiles; the missing ones are added to `missing`.
-    void paint_pictures(QPainter& painter, int page, std::vector<tile_key>& missing);
+    /// Asks for the tiles that show and are missing; true when none is.
+    bool request_visible();
+    std::vector<tile_key> visible_tiles(int page) const;
+    /// Paints a page's tiles, and stand-ins where some are missing.
+    void paint_pictures(QPainter& painter, int page);
     void paint_stand_ins(QPainter& painter, int page, const QRect& area, QSize whole);
     void request_tiles(std::vector<tile_key> tiles, pdf_priority priority, bool always_wanted);
     void take_tiles(std::vector<std::pair<tile_key, QImage>> pictures,
                     const std::vector<tile_key>& asked);
-    void take_page_size(quint64 document, int page, QSizeF size, const std::vector<tile_key>& asked);
-    void read_page_sizes();
+    void take_page_size(quint64 document, int page, QSizeF size,
+                        const std::vector<tile_key>& asked);
     void take_page_sizes(quint64 document, std::vector<QSizeF> sizes);
     QSize device_pixels(int page) const;
 

@@ -33,29 +33,23 @@ QSize page_view::device_pixels(int page) const {
 void page_view::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), background);
+    // What is missing is asked for first: the pdf thread renders while this paints.
+    complete_ = request_visible();
     const auto [first, last] = visible_pages();
-    interest_->first = first;
-    interest_->last = last;
     if (!document_ || first < 0) {
         paint_focus_ring(painter);
         return;
     }
-    std::vector<tile_key> missing;
     for (int page = first; page <= last; ++page) {
         const QRect area = page_rect(page);
         if (!area.intersects(viewport()->rect()))
             continue;
         painter.fillRect(area.translated(2, 2), QColor(0, 0, 0, 40)); // a soft edge under it
         painter.fillRect(area, Qt::white);
-        const std::size_t before = missing.size();
-        paint_pictures(painter, page, missing);
-        if (missing.size() > before)
-            request_tiles({missing.begin() + static_cast<std::ptrdiff_t>(before), missing.end()},
-                          pdf_priority::interactive, false);
+        paint_pictures(painter, page);
         paint_page_extras(painter, page);
     }
     paint_focus_ring(painter);
-    complete_ = missing.empty();
     if (!complete_)
         return;
     // Every picture is there: the other zooms' tiles are of no more use.
@@ -67,27 +61,60 @@ void page_view::paintEvent(QPaintEvent*) {
     if (!painted_) {
         painted_ = true;
         emit first_painted();
-        read_page_sizes();
     }
     emit pictures_shown();
 }
 
-void page_view::paint_pictures(QPainter& painter, int page, std::vector<tile_key>& missing) {
+void page_view::shed_hidden_tiles() {
+    QSet<tile_key> shown;
+    const auto [first, last] = visible_pages();
+    for (int page = std::max(first, 0); document_ && page <= last; ++page)
+        for (const tile_key& key : visible_tiles(page))
+            shown.insert(key);
+    cache_.drop_if([&](const tile_key& key) { return !shown.contains(key); });
+}
+
+bool page_view::request_visible() {
+    const auto [first, last] = visible_pages();
+    interest_->first = first;
+    interest_->last = last;
+    if (!document_ || first < 0)
+        return true;
+    bool complete = true;
+    for (int page = first; page <= last; ++page) {
+        std::vector<tile_key> missing;
+        for (const tile_key& key : visible_tiles(page))
+            if (!cache_.contains(key))
+                missing.push_back(key);
+        if (missing.empty())
+            continue;
+        complete = false;
+        request_tiles(std::move(missing), pdf_priority::interactive, false);
+    }
+    return complete;
+}
+
+std::vector<tile_key> page_view::visible_tiles(int page) const {
     const qreal ratio = devicePixelRatioF();
     const QRect area = page_rect(page);
-    const QSize whole = device_pixels(page);
     const QRect shown = area.intersected(viewport()->rect()).translated(-area.topLeft());
     const QRect device(shown.topLeft() * ratio, shown.size() * ratio);
+    return tiles_covering(document_->id(), page, device_pixels(page), device);
+}
+
+void page_view::paint_pictures(QPainter& painter, int page) {
+    const qreal ratio = devicePixelRatioF();
+    const QRect area = page_rect(page);
     std::vector<std::pair<QRectF, const QImage*>> found;
-    const std::size_t before = missing.size();
-    for (const tile_key& key : tiles_covering(document_->id(), page, whole, device)) {
+    bool missing = false;
+    for (const tile_key& key : visible_tiles(page)) {
         if (const QImage* image = cache_.find(key))
             found.emplace_back(logical(tile_rect(key), ratio).translated(area.topLeft()), image);
         else
-            missing.push_back(key);
+            missing = true;
     }
-    if (missing.size() > before)
-        paint_stand_ins(painter, page, area, whole);
+    if (missing)
+        paint_stand_ins(painter, page, area, device_pixels(page));
     for (const auto& [where, image] : found)
         painter.drawImage(where.topLeft(), *image);
 }
@@ -166,12 +193,10 @@ void page_view::request_tiles(std::vector<tile_key> tiles, pdf_priority priority
             });
             return;
         }
-        auto pictures = render_tiles(document, tiles);
-        for (auto& picture : pictures)
-            picture.second.setDevicePixelRatio(ratio);
-        thread->reply([self, pictures = std::move(pictures), tiles] {
+        // Cut into tiles where they are kept (memory long kept is best allocated there).
+        thread->reply([self, rendered = render_tiles(document, tiles), ratio, tiles] {
             if (self)
-                self->take_tiles(pictures, tiles);
+                self->take_tiles(cut_tiles(rendered, ratio), tiles);
         });
     });
 }
@@ -220,13 +245,10 @@ void page_view::prepare_first_screen(const shared_document& document) {
         thread->post(*document, pdf_priority::interactive, [=](QPdfDocument& pdf) {
             if (pdf.pagePointSize(page) != expected)
                 return; // laid out otherwise when shown: its pictures are asked for then
-            auto pictures = render_tiles(pdf, tiles);
-            for (auto& picture : pictures)
-                picture.second.setDevicePixelRatio(ratio);
-            thread->reply([self, pictures = std::move(pictures)] {
+            thread->reply([self, rendered = render_tiles(pdf, tiles), ratio] {
                 if (self)
-                    for (const auto& [key, image] : pictures)
-                        self->cache_.insert(key, image);
+                    for (auto& [key, image] : cut_tiles(rendered, ratio))
+                        self->cache_.insert(key, std::move(image));
             });
         });
     }

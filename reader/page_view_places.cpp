@@ -28,7 +28,8 @@ void page_view::go_to_page(int page) {
     if (page_count() == 0)
         return;
     page = std::clamp(page, 0, page_count() - 1);
-    verticalScrollBar()->setValue(static_cast<int>(std::lround(layout_.tops[static_cast<std::size_t>(page)] - margin)));
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::lround(layout_.tops[static_cast<std::size_t>(page)] - margin)));
     check_current_page();
 }
 
@@ -63,18 +64,22 @@ void page_view::ensure_visible(int page, const QRectF& rect) {
 
 namespace {
 
-// Reading every page's size keeps some 30 to 90 KiB of each page inside pdfium,
-// 77 to 122 MB on long manuals: it is done in a document of its own, let go at
-// the end. A step reads for a few milliseconds, so that pictures go first.
+// Reading a page's size keeps some 30 to 90 KiB of it inside pdfium (Qt PDF
+// checks that the whole page is there first), 77 to 122 MB for every page of a
+// long manual: it is done in a document of its own, opened again every
+// size_pages_per_document pages and let go at the end. A step reads for a few
+// milliseconds, so that pictures go first.
 struct size_reading {
     QByteArray bytes;
     QString password;
     std::unique_ptr<QBuffer> buffer;
     std::unique_ptr<QPdfDocument> document;
+    int read_in_document = 0;
     std::vector<QSizeF> sizes;
 };
 
 constexpr qint64 size_step_ms = 8;
+constexpr int size_pages_per_document = 256;
 
 // One step on the pdf thread; it posts the next one, until every size is read.
 struct size_step {
@@ -86,6 +91,13 @@ struct size_step {
 
     void operator()(QPdfDocument&) const {
         size_reading& r = *reading;
+        if (r.read_in_document >= size_pages_per_document) {
+            r.document.reset(); // what it kept of the pages read goes with it
+            r.buffer.reset();
+            r.read_in_document = 0;
+            thread->post(id, pdf_priority::background, *this);
+            return;
+        }
         if (!r.document) {
             r.buffer = std::make_unique<QBuffer>(&r.bytes);
             r.buffer->open(QIODevice::ReadOnly);
@@ -95,8 +107,11 @@ struct size_step {
         }
         QElapsedTimer spent;
         spent.start();
-        while (static_cast<int>(r.sizes.size()) < pages && spent.elapsed() < size_step_ms)
+        while (static_cast<int>(r.sizes.size()) < pages && spent.elapsed() < size_step_ms &&
+               r.read_in_document < size_pages_per_document) {
             r.sizes.push_back(r.document->pagePointSize(static_cast<int>(r.sizes.size())));
+            ++r.read_in_document;
+        }
         if (static_cast<int>(r.sizes.size()) < pages) {
             thread->post(id, pdf_priority::background, *this);
             return;

@@ -161,6 +161,7 @@ private:
     void ask_password(opened_document result, bool again);
     void show_document(opened_document result, bool keep_place);
     void start_background_work();
+    void text_completed();
     void set_search_status(const QString& text);
     void take_hits(int at, int count);
     void show_first_hit();
@@ -174,10 +175,10 @@ private:
 
     pdf_thread* pdf_;
     QString src_;
-    QString preparing_;           ///< the path prepare is opening
-    bool prepared_done_ = false;  ///< its opening has come back, in prepared_
+    QString preparing_;          ///< the path prepare is opening
+    bool prepared_done_ = false; ///< its opening has come back, in prepared_
     opened_document prepared_;
-    QString waiting_;             ///< set_src's path, shown when its opening comes back
+    QString waiting_;              ///< set_src's path, shown when its opening comes back
     bool windows_painted_ = false; ///< the reader has been painted once: pages may render
     shared_document shown_;
     QByteArray shown_bytes_; ///< the file's bytes, to tell a real change on reload

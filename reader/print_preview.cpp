@@ -34,6 +34,7 @@ print_preview_dialog::print_preview_dialog(const shared_document& document, QWid
     view_->setAccessibleName(QStringLiteral("Pages à imprimer"));
     column->addWidget(view_, 1);
     view_->set_document(document);
+    connect(view_, &page_view::first_painted, view_, &page_view::read_page_sizes);
     view_->set_zoom_mode(page_view::zoom_mode::fit_page);
     connect(whole, &QPushButton::clicked, this,
             [this] { view_->set_zoom_mode(page_view::zoom_mode::fit_page); });
