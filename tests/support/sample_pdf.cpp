@@ -93,10 +93,11 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
         const QByteArray height = p.landscape ? "595" : "842";
         QByteArray content = number(p.background.redF()) + ' ' + number(p.background.greenF()) +
                              ' ' + number(p.background.blueF()) + " rg 0 0 " + width + ' ' +
-                             height + " re f 0 g BT /F1 14 Tf 50 " + (p.landscape ? "553" : "800") +
-                             " Td";
+                             height + " re f 0 g BT /F1 " + number(p.font_size) + " Tf 50 " +
+                             (p.landscape ? "553" : "800") + " Td";
+        const QByteArray gap = " 0 -" + number(p.line_gap) + " Td ";
         for (int l = 0; l < p.lines.size(); ++l)
-            content += (l ? " 0 -20 Td " : " ") + pdf_string(p.lines[l]) + " Tj";
+            content += (l ? gap : QByteArray(" ")) + pdf_string(p.lines[l]) + " Tj";
         content += " ET";
         object(first_page + 2 * i) = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + width + ' ' +
                                      height +

@@ -27,8 +27,10 @@ bool write_colour_pdf(const QString& path, const QColor& colour, const QString& 
 /// A page of plain text on a coloured ground, in Helvetica (Windows-1252 text).
 struct text_page {
     QColor background = Qt::white;
-    QStringList lines; ///< from the top, 20 points apart
+    QStringList lines; ///< from the top, `line_gap` points apart
     bool landscape = false;
+    double font_size = 14;
+    double line_gap = 20;
 };
 
 /// An outline entry: a title leading to a page, `top` points below its top edge.

@@ -1,0 +1,117 @@
+// What the reader's benchmarks share: the clock, the process's resident memory
+// and load, waiting for the reader without sleeping blind, a meter of the
+// longest stall of the event loop, and figures printed as medians and ranges.
+#pragma once
+
+#include "pdf_component.h"
+#include "process_memory.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace krv::bench {
+
+using clock_type = std::chrono::steady_clock;
+
+inline double ms_since(clock_type::time_point start) {
+    return std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
+}
+
+using samples::resident_mib;
+
+/// The machine's load average over the last minute.
+inline double load_average() {
+    QFile load(QStringLiteral("/proc/loadavg"));
+    load.open(QIODevice::ReadOnly);
+    return load.readAll().split(' ').value(0).toDouble();
+}
+
+/// Runs the event loop until `done` holds (each event handled, then asked again).
+template <typename condition> void wait_until(condition done) {
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+/// Runs the event loop for `ms` milliseconds.
+inline void run_for(int ms) {
+    QElapsedTimer t;
+    t.start();
+    QTimer wake;
+    wake.start(5);
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+/// Waits for the component's document to open, then for a paint of the view
+/// with every picture it shows.
+inline void settle(pdf_component& component) {
+    wait_until([&] { return !component.opening(); });
+    page_view* view = component.view();
+    view->viewport()->update();
+    bool shown = false;
+    const auto c = QObject::connect(view, &page_view::pictures_shown, [&] { shown = true; });
+    wait_until([&] { return shown; });
+    QObject::disconnect(c);
+}
+
+/// The longest gap between the ticks of a timer that should fire every 5 ms: the
+/// longest the interface could not answer.
+class stall_meter {
+public:
+    stall_meter() {
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const auto now = clock_type::now();
+            if (ticking_)
+                longest_ = std::max(longest_,
+                                    std::chrono::duration<double, std::milli>(now - last_).count());
+            last_ = now;
+            ticking_ = true;
+        });
+    }
+    void start() {
+        longest_ = 0;
+        ticking_ = false;
+        timer_.start(5);
+    }
+    /// The longest gap since start, in ms.
+    double stop() {
+        timer_.stop();
+        return longest_;
+    }
+
+private:
+    QTimer timer_;
+    clock_type::time_point last_;
+    bool ticking_ = false;
+    double longest_ = 0;
+};
+
+/// "median (min–max)" of a set of figures.
+inline std::string spread(std::vector<double> values, const char* unit = "ms") {
+    if (values.empty())
+        return "none";
+    std::sort(values.begin(), values.end());
+    const double median = values.size() % 2
+                              ? values[values.size() / 2]
+                              : (values[values.size() / 2 - 1] + values[values.size() / 2]) / 2;
+    char text[96];
+    std::snprintf(text, sizeof text, "%.1f %s (%.1f-%.1f)", median, unit, values.front(),
+                  values.back());
+    return text;
+}
+
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace krv::bench
