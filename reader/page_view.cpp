@@ -123,10 +123,10 @@ void page_view::relayout() {
     verticalScrollBar()->setRange(
         0, std::max(0, static_cast<int>(std::ceil(layout_.content_height)) - room.height()));
     // A whole page fitted: Page Down goes on by one page exactly.
-    verticalScrollBar()->setPageStep(
-        mode_ == zoom_mode::fit_page && page_count() > 0
-            ? layout_.page_pixels(0).height() + static_cast<int>(spacing)
-            : room.height());
+    verticalScrollBar()->setPageStep(mode_ == zoom_mode::fit_page && page_count() > 0
+                                         ? layout_.page_pixels(0).height() +
+                                               static_cast<int>(spacing)
+                                         : room.height());
     horizontalScrollBar()->setRange(
         0, std::max(0, static_cast<int>(std::ceil(layout_.content_width)) - room.width()));
     horizontalScrollBar()->setPageStep(room.width());

@@ -236,7 +236,7 @@ private:
     std::shared_ptr<const std::vector<QRectF>> selection_lines_;
     QString selection_text_;
     bool selecting_ = false;
-    bool focus_from_mouse_ = false; ///< a click gave the focus: no ring until a key does
+    bool focus_from_mouse_ = false;            ///< a click gave the focus: no ring until a key does
     bool selection_asked_ = false;             ///< a selection is on its way
     std::optional<QPointF> selection_waiting_; ///< the end to ask for next
     bool copy_waiting_ = false;                ///< copy once the selection comes

@@ -17,6 +17,8 @@ bool scratch_folder::renew() {
     return QDir().mkpath(dir_.path()) && QDir::setCurrent(dir_.path());
 }
 
-void scratch_folder::leave() { QDir::setCurrent(previous_); }
+void scratch_folder::leave() {
+    QDir::setCurrent(previous_);
+}
 
 } // namespace krv::samples

@@ -287,8 +287,8 @@ private slots:
         QVERIFY(probe::opened(component));
         QVERIFY(component.document());
         // Drawn text only: where nothing is drawn the page is transparent.
-        const QImage page = pdf_thread_renderer(component.document())(
-            0, [](QSizeF) { return QSize(595, 842); });
+        const QImage page =
+            pdf_thread_renderer(component.document())(0, [](QSizeF) { return QSize(595, 842); });
         int ink = 0;
         for (int y = 80; y < 160; ++y)
             for (int x = 40; x < 400; ++x)
