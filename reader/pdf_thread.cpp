@@ -63,7 +63,11 @@ public:
     explicit runner(std::shared_ptr<pdf_queue> queue) : queue_(std::move(queue)) {
         setObjectName(QStringLiteral("pdf"));
     }
-    ~runner() override {
+    ~runner() override { stop(); }
+
+    /// Lets the job running finish, drops the others, closes the documents, and
+    /// returns once the thread has ended.
+    void stop() {
         {
             QMutexLocker lock(&queue_->mutex);
             queue_->stopping = true;
@@ -161,7 +165,10 @@ pdf_thread::pdf_thread(QObject* parent)
 }
 
 pdf_thread::~pdf_thread() {
-    runner_.reset(); // stops and joins: nothing runs on it any more
+    // Stopped before the runner goes: the job running meanwhile (an opening) still
+    // reaches it through this object.
+    runner_->stop();
+    runner_.reset();
 }
 
 void pdf_thread::post(const pdf_document& document, pdf_priority priority, document_job work) {

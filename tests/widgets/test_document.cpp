@@ -296,6 +296,18 @@ private slots:
         QVERIFY2(ink > 1000, qPrintable(QStringLiteral("%1 dark pixels").arg(ink)));
     }
 
+    void component_closed_while_it_opens_a_document() {
+        QVERIFY(samples::write_colour_pdf(path("vite.pdf"), Qt::green, "Vert"));
+        // Let go at once, while the pdf thread reads and opens the file: the
+        // opening ends, its answer goes nowhere, and nothing is left behind.
+        for (int round = 0; round < 20; ++round) {
+            auto component = std::make_unique<pdf_component>(nullptr);
+            component->set_src(path("vite.pdf"));
+            if (round % 2)
+                QCoreApplication::processEvents();
+        }
+    }
+
     void prepared_document_is_the_one_shown() {
         QVERIFY(samples::write_colour_pdf(path("prepare.pdf"), Qt::yellow, "Jaune"));
         pdf_component component(nullptr);
