@@ -2,6 +2,7 @@
 // the dressing of a frameless window with its picture border.
 #pragma once
 
+#include "document_place.h"
 #include "form.h"
 
 #include <QString>
@@ -14,9 +15,10 @@ namespace krv {
 /// The variables shared by the windows for the whole run. The windows hand
 /// documents and choices to each other through them, as the design has it.
 struct shared_state {
-    QString w_chaine;       ///< shared work string: a path, a chosen name, a web address
-    QString nom_document;   ///< name, without folder, of the document to display
-    QString requested_path; ///< path of the last display request, for the viewer's tick
+    QString w_chaine;               ///< shared work string: a path, a chosen name, a web address
+    QString nom_document;           ///< name, without folder, of the document to display
+    QString requested_path;         ///< path of the last display request, for the viewer's tick
+    document_place requested_place; ///< where that request's document opens
     std::optional<double> heure_ouverture; ///< clock at the last accepted request; none yet
 };
 

@@ -78,7 +78,7 @@ void affic_pdf::Form_Load() {
 
 void affic_pdf::Timer1_Timer() {
     // The request's own path, even if the shared work string was used since.
-    APDF_Objet->set_src(shared().requested_path);
+    APDF_Objet->set_src(shared().requested_path, shared().requested_place);
     Timer1->set_interval(0);
     setWindowTitle(viewer_title(shared().requested_path));
     refresh();

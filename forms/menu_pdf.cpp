@@ -6,6 +6,7 @@
 #include "desktop.h"
 #include "events.h"
 #include "failures.h"
+#include "file_names.h"
 #include "identity.h"
 #include "inter_logg.h"
 #include "krv_pdf2.h"
@@ -159,8 +160,14 @@ void menu_pdf::affic_document() {
     }
     state.heure_ouverture = now;
     set_mouse_pointer(mouse_pointer::busy);
-    state.w_chaine = document_path(File1.path(), state.nom_document);
+    // The host may add a place after the name ("guide.PDF#page=12").
+    const QString folder = File1.path();
+    const placed_name request = split_place(state.nom_document, [&](const QString& name) {
+        return type_of(document_path(folder, name)) != file_type::missing;
+    });
+    state.w_chaine = document_path(folder, request.name);
     state.requested_path = state.w_chaine;
+    state.requested_place = request.place;
     // The design arms the viewer's own timer and repaints the viewer from here.
     affic_pdf& viewer = load_form<affic_pdf>();
     viewer.Timer1->set_interval(250);

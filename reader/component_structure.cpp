@@ -28,6 +28,11 @@ void pdf_component::connect_structure() {
                 view_->viewport()->update(); // its notes
             });
     connect(structure_, &structure_reader::outline_action_read, this, &pdf_component::follow);
+    connect(structure_, &structure_reader::destination_read, this,
+            [this](const std::optional<jump_target>& target) {
+                if (std::exchange(awaiting_destination_, false))
+                    finish_place(target);
+            });
     view_->set_spot_source([this](int page, QPointF point) { return links_.spot_at(page, point); });
     view_->set_page_painter([this](QPainter& painter, int page, const QRectF& area, double scale) {
         paint_page_overlay(painter, page, area, scale);

@@ -205,8 +205,9 @@ void pdf_component::take_prepared(opened_document result) {
         view_->prepare_first_screen(prepared_.document);
 }
 
-void pdf_component::set_src(const QString& path) {
+void pdf_component::set_src(const QString& path, const document_place& place) {
     ensure_reader();
+    place_ = place;
     src_ = path;
     shown_password_.clear();
     watch(path);
@@ -326,6 +327,8 @@ void pdf_component::show_document(opened_document result, bool keep_place) {
         start_background_work();
     update_toolbar();
     trim_timer_.start();
+    if (!keep_place)
+        apply_place();
     emit document_shown();
 }
 
@@ -344,6 +347,8 @@ void pdf_component::text_completed() {
 }
 
 void pdf_component::show_message(const QString& text, failure_offer offer) {
+    place_ = {};
+    awaiting_destination_ = false;
     failure_.message->setText(text);
     failure_.retry->setVisible(offer == failure_offer::password);
     stack_->setCurrentWidget(failure_.panel);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "document_loading.h"
+#include "document_place.h"
 #include "failure_panel.h"
 #include "history.h"
 #include "links.h"
@@ -48,9 +49,9 @@ public:
     explicit pdf_component(QWidget* parent);
     ~pdf_component() override;
 
-    /// The document source: the full path of the PDF to show. A document that is
-    /// still being opened shows as soon as it is open.
-    void set_src(const QString& path);
+    /// The document source: the full path of the PDF to show, at a place (its
+    /// first page when the place is empty or not in the document).
+    void set_src(const QString& path, const document_place& place = {});
     const QString& src() const { return src_; }
     /// Starts reading a document that set_src will soon ask for; its first page is
     /// rendered once the windows have painted, so that set_src only shows it.
@@ -166,6 +167,9 @@ private:
     void take_hits(int at, int count);
     void show_first_hit();
     void show_current_hit();
+    /// Goes to the place set_src asked for, once its document shows.
+    void apply_place();
+    void finish_place(const std::optional<jump_target>& destination);
     /// What the message offers to do next.
     enum class failure_offer { nothing, password };
     void show_message(const QString& text, failure_offer offer = failure_offer::nothing);
@@ -177,6 +181,8 @@ private:
     QString src_;
     QString preparing_;          ///< the path prepare is opening
     bool prepared_done_ = false; ///< its opening has come back, in prepared_
+    document_place place_;              ///< where the document being shown opens
+    bool awaiting_destination_ = false; ///< its named destination is being read
     opened_document prepared_;
     QString waiting_;              ///< set_src's path, shown when its opening comes back
     bool windows_painted_ = false; ///< the reader has been painted once: pages may render

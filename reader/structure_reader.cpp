@@ -135,4 +135,18 @@ void structure_reader::request_outline_action(object_id item) {
     });
 }
 
+void structure_reader::request_destination(const QString& name) {
+    const quint64 generation = generation_;
+    post([this, worker = worker_, name = name.toStdString(), generation, current = current_] {
+        if (current->load() != generation)
+            return;
+        std::optional<jump_target> target;
+        if (worker->links)
+            if (auto found = worker->links->named_destination(name))
+                target = found.value();
+        reply(generation, target,
+              [this](std::optional<jump_target> t) { emit destination_read(t); });
+    });
+}
+
 } // namespace krv

@@ -36,6 +36,9 @@ public:
     void request_page(int page);
     /// Resolves where an outline entry leads; outline_action_read follows.
     void request_outline_action(object_id item);
+    /// Resolves a named destination (the place a document was asked to open
+    /// at); destination_read follows, also when the name leads nowhere.
+    void request_destination(const QString& name);
 
 signals:
     /// The document with its form fields drawn into the pages, to show instead.
@@ -43,6 +46,8 @@ signals:
     void outline_read(std::shared_ptr<const outline_tree> tree);
     void page_read(int page, std::shared_ptr<const page_annotations> annotations);
     void outline_action_read(const krv::link_action& action);
+    /// Where the named destination asked for leads; nothing when it is unknown.
+    void destination_read(const std::optional<krv::jump_target>& target);
 
 private:
     template <typename work_type> void post(work_type work);

@@ -68,6 +68,17 @@ outcome<link_action> link_reader::outline_action(object_id item) {
     return result;
 }
 
+outcome<std::optional<jump_target>> link_reader::named_destination(const std::string& name) {
+    auto result = guarded([&]() -> std::optional<jump_target> {
+        const auto target = resolver().resolve(QPDFObjectHandle::newUnicodeString(name));
+        if (!target)
+            return std::nullopt;
+        return jump_target_of(geometry_of(target->page_index), *target);
+    });
+    document_.drop_warnings();
+    return result;
+}
+
 link_action link_reader::action_of(QPDFObjectHandle holder) {
     link_action action = read_action(holder, resolver());
     if (action.target)

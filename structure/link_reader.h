@@ -26,6 +26,9 @@ public:
     outcome<page_annotations> annotations_of(int page_index);
     /// The action of an outline item read by read_outline.
     outcome<link_action> outline_action(object_id item);
+    /// Where a named destination (UTF-8) leads; nothing when the document has no
+    /// such name, or it leads to no page of the document.
+    outcome<std::optional<jump_target>> named_destination(const std::string& name);
 
 private:
     page_annotations read(int page_index);

@@ -1,0 +1,39 @@
+// The place where a document opens, as the host may write it after the
+// document's name in the exchange file, in the open parameters readers of PDF
+// on the web know: "guide.PDF#page=12", "guide.PDF#nameddest=fiche_client",
+// "guide.PDF#search=remise" (several joined by "&"; others are ignored).
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace krv {
+
+/// Where a document opens; nothing asked for opens it at its first page.
+struct document_place {
+    int page = 0;        ///< from 1; 0 when none was asked for (or none that can be)
+    QString destination; ///< a named destination of the document; empty for none
+    QString search;      ///< what to look for once there; empty for none
+
+    bool empty() const { return page == 0 && destination.isEmpty() && search.isEmpty(); }
+    friend bool operator==(const document_place&, const document_place&) = default;
+};
+
+/// A document's name and the place it opens at.
+struct placed_name {
+    QString name;
+    document_place place;
+};
+
+/// Reads the open parameters that follow a "#" (without it).
+document_place parse_place(const QString& parameters);
+
+/// Splits the host's value into the document's name and its place, only when the
+/// whole value (up to its first NUL, without trailing spaces) names no existing
+/// file and the part before a "#" does: a file whose real name holds "#" keeps
+/// it. `exists` tells whether a name exists in the documents' folder. Without a
+/// place the value comes back unchanged.
+placed_name split_place(const QString& value, const std::function<bool(const QString&)>& exists);
+
+} // namespace krv

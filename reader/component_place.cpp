@@ -1,0 +1,42 @@
+// The place a document was asked to open at: a page, a named destination, a
+// word to search from there. A place the document does not have (a page out of
+// range, an unknown name) opens it at its first page, without a message: the
+// host may be newer than its documents.
+#include "pdf_component.h"
+
+#include <QLineEdit>
+
+namespace krv {
+
+void pdf_component::apply_place() {
+    awaiting_destination_ = false;
+    if (place_.destination.isEmpty())
+        return finish_place(std::nullopt);
+    // A name is looked up in the structure, read now rather than once the first
+    // page has painted, so that the page shows at its place as soon as it can.
+    awaiting_destination_ = true;
+    start_structure();
+    structure_->request_destination(place_.destination);
+}
+
+void pdf_component::finish_place(const std::optional<jump_target>& destination) {
+    const document_place place = std::exchange(place_, {});
+    const int count = view_->page_count();
+    if (destination && destination->page_index >= 0 && destination->page_index < count) {
+        if (destination->y)
+            view_->go_to_point(destination->page_index,
+                               QPointF(destination->x.value_or(0), *destination->y));
+        else
+            view_->go_to_page(destination->page_index);
+    } else if (place.page >= 1 && place.page <= count) {
+        view_->go_to_page(place.page - 1);
+    }
+    update_toolbar();
+    if (place.search.isEmpty())
+        return;
+    open_search();
+    search_bar_.field->setText(place.search);
+    find(place.search);
+}
+
+} // namespace krv
