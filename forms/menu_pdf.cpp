@@ -124,13 +124,19 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
 }
 
 void menu_pdf::Form_Load() {
-    shared_state& state = shared();
-    bool use_default = true;
     run_statements({
         [&] { set_twips_left(pair_left(screen_width_twips())); },
         [&] { set_twips_top(0); },
         [&] { set_twips_height(pair_height(screen_height_twips())); },
         [&] { load_form<affic_pdf>().show_modeless(); },
+    });
+    request_host_document();
+}
+
+void menu_pdf::request_host_document() {
+    shared_state& state = shared();
+    bool use_default = true;
+    run_statements({
         [&] { state.nom_document = inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")); },
         // The host's value ends at its first NUL, as its C strings do.
         [&] { use_default = trim_spaces(before_first_nul(state.nom_document)).isEmpty(); },
@@ -140,6 +146,22 @@ void menu_pdf::Form_Load() {
         },
         [&] { affic_document(); },
     });
+}
+
+void menu_pdf::show_host_document() {
+    // The debounce and the wait of the opening routine apply, as for a choice.
+    request_host_document();
+    affic_pdf& viewer = load_form<affic_pdf>();
+    for (form* window : {static_cast<form*>(&viewer), static_cast<form*>(this)})
+        if (window->isMinimized())
+            window->showNormal();
+    viewer.raise();
+    bring_to_front();
+    // A dialog open over the help stays over it.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 void menu_pdf::Form_KeyPress(std::int16_t& key_ascii) {

@@ -22,6 +22,9 @@ public:
 
     /// Asks the viewer to display nom_document, refusing requests that come too fast.
     void affic_document();
+    /// The host started the help again: shows the document its exchange file
+    /// names now, as at start-up, and brings the help to the front.
+    void show_host_document();
 
     void bt_rech_Click();
     void bt_fin_Click();
@@ -40,6 +43,8 @@ public:
     QLabel* keys_legend;
 
 private:
+    /// Start-up's last statements: the host's document, or the default one.
+    void request_host_document();
     bool choice_key(QObject* receiver, const QKeyEvent* key);
 };
 

@@ -1,7 +1,8 @@
 // A document opened at the place the host asked for: a page, a named
 // destination, a word to search; a place the document does not have opens it
 // at its first page without a message. Through the component, and through the
-// windows as the host's value reaches them.
+// windows as the host's value reaches them (at start-up, and when the host
+// starts the help again).
 #include "affic_pdf.h"
 #include "fixture.h"
 #include "menu_pdf.h"
@@ -116,6 +117,21 @@ private slots:
         QTRY_VERIFY(component()->document() != nullptr);
         QTRY_VERIFY(shows_page(*component(), 3));
         QCOMPARE(find_form<affic_pdf>()->windowTitle(), QStringLiteral("Places — Aide KRV"));
+        QVERIFY(fixture_.messages.isEmpty());
+    }
+
+    // Started again, the help shows the host's new value through the same routine
+    // (its debounce and wait are the opening routine's own, tested with it).
+    void a_new_start_shows_the_hosts_new_value() {
+        samples::write_file("W_intlog.wdo", samples::exchange_file({{"DOC:FCAIS", "places.pdf"}}));
+        menu_pdf& menu = load_form<menu_pdf>();
+        menu.show_modeless();
+        QTRY_VERIFY(component()->document() != nullptr);
+        samples::write_file("W_intlog.wdo",
+                            samples::exchange_file({{"DOC:FCAIS", "places.pdf#page=5"}}));
+        fixture_.now += 1;
+        menu.show_host_document();
+        QTRY_VERIFY(shows_page(*component(), 4));
         QVERIFY(fixture_.messages.isEmpty());
     }
 };

@@ -1,0 +1,34 @@
+// One help at a time: a help started while another runs for the same user, in
+// the same folder and on the same display hands the host's request over to it
+// (which shows the document through the document opening routine and comes to
+// the front) and ends with status 0.
+#pragma once
+
+#include "instance_channel.h"
+
+namespace krv {
+
+class one_help {
+public:
+    /// Asks a running help to take over; failing that, takes the name for this one.
+    one_help();
+
+    /// A running help took the request: this process ends, with status 0.
+    bool handed_over() const { return handed_over_; }
+    /// From now on, each later start shows the host's document in this help;
+    /// one that came during the start-up is served now.
+    void serve();
+
+private:
+    void show_host_document();
+
+    instance_listener listener_;
+    bool handed_over_ = false;
+    bool serving_ = false;
+    bool pending_ = false; ///< a request came before the start-up was done
+};
+
+/// How long a later start waits for the running help's answer.
+inline constexpr int answer_timeout_ms = 1000;
+
+} // namespace krv

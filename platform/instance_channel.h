@@ -1,0 +1,57 @@
+// One help at a time for a user, a documents' folder and a display: the first
+// help listens on a local socket in Linux's abstract namespace (nothing is
+// written to disk), named from the three; a later start asks it to show what
+// the host asks for now, and ends. Only a peer of the same user is heard, and
+// only a listener of the same user is asked.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace krv {
+
+/// The socket's name for a user, a folder (its bytes) and a display: a hash,
+/// so that any folder fits and the name tells nothing of them.
+QString instance_name(unsigned user, const QByteArray& folder, const QString& display);
+
+/// The name for this process: its user, its current folder and its display.
+QString own_instance_name();
+
+/// What asking a running help came to.
+enum class hand_over {
+    taken,     ///< a help of this user took the request: this process can end
+    nobody,    ///< no help listens under the name
+    no_answer, ///< something listens but did not take the request in time
+};
+
+/// Asks the help listening on `name` to show the host's document, waiting at
+/// most `timeout_ms` for its answer.
+hand_over ask_running_help(const QString& name, int timeout_ms);
+
+/// The listening side: each request of a later start is answered at once, then
+/// show_requested is emitted.
+class instance_listener : public QObject {
+    Q_OBJECT
+public:
+    explicit instance_listener(QObject* parent = nullptr);
+    ~instance_listener() override;
+
+    /// Takes the name; false when something else holds it.
+    bool listen(const QString& name);
+
+signals:
+    /// A later start asks for the host's document to be shown here.
+    void show_requested();
+
+private:
+    void take_connection();
+    void read_request(QLocalSocket* peer);
+
+    QLocalServer* server_;
+};
+
+} // namespace krv

@@ -1,0 +1,73 @@
+"""One help at a time, with the real program: started again in the same folder on
+the same display, the help shows the host's new document, comes to
+the front, and the second process ends at once with status 0; a help that does not
+answer is left alone and the new one starts normally."""
+import os
+import signal
+import sys
+import unittest
+
+from Xlib import X, display as xdisplay
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import desktop as dt  # noqa: E402
+
+FIRST = ("guide_de_saisie.PDF", (250, 220, 160))
+SECOND = ("tarifs_HT.Pdf", (190, 215, 250))
+
+
+class OneHelp(dt.ProgramTest):
+    def setUp(self):
+        super().setUp()
+        self.add_pdf(*FIRST)
+        self.add_pdf(*SECOND)
+        self.ask_for(FIRST[0])
+        self.start()
+        self.viewer_shows(FIRST[1])
+
+    def ask_for(self, value):
+        dt.write_exchange(dt.BUILD, os.path.join(self.folder, "W_intlog.wdo"), [("DOC:FCAIS", value)])
+
+    def start_again(self):
+        second = dt.Program(self.desktop, dt.BUILD, self.folder)
+        self.addCleanup(second.stop)
+        return second
+
+    def count(self, name):
+        return len(self.desktop.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name]).split())
+
+    def test_a_second_start_shows_its_document_in_the_first_help(self):
+        # Another program has the focus when the host starts the help again.
+        other = xdisplay.Display(self.desktop.display)
+        window = other.screen().root.create_window(300, 200, 300, 200, 0, other.screen().root_depth,
+                                                  X.InputOutput, background_pixel=0)
+        window.set_wm_name("Fiche Ridaza")
+        window.map()
+        other.sync()
+        self.addCleanup(other.close)
+        self.desktop.activate("Fiche Ridaza")
+
+        self.ask_for(SECOND[0])
+        second = self.start_again()
+        self.assertEqual(second.process.wait(10), 0)
+        self.viewer_shows(SECOND[1])
+        self.assertEqual(self.count(dt.MENU), 1)
+        self.assertEqual(len([n for n in self.desktop.windows() if dt.is_viewer(n)]), 1)
+        self.assertTrue(self.desktop.find("Tarifs HT — Aide KRV"))
+        dt.wait_for(lambda: self.desktop.active_window_name() in (dt.MENU, "Tarifs HT — Aide KRV"),
+                    what="the help to come to the front")
+        self.assertIsNone(self.program.process.poll(), "the first help goes on")
+
+    def test_a_help_that_does_not_answer_is_left_alone(self):
+        os.kill(self.program.process.pid, signal.SIGSTOP)
+        self.addCleanup(os.kill, self.program.process.pid, signal.SIGCONT)
+        self.ask_for(SECOND[0])
+        second = self.start_again()
+        dt.wait_for(lambda: self.count(dt.MENU) == 2, what="the second help's windows")
+        self.assertIsNone(second.process.poll(), "the second help runs on its own")
+        os.kill(self.program.process.pid, signal.SIGCONT)
+        self.assertIsNone(self.program.process.poll(), "the first help is left alone")
+
+
+if __name__ == "__main__":
+    unittest.main()
