@@ -6,9 +6,13 @@
 
 int main(int argc, char** argv) {
     krv::ignore_closed_output();
-    krv::application app(argc, argv);
     // A help already running here shows the document instead: one help at a time.
-    krv::one_help one;
+    // Asked before anything is built, so that this process ends at once.
+    const krv::hand_over asked = krv::hand_over_to_running_help();
+    if (asked == krv::hand_over::taken)
+        return 0;
+    krv::application app(argc, argv);
+    krv::one_help one(asked);
     if (one.handed_over())
         return 0;
     krv::load_form<krv::menu_pdf>().show_modeless();

@@ -8,13 +8,12 @@
 
 namespace krv {
 
-one_help::one_help() {
+hand_over hand_over_to_running_help() {
+    return ask_running_help(own_instance_name(), answer_timeout_ms);
+}
+
+one_help::one_help(hand_over asked) {
     const QString name = own_instance_name();
-    hand_over asked = ask_running_help(name, answer_timeout_ms);
-    if (asked == hand_over::taken) {
-        handed_over_ = true;
-        return;
-    }
     // Two starts at once: the other may have taken the name just now.
     if (!listener_.listen(name) && asked == hand_over::nobody)
         handed_over_ = ask_running_help(name, answer_timeout_ms) == hand_over::taken;

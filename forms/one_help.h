@@ -8,10 +8,16 @@
 
 namespace krv {
 
+/// Asks a help running for this user, folder and display to show the host's
+/// document; called first thing, before the application object is built.
+hand_over hand_over_to_running_help();
+
 class one_help {
 public:
-    /// Asks a running help to take over; failing that, takes the name for this one.
-    one_help();
+    /// Takes the name for this help; `asked` is what asking a running help came to
+    /// (when nobody listened but the name is taken now, another start was quicker:
+    /// it is asked in turn).
+    explicit one_help(hand_over asked);
 
     /// A running help took the request: this process ends, with status 0.
     bool handed_over() const { return handed_over_; }

@@ -8,7 +8,13 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace krv {
@@ -30,6 +36,33 @@ bool same_user(qintptr descriptor) {
     if (getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
         return false;
     return peer.uid == getuid();
+}
+
+// Closes a socket descriptor when it goes.
+struct socket_guard {
+    int fd;
+    ~socket_guard() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Waits until the socket is ready for `events`, until the deadline at most.
+bool wait_for(int fd, short events, const QDeadlineTimer& deadline) {
+    for (;;) {
+        pollfd polled{fd, events, 0};
+        const int ready = ::poll(&polled, 1, static_cast<int>(deadline.remainingTime()));
+        if (ready > 0)
+            return (polled.revents & (events | POLLHUP | POLLERR)) != 0;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+int socket_error(int fd) {
+    int error = 0;
+    socklen_t size = sizeof error;
+    return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 ? error : errno;
 }
 
 // The X display without its screen number (":0.0" is ":0"), else Wayland's.
@@ -60,26 +93,47 @@ QString own_instance_name() {
     return instance_name(getuid(), encode_file_name(current_folder()), own_display());
 }
 
+// Plain system calls rather than QLocalSocket: the asking start has no event
+// loop (it asks before its application object is built, to end at once).
 hand_over ask_running_help(const QString& name, int timeout_ms) {
     const QDeadlineTimer deadline(timeout_ms);
-    QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
-        return socket.error() == QLocalSocket::SocketTimeoutError ? hand_over::no_answer
-                                                                  : hand_over::nobody;
-    // Another user's socket under our name is no help of ours.
-    if (!same_user(socket.socketDescriptor()))
-        return hand_over::no_answer;
-    socket.write(request_line);
-    if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
-        return hand_over::no_answer;
-    while (!socket.canReadLine() && socket.bytesAvailable() < longest_line) {
-        if (deadline.hasExpired() ||
-            !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            return hand_over::no_answer;
+    const socket_guard socket{::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)};
+    if (socket.fd < 0)
+        return hand_over::nobody;
+    // An abstract address: a NUL, then the name, as QLocalServer binds it.
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray encoded = name.toUtf8();
+    if (encoded.size() + 1 > static_cast<qsizetype>(sizeof address.sun_path))
+        return hand_over::nobody;
+    std::memcpy(address.sun_path + 1, encoded.constData(),
+                static_cast<std::size_t>(encoded.size()));
+    const auto length =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + encoded.size());
+    if (::connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        if (errno != EAGAIN && errno != EINPROGRESS)
+            return hand_over::nobody; // refused: nobody listens
+        if (!wait_for(socket.fd, POLLOUT, deadline) || socket_error(socket.fd) != 0)
+            return hand_over::no_answer; // listening, but not taking connections
     }
-    return socket.readLine(longest_line) == answer_line ? hand_over::taken : hand_over::no_answer;
+    // Another user's socket under our name is no help of ours.
+    if (!same_user(socket.fd))
+        return hand_over::no_answer;
+    if (::send(socket.fd, request_line, sizeof request_line - 1, MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(sizeof request_line - 1))
+        return hand_over::no_answer;
+    QByteArray answer;
+    while (!answer.contains('\n') && answer.size() < longest_line) {
+        if (!wait_for(socket.fd, POLLIN, deadline))
+            return hand_over::no_answer;
+        char buffer[longest_line];
+        const ssize_t got = ::recv(socket.fd, buffer, sizeof buffer, 0);
+        if (got <= 0 && !(got < 0 && (errno == EAGAIN || errno == EINTR)))
+            return hand_over::no_answer;
+        if (got > 0)
+            answer.append(buffer, got);
+    }
+    return answer == answer_line ? hand_over::taken : hand_over::no_answer;
 }
 
 instance_listener::instance_listener(QObject* parent)

@@ -18,7 +18,8 @@ namespace krv {
 /// so that any folder fits and the name tells nothing of them.
 QString instance_name(unsigned user, const QByteArray& folder, const QString& display);
 
-/// The name for this process: its user, its current folder and its display.
+/// The name for this process: its user, its current folder and its display
+/// (read from the environment: no application object is needed).
 QString own_instance_name();
 
 /// What asking a running help came to.
@@ -29,7 +30,7 @@ enum class hand_over {
 };
 
 /// Asks the help listening on `name` to show the host's document, waiting at
-/// most `timeout_ms` for its answer.
+/// most `timeout_ms` for its answer. Needs no application object.
 hand_over ask_running_help(const QString& name, int timeout_ms);
 
 /// The listening side: each request of a later start is answered at once, then
