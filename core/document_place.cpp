@@ -52,6 +52,19 @@ document_place parse_place(const QString& parameters) {
     return place;
 }
 
+QString place_parameters(const document_place& place) {
+    QStringList parameters;
+    if (place.page > 0)
+        parameters << QStringLiteral("page=%1").arg(place.page);
+    if (!place.destination.isEmpty())
+        parameters << QStringLiteral("nameddest=") +
+                          QString::fromLatin1(QUrl::toPercentEncoding(place.destination));
+    if (!place.search.isEmpty())
+        parameters << QStringLiteral("search=") +
+                          QString::fromLatin1(QUrl::toPercentEncoding(place.search));
+    return parameters.isEmpty() ? QString() : u'#' + parameters.join(u'&');
+}
+
 placed_name split_place(const QString& value, const std::function<bool(const QString&)>& exists) {
     QString text = before_first_nul(value);
     while (text.endsWith(u' '))
@@ -60,7 +73,8 @@ placed_name split_place(const QString& value, const std::function<bool(const QSt
         return {value, {}};
     // The name is the longest part before a "#" that exists: a name may hold "#"
     // itself, and a searched word may too.
-    for (qsizetype hash = text.lastIndexOf(u'#'); hash > 0; hash = text.lastIndexOf(u'#', hash - 1)) {
+    for (qsizetype hash = text.lastIndexOf(u'#'); hash > 0;
+         hash = text.lastIndexOf(u'#', hash - 1)) {
         const QString name = text.left(hash);
         if (exists(name))
             return {name, parse_place(text.mid(hash + 1))};

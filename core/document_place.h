@@ -29,6 +29,10 @@ struct placed_name {
 /// Reads the open parameters that follow a "#" (without it).
 document_place parse_place(const QString& parameters);
 
+/// The open parameters of a place, "#" included ("#page=3&search=remise"; empty
+/// for no place); parse_place reads them back.
+QString place_parameters(const document_place& place);
+
 /// Splits the host's value into the document's name and its place, only when the
 /// whole value (up to its first NUL, without trailing spaces) names no existing
 /// file and the part before a "#" does: a file whose real name holds "#" keeps

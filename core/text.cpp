@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include <algorithm>
+
 namespace krv {
 
 QString trim_spaces(const QString& text) {
@@ -15,6 +17,69 @@ QString trim_spaces(const QString& text) {
 QString before_first_nul(const QString& text) {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     return nul < 0 ? text : text.left(nul);
+}
+
+namespace {
+
+bool is_line_break(QChar c) {
+    return c == u'\n' || c == u'\r' || c == QChar(0x2028) || c == QChar(0x2029);
+}
+
+} // namespace
+
+line_excerpt line_around(const QString& text, int start, int length, int width) {
+    start = std::clamp(start, 0, static_cast<int>(text.size()));
+    length = std::clamp(length, 0, static_cast<int>(text.size()) - start);
+    int begin = start;
+    while (begin > 0 && !is_line_break(text[begin - 1]))
+        --begin;
+    int end = start + length;
+    while (end < text.size() && !is_line_break(text[end]))
+        ++end;
+    line_excerpt line;
+    // Breaks inside a hit and every kind of blank become plain spaces, runs of them one.
+    QString plain;
+    int hit_start = 0;
+    int hit_end = 0;
+    for (int i = begin; i <= end; ++i) {
+        if (i == start)
+            hit_start = static_cast<int>(plain.size());
+        if (i == start + length)
+            hit_end = static_cast<int>(plain.size());
+        if (i == end)
+            break;
+        const QChar c = text[i];
+        const bool blank = c.isSpace() || is_line_break(c);
+        if (blank && (plain.isEmpty() || plain.endsWith(u' ')))
+            continue;
+        plain.append(blank ? QChar(u' ') : c);
+    }
+    while (plain.endsWith(u' '))
+        plain.chop(1);
+    hit_end = std::min(hit_end, static_cast<int>(plain.size()));
+    hit_start = std::min(hit_start, hit_end);
+    if (plain.size() <= width) {
+        line.text = plain;
+        line.hit_start = hit_start;
+        line.hit_length = hit_end - hit_start;
+        return line;
+    }
+    // Cut round the hit: as much before as after, within the width.
+    const int room = std::max(0, width - (hit_end - hit_start));
+    int from = std::max(0, hit_start - room / 2);
+    const int to =
+        std::min(static_cast<int>(plain.size()), from + std::max(width, hit_end - hit_start));
+    from = std::max(0, std::min(from, to - width));
+    line.text = plain.mid(from, to - from);
+    line.hit_start = hit_start - from;
+    if (from > 0) {
+        line.text.prepend(u'…');
+        ++line.hit_start;
+    }
+    if (to < plain.size())
+        line.text.append(u'…');
+    line.hit_length = hit_end - hit_start;
+    return line;
 }
 
 QString document_path(const QString& folder, const QString& name) {

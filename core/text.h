@@ -26,4 +26,16 @@ QString document_path(const QString& folder, const QString& name);
 /// for each folded character the index of the character it comes from.
 QString fold_for_search(const QString& text, std::vector<int>* origin = nullptr);
 
+/// The line of a page's text round a hit, as a list of results shows it.
+struct line_excerpt {
+    QString text;
+    int hit_start = 0; ///< where the hit stands in `text`
+    int hit_length = 0;
+};
+
+/// The line that holds the characters [start, start + length) of `text` (a hit
+/// that runs on to the next line takes it too), its white space made plain and
+/// trimmed; longer than `width` characters, it is cut round the hit with "…".
+line_excerpt line_around(const QString& text, int start, int length, int width = 80);
+
 } // namespace krv

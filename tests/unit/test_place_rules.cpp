@@ -19,51 +19,67 @@ private slots:
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QString>("search");
         const QStringList guide{"guide.PDF"};
-        QTest::newRow("page") << "guide.PDF#page=12" << guide << "guide.PDF" << 12 << "" << "";
-        QTest::newRow("named destination") << "guide.PDF#nameddest=fiche_client" << guide
-                                           << "guide.PDF" << 0 << "fiche_client" << "";
+        QTest::newRow("page") << "guide.PDF#page=12" << guide << "guide.PDF" << 12 << ""
+                              << "";
+        QTest::newRow("named destination")
+            << "guide.PDF#nameddest=fiche_client" << guide << "guide.PDF" << 0 << "fiche_client"
+            << "";
         QTest::newRow("search") << "guide.PDF#search=remise" << guide << "guide.PDF" << 0 << ""
                                 << "remise";
         QTest::newRow("quoted search, escaped space")
-            << "guide.PDF#search=\"prix%20HT\"" << guide << "guide.PDF" << 0 << "" << "prix HT";
+            << "guide.PDF#search=\"prix%20HT\"" << guide << "guide.PDF" << 0 << ""
+            << "prix HT";
         QTest::newRow("several, unknown ones ignored")
-            << "guide.PDF#zoom=200&page=3&search=tva" << guide << "guide.PDF" << 3 << "" << "tva";
+            << "guide.PDF#zoom=200&page=3&search=tva" << guide << "guide.PDF" << 3 << ""
+            << "tva";
         QTest::newRow("keys in capitals") << "guide.PDF#PAGE=2" << guide << "guide.PDF" << 2 << ""
                                           << "";
         // The fixed-width field pads the value; the padding is no part of the place.
         QTest::newRow("padded with spaces")
-            << "guide.PDF#page=12" + QString(23, u' ') << guide << "guide.PDF" << 12 << "" << "";
+            << "guide.PDF#page=12" + QString(23, u' ') << guide << "guide.PDF" << 12 << ""
+            << "";
         QTest::newRow("padded with NULs")
-            << "guide.PDF#page=4" + QString(3, QChar(0)) << guide << "guide.PDF" << 4 << "" << "";
+            << "guide.PDF#page=4" + QString(3, QChar(0)) << guide << "guide.PDF" << 4 << ""
+            << "";
         // A file whose real name holds "#" is that file, not a place in another.
         QTest::newRow("real name holding #")
             << "notes#page=2.pdf" << QStringList{"notes", "notes#page=2.pdf"} << "notes#page=2.pdf"
-            << 0 << "" << "";
+            << 0 << ""
+            << "";
         QTest::newRow("name holding #, then a place")
-            << "a#b.pdf#page=2" << QStringList{"a", "a#b.pdf"} << "a#b.pdf" << 2 << "" << "";
-        QTest::newRow("searched word holding #") << "guide.PDF#search=C#" << guide << "guide.PDF"
-                                                 << 0 << "" << "C#";
+            << "a#b.pdf#page=2" << QStringList{"a", "a#b.pdf"} << "a#b.pdf" << 2 << ""
+            << "";
+        QTest::newRow("searched word holding #")
+            << "guide.PDF#search=C#" << guide << "guide.PDF" << 0 << ""
+            << "C#";
         // Nothing before the "#" exists: the value stays whole, and the message
         // for a missing document names it all.
-        QTest::newRow("part before # missing") << "absent.pdf#page=2" << guide
-                                               << "absent.pdf#page=2" << 0 << "" << "";
-        QTest::newRow("no place") << "guide.PDF" << guide << "guide.PDF" << 0 << "" << "";
-        QTest::newRow("# alone") << "guide.PDF#" << guide << "guide.PDF" << 0 << "" << "";
-        QTest::newRow("page 0") << "guide.PDF#page=0" << guide << "guide.PDF" << 0 << "" << "";
+        QTest::newRow("part before # missing")
+            << "absent.pdf#page=2" << guide << "absent.pdf#page=2" << 0 << ""
+            << "";
+        QTest::newRow("no place") << "guide.PDF" << guide << "guide.PDF" << 0 << ""
+                                  << "";
+        QTest::newRow("# alone") << "guide.PDF#" << guide << "guide.PDF" << 0 << ""
+                                 << "";
+        QTest::newRow("page 0") << "guide.PDF#page=0" << guide << "guide.PDF" << 0 << ""
+                                << "";
         // Beyond the last page is the document's affair: it opens at its first.
         QTest::newRow("far beyond the last page")
-            << "guide.PDF#page=999999" << guide << "guide.PDF" << 999999 << "" << "";
+            << "guide.PDF#page=999999" << guide << "guide.PDF" << 999999 << ""
+            << "";
         QTest::newRow("too large to be a page")
-            << "guide.PDF#page=99999999999" << guide << "guide.PDF" << 0 << "" << "";
+            << "guide.PDF#page=99999999999" << guide << "guide.PDF" << 0 << ""
+            << "";
         QTest::newRow("negative page") << "guide.PDF#page=-3" << guide << "guide.PDF" << 0 << ""
                                        << "";
-        QTest::newRow("page in words") << "guide.PDF#page=douze" << guide << "guide.PDF" << 0
-                                       << "" << "";
+        QTest::newRow("page in words") << "guide.PDF#page=douze" << guide << "guide.PDF" << 0 << ""
+                                       << "";
         // The value holds 40 characters: a place that fits is read whole, one cut
         // by the field asks for what is left (an unknown name opens the first page).
         QTest::newRow("40 characters")
             << "guide_de_saisie.PDF#search=remise_client" << QStringList{"guide_de_saisie.PDF"}
-            << "guide_de_saisie.PDF" << 0 << "" << "remise_client";
+            << "guide_de_saisie.PDF" << 0 << ""
+            << "remise_client";
         QTest::newRow("cut by the field in the value")
             << QStringLiteral("guide_de_saisie.PDF#nameddest=fiche_client").left(40)
             << QStringList{"guide_de_saisie.PDF"} << "guide_de_saisie.PDF" << 0 << "fiche_clie"
@@ -71,7 +87,8 @@ private slots:
         QTest::newRow("cut by the field in the key")
             << "guide_de_saisie_et_de_reglement.PDF#pag"
             << QStringList{"guide_de_saisie_et_de_reglement.PDF"}
-            << "guide_de_saisie_et_de_reglement.PDF" << 0 << "" << "";
+            << "guide_de_saisie_et_de_reglement.PDF" << 0 << ""
+            << "";
     }
     void values() {
         QFETCH(QString, value);
@@ -86,6 +103,35 @@ private slots:
         QCOMPARE(split.place.page, page);
         QCOMPARE(split.place.destination, destination);
         QCOMPARE(split.place.search, search);
+    }
+
+    // A place written out (as a hit of the search in every document asks for its
+    // document) reads back the same, whatever its words hold.
+    void places_written_read_back_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("search");
+        QTest::newRow("page and word") << 3 << ""
+                                       << "remise";
+        QTest::newRow("signs in the word") << 12 << ""
+                                           << "prix & taxes #2 100 % \"net\"";
+        QTest::newRow("accents") << 1 << ""
+                                 << "Règlement été";
+        QTest::newRow("destination") << 0 << "fiche client"
+                                     << "";
+        QTest::newRow("nothing") << 0 << ""
+                                 << "";
+    }
+    void places_written_read_back() {
+        QFETCH(int, page);
+        QFETCH(QString, destination);
+        QFETCH(QString, search);
+        const document_place place{page, destination, search};
+        const QString value = "guide.PDF" + place_parameters(place);
+        const placed_name read =
+            split_place(value, [](const QString& f) { return f == "guide.PDF"; });
+        QCOMPARE(read.name, QStringLiteral("guide.PDF"));
+        QVERIFY(read.place == place);
     }
 };
 

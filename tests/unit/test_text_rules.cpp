@@ -101,6 +101,45 @@ private slots:
         QCOMPARE(origin, (std::vector<int>{0, 1, 1, 2, 3, 4}));
     }
 
+    // The line round a hit, as the results of a search in every document show it;
+    // the hit is marked [ ] in the expected line.
+    void lines_round_a_hit_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("hit");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("its own line") << "Titre\r\nLes remises du mois\r\nFin"
+                                      << "remises" << 80 << "Les [remises] du mois";
+        QTest::newRow("first line") << "remise HT\nsuite"
+                                    << "remise" << 80 << "[remise] HT";
+        QTest::newRow("last line, no break") << "haut\nprix remisé"
+                                             << "remisé" << 80 << "prix [remisé]";
+        QTest::newRow("blanks made plain") << "\t  a\u00a0\u00a0 remise\tb  \n"
+                                           << "remise" << 80 << "a [remise] b";
+        QTest::newRow("a hit across a line break")
+            << "la re-\nmise est faite\nfin"
+            << "re-\nmise" << 80 << "la [re- mise] est faite";
+        QTest::newRow("cut on both sides") << "aaaaaaaaaa bbbbbbbbbb remise cccccccccc dddddddddd"
+                                           << "remise" << 20 << "…bbbbbb [remise] cccccc…";
+        QTest::newRow("cut after only") << "remise cccccccccc dddddddddd"
+                                        << "remise" << 12 << "[remise] ccccc…";
+        QTest::newRow("cut before only") << "aaaaaaaaaa bbbbbbbbbb remise"
+                                         << "remise" << 12 << "…bbbbb [remise]";
+    }
+    void lines_round_a_hit() {
+        QFETCH(QString, text);
+        QFETCH(QString, hit);
+        QFETCH(int, width);
+        QFETCH(QString, line);
+        const int start = static_cast<int>(text.indexOf(hit));
+        QVERIFY(start >= 0);
+        const line_excerpt excerpt = line_around(text, start, static_cast<int>(hit.size()), width);
+        QString marked = excerpt.text;
+        marked.insert(excerpt.hit_start + excerpt.hit_length, u']');
+        marked.insert(excerpt.hit_start, u'[');
+        QCOMPARE(marked, line);
+    }
+
     void document_paths_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
