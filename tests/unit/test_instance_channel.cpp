@@ -30,7 +30,8 @@ private slots:
         QTest::addColumn<QByteArray>("folder");
         QTest::addColumn<QString>("display");
         QTest::addColumn<bool>("same");
-        QTest::newRow("same user, folder and display") << 1000u << QByteArray("/doc") << ":0" << true;
+        QTest::newRow("same user, folder and display")
+            << 1000u << QByteArray("/doc") << ":0" << true;
         QTest::newRow("another user") << 1001u << QByteArray("/doc") << ":0" << false;
         QTest::newRow("another folder") << 1000u << QByteArray("/doc2") << ":0" << false;
         QTest::newRow("another display") << 1000u << QByteArray("/doc") << ":1" << false;
@@ -55,16 +56,18 @@ private slots:
         instance_listener listener;
         QVERIFY(listener.listen(name));
         std::atomic<int> asked = 0; // counted on the listener's thread
-        connect(&listener, &instance_listener::show_requested, &listener, [&] { ++asked; },
-                Qt::DirectConnection);
+        connect(
+            &listener, &instance_listener::show_requested, &listener, [&] { ++asked; },
+            Qt::DirectConnection);
         listener.moveToThread(&thread);
         thread.start();
         QCOMPARE(ask_running_help(name, 5000), hand_over::taken);
         QTRY_COMPARE(asked.load(), 1);
         QCOMPARE(ask_running_help(name, 5000), hand_over::taken);
         QTRY_COMPARE(asked.load(), 2);
-        QMetaObject::invokeMethod(&listener, [&] { listener.moveToThread(qApp->thread()); },
-                                  Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &listener, [&] { listener.moveToThread(qApp->thread()); },
+            Qt::BlockingQueuedConnection);
         thread.quit();
         thread.wait();
     }

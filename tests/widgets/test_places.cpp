@@ -109,8 +109,8 @@ private slots:
 
     // The host's value goes through the opening routine; its place through the tick.
     void the_hosts_value_opens_at_its_place() {
-        samples::write_file("W_intlog.wdo",
-                            samples::exchange_file({{"DOC:FCAIS", "places.pdf#nameddest=chapitre"}}));
+        samples::write_file("W_intlog.wdo", samples::exchange_file(
+                                                {{"DOC:FCAIS", "places.pdf#nameddest=chapitre"}}));
         load_form<menu_pdf>().show_modeless();
         QCOMPARE(find_form<affic_pdf>()->Timer1->interval(), 250);
         QCOMPARE(shared().requested_path, fixture_.path("places.pdf"));
