@@ -3,7 +3,9 @@
 #include "accessibility.h"
 #include "application.h"
 #include "desktop.h"
+#include "errors.h"
 #include "failures.h"
+#include "file_names.h"
 #include "identity.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
@@ -22,6 +24,25 @@ namespace {
 // as much on the right and bottom (the design left 30 there), so that it is framed
 // evenly.
 constexpr float component_margin = 90.0f;
+
+// The folder's documents as the list shows them, for the search in every document.
+std::vector<folder_document> folder_documents() {
+    file_list files(QStringLiteral("*.pdf"));
+    try {
+        files.refresh();
+    } catch (const error&) {
+        return {}; // the list says why, when it is opened
+    }
+    std::vector<folder_document> documents;
+    for (int number = 0; number < files.list_count(); ++number) {
+        const QString& name = files.list(number);
+        const QString readable = readable_file_name(name);
+        const QString title = nom_lisible(readable);
+        documents.push_back(
+            {files.path() + u'/' + name, title.trimmed().isEmpty() ? readable : title});
+    }
+    return documents;
+}
 
 // The task bar's name for the viewer: the document's display name (the list's
 // rule) and the program's.
@@ -57,6 +78,13 @@ affic_pdf::affic_pdf() : form(frame_style::none) {
     // program; what the reader refuses or cannot do is said in a message.
     connect(APDF_Objet, &pdf_component::open_url_requested, this,
             [this](const QUrl& url) { run_handler([&] { open_link_address(url); }); });
+    // A hit of the search in every document opens as a choice from the list does.
+    APDF_Objet->set_folder_source(folder_documents);
+    connect(APDF_Objet, &pdf_component::document_requested, this,
+            [](const QString& path, const document_place& place) {
+                run_handler(
+                    [&] { load_form<menu_pdf>().show_document_at(file_name_of(path), place); });
+            });
     connect(APDF_Objet, &pdf_component::notice, this,
             [](const QString& text) { run_handler([&] { message_box(text); }); });
     // The reader's keys work in every window of the help, not only in this one.

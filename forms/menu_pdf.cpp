@@ -164,6 +164,12 @@ void menu_pdf::show_host_document() {
     }
 }
 
+void menu_pdf::show_document_at(const QString& name, const document_place& place) {
+    // The place rides after the name, as the host writes it.
+    shared().nom_document = name + place_parameters(place);
+    affic_document();
+}
+
 void menu_pdf::Form_KeyPress(std::int16_t& key_ascii) {
     if (key_ascii == 27)
         bt_fin_Click();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls.h"
+#include "document_place.h"
 #include "form.h"
 #include "placement.h"
 
@@ -25,6 +26,9 @@ public:
     /// The host started the help again: shows the document its exchange file
     /// names now, as at start-up, and brings the help to the front.
     void show_host_document();
+    /// Shows a document of the folder at a place (a hit of the search in every
+    /// document), through the opening routine, as a choice from the list is.
+    void show_document_at(const QString& name, const document_place& place);
 
     void bt_rech_Click();
     void bt_fin_Click();

@@ -2,6 +2,8 @@
 // whichever window of the program they are typed in (Alt+Left and Alt+Right too).
 #include "pdf_component.h"
 
+#include "folder_results.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -57,10 +59,23 @@ bool forward_key(QWidget* to, const QKeyEvent* key) {
 
 void pdf_component::connect_search_bar() {
     const reader_search_bar& s = search_bar_;
-    connect(s.field, &QLineEdit::returnPressed, this, [this] { find(search_bar_.field->text()); });
+    connect(s.field, &QLineEdit::returnPressed, this, [this] {
+        if (searching_every_document())
+            find_in_folder(search_bar_.field->text());
+        else
+            find(search_bar_.field->text());
+    });
     connect(s.next, &QToolButton::clicked, this, &pdf_component::find_next);
     connect(s.previous, &QToolButton::clicked, this, &pdf_component::find_previous);
-    connect(s.close, &QToolButton::clicked, this, &pdf_component::close_search);
+    connect(s.close, &QToolButton::clicked, this, &pdf_component::close_every_search);
+    connect(s.every_document, &QToolButton::toggled, this, [this](bool every) {
+        search_bar_.field->setPlaceholderText(
+            every ? QStringLiteral("Rechercher dans tous les documents")
+                  : QStringLiteral("Rechercher dans le document"));
+        search_bar_.field->setFocus();
+        if (every && !search_bar_.field->text().trimmed().isEmpty())
+            find_in_folder(search_bar_.field->text());
+    });
     s.status->setText(search_status_);
 }
 
@@ -92,6 +107,7 @@ void pdf_component::open_search() {
     if (!shown_)
         return;
     ensure_search_bar();
+    search_bar_.every_document->setChecked(false); // Ctrl+F: this document
     search_bar_.bar->show();
     window()->activateWindow();
     search_bar_.field->setFocus();
@@ -225,12 +241,18 @@ void pdf_component::show_current_hit() {
 }
 
 bool pdf_component::handle_key(const QKeyEvent* key, key_origin origin) {
-    if (key->key() == Qt::Key_Escape && search_open()) {
-        close_search();
+    if (key->key() == Qt::Key_Escape &&
+        (search_open() || (folder_results_ && folder_results_->isVisible()))) {
+        close_every_search();
         return true;
     }
     if (!shown_)
         return false;
+    const Qt::KeyboardModifiers held = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_F && held == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        open_folder_search();
+        return true;
+    }
     // The toolbar's keys, whichever window they are typed in.
     if (QToolButton* tool = tool_for_key(toolbar_, key)) {
         if (tool->isHidden() || !tool->isEnabled())

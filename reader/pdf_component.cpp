@@ -336,6 +336,7 @@ void pdf_component::start_background_work() {
     start_structure();
     if (store_)
         store_->extract_from(std::max(0, view_->current_page()));
+    start_folder_reading();
 }
 
 // The page sizes come after the text, not mixed with it: pdfium's memory for the

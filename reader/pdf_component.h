@@ -10,6 +10,7 @@
 #include "document_loading.h"
 #include "document_place.h"
 #include "failure_panel.h"
+#include "folder_search.h"
 #include "history.h"
 #include "links.h"
 #include "page_view.h"
@@ -35,6 +36,7 @@ class QTreeView;
 
 namespace krv {
 
+class folder_results;
 class outline_panel;
 
 /// Where a key press that reaches the reader was typed.
@@ -76,6 +78,16 @@ public:
 
     // Reading, as the toolbar and the keys do it.
     void open_search();
+    /// Opens the search bar to search every document of the folder (Ctrl+Shift+F).
+    void open_folder_search();
+    bool searching_every_document() const;
+    /// Where the folder's documents come from (the windows know the folder):
+    /// their text is read in the background once the first page is on screen.
+    void set_folder_source(std::function<std::vector<folder_document>()> source);
+    /// Searches every document of the folder; the results show over the pages.
+    void find_in_folder(const QString& word);
+    /// The results of the search in every document; null before the first.
+    folder_results* folder_results_panel() const { return folder_results_; }
     void close_search();
     bool search_open() const;
     /// Searches `text` from the current page on (or goes to the next hit of the same text).
@@ -133,6 +145,9 @@ signals:
     void open_url_requested(const QUrl& url);
     /// Something the user should read in a message (a refused link, a failed print).
     void notice(const QString& text);
+    /// A hit of the search in every document was chosen: its document, at its
+    /// page, with the word searched there. The windows open it as they open any.
+    void document_requested(const QString& path, const krv::document_place& place);
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -169,6 +184,9 @@ private:
     void show_current_hit();
     /// Goes to the place set_src asked for, once its document shows.
     void apply_place();
+    void ensure_folder_search();
+    void start_folder_reading();
+    void close_every_search();
     void finish_place(const std::optional<jump_target>& destination);
     /// What the message offers to do next.
     enum class failure_offer { nothing, password };
@@ -181,7 +199,10 @@ private:
     QString src_;
     QString preparing_;          ///< the path prepare is opening
     bool prepared_done_ = false; ///< its opening has come back, in prepared_
-    document_place place_;              ///< where the document being shown opens
+    document_place place_;       ///< where the document being shown opens
+    std::function<std::vector<folder_document>()> folder_source_;
+    std::unique_ptr<folder_search> folder_search_; ///< the folder's texts, kept for the run
+    folder_results* folder_results_ = nullptr;
     bool awaiting_destination_ = false; ///< its named destination is being read
     opened_document prepared_;
     QString waiting_;              ///< set_src's path, shown when its opening comes back

@@ -177,9 +177,20 @@ reader_search_bar make_search_bar(QWidget* parent) {
     s.status->setMinimumWidth(110);
     s.close = make_tool_button(s.bar, pictures::tool_close, QStringLiteral("Fermer la recherche"),
                                QStringLiteral("Échap"));
+    // The second way to search: every document of the folder, the words shown.
+    s.every_document = new QToolButton(s.bar);
+    s.every_document->setText(QStringLiteral("Dans tous les documents"));
+    s.every_document->setCheckable(true);
+    s.every_document->setAutoRaise(true);
+    s.every_document->setFocusPolicy(Qt::NoFocus);
+    s.every_document->setAccessibleName(s.every_document->text());
+    s.every_document->setToolTip(
+        QStringLiteral("Rechercher dans tous les documents du dossier (Ctrl+Maj+F)"));
+    s.every_document->setAccessibleDescription(s.every_document->toolTip());
     row->addWidget(s.field, 1);
-    for (QWidget* w : {static_cast<QWidget*>(s.previous), static_cast<QWidget*>(s.next),
-                       static_cast<QWidget*>(s.status), static_cast<QWidget*>(s.close)})
+    for (QWidget* w : {static_cast<QWidget*>(s.every_document), static_cast<QWidget*>(s.previous),
+                       static_cast<QWidget*>(s.next), static_cast<QWidget*>(s.status),
+                       static_cast<QWidget*>(s.close)})
         row->addWidget(w);
     s.bar->hide();
     return s;

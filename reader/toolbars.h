@@ -39,6 +39,7 @@ struct reader_search_bar {
     QToolButton* next = nullptr;
     QLabel* status = nullptr;
     QToolButton* close = nullptr;
+    QToolButton* every_document = nullptr; ///< checked: the search looks in every document
 };
 
 /// The toolbar, as a child of `parent`.

@@ -1,0 +1,159 @@
+#include "folder_results.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace krv {
+
+namespace {
+
+// What each row keeps: a group's document, a hit's document and page.
+constexpr int document_role = Qt::UserRole;
+constexpr int page_role = Qt::UserRole + 1;
+
+QString plural(int count, const QString& one, const QString& many) {
+    return QStringLiteral("%1\u00a0%2").arg(count).arg(count > 1 ? many : one);
+}
+
+} // namespace
+
+folder_results::folder_results(QWidget* parent) : QWidget(parent) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(4, 2, 4, 4);
+    column->setSpacing(2);
+    status_ = new QLabel(this);
+    status_->setAccessibleName(QStringLiteral("État de la recherche dans tous les documents"));
+    column->addWidget(status_);
+    tree_ = new QTreeWidget(this);
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setUniformRowHeights(true);
+    tree_->setAccessibleName(QStringLiteral("Résultats dans tous les documents"));
+    tree_->header()->setStretchLastSection(true);
+    column->addWidget(tree_, 1);
+    // A click, or Enter (not the list's own activation as well: a double click
+    // would ask twice, and the opening routine makes the second request wait).
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { choose(item); });
+    tree_->installEventFilter(this);
+}
+
+bool folder_results::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == tree_ && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            choose(tree_->currentItem());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void folder_results::start(const std::vector<folder_document>& documents, const QString& word) {
+    documents_ = documents;
+    word_ = word;
+    hits_ = 0;
+    running_ = true;
+    tree_->clear();
+    update_status();
+}
+
+// A document's group, made with its first row, among the others in the list's order.
+QTreeWidgetItem* folder_results::group_of(int document) {
+    int row = 0;
+    for (; row < tree_->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* group = tree_->topLevelItem(row);
+        const int shown = group->data(0, document_role).toInt();
+        if (shown == document)
+            return group;
+        if (shown > document)
+            break;
+    }
+    auto* group = new QTreeWidgetItem;
+    const folder_document& d = documents_.at(static_cast<std::size_t>(document));
+    group->setText(0, d.display_name);
+    group->setToolTip(0, d.path);
+    group->setData(0, document_role, document);
+    QFont bold = tree_->font();
+    bold.setBold(true);
+    group->setFont(0, bold);
+    tree_->insertTopLevelItem(row, group);
+    group->setExpanded(true);
+    return group;
+}
+
+void folder_results::add_hits(const std::vector<folder_hit>& hits) {
+    for (const folder_hit& hit : hits) {
+        QTreeWidgetItem* group = group_of(hit.document);
+        // Pages in order within the group: hits may come from later pages first.
+        int row = group->childCount();
+        while (row > 0 && group->child(row - 1)->data(0, page_role).toInt() > hit.page)
+            --row;
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, QStringLiteral("Page %1\u00a0: %2").arg(hit.page + 1).arg(hit.line.text));
+        item->setToolTip(0, hit.line.text);
+        item->setData(0, document_role, hit.document);
+        item->setData(0, page_role, hit.page);
+        group->insertChild(row, item);
+        ++hits_;
+    }
+    update_status();
+}
+
+void folder_results::add_skipped(int document, const QString& reason) {
+    QTreeWidgetItem* group = group_of(document);
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, reason);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setData(0, page_role, -1);
+    QFont italic = tree_->font();
+    italic.setItalic(true);
+    item->setFont(0, italic);
+    item->setForeground(0, palette().color(QPalette::PlaceholderText));
+    group->insertChild(0, item);
+}
+
+void folder_results::finish() {
+    running_ = false;
+    update_status();
+}
+
+QString folder_results::status() const {
+    return status_->text();
+}
+
+void folder_results::update_status() {
+    int documents = 0;
+    for (int row = 0; row < tree_->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* group = tree_->topLevelItem(row);
+        for (int i = 0; i < group->childCount(); ++i)
+            if (group->child(i)->data(0, page_role).toInt() >= 0) {
+                ++documents;
+                break;
+            }
+    }
+    QString text;
+    if (hits_ == 0)
+        text = running_ ? QStringLiteral("Recherche de «\u00a0%1\u00a0» dans tous les documents…")
+                              .arg(word_)
+                        : QStringLiteral("«\u00a0%1\u00a0» ne figure dans aucun document du dossier")
+                              .arg(word_);
+    else
+        text = QStringLiteral("%1 dans %2%3")
+                   .arg(plural(hits_, QStringLiteral("résultat"), QStringLiteral("résultats")),
+                        plural(documents, QStringLiteral("document"), QStringLiteral("documents")),
+                        running_ ? QStringLiteral(" (recherche en cours…)") : QString());
+    status_->setText(text);
+}
+
+void folder_results::choose(QTreeWidgetItem* item) {
+    if (!item || !item->parent())
+        return;
+    const int page = item->data(0, page_role).toInt();
+    if (page >= 0)
+        emit hit_chosen(item->data(0, document_role).toInt(), page);
+}
+
+} // namespace krv

@@ -1,0 +1,53 @@
+// The results of a search in every document of the folder: a list grouped by
+// document, under its readable name and in the list's order, each hit with its
+// page and the line round it, growing as hits come; the documents not looked
+// through say why. Enter or a click on a hit asks for its document at its page.
+#pragma once
+
+#include "folder_search.h"
+
+#include <QWidget>
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace krv {
+
+class folder_results : public QWidget {
+    Q_OBJECT
+public:
+    explicit folder_results(QWidget* parent);
+
+    /// Empties the list for a search of `word` in these documents.
+    void start(const std::vector<folder_document>& documents, const QString& word);
+    void add_hits(const std::vector<folder_hit>& hits);
+    void add_skipped(int document, const QString& reason);
+    /// Every document has been looked through.
+    void finish();
+
+    QTreeWidget* tree() const { return tree_; }
+    QString status() const;
+    int hit_count() const { return hits_; }
+
+signals:
+    /// A hit was chosen: its document (index of the documents given) and page.
+    void hit_chosen(int document, int page);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    QTreeWidgetItem* group_of(int document);
+    void update_status();
+    void choose(QTreeWidgetItem* item);
+
+    QLabel* status_;
+    QTreeWidget* tree_;
+    std::vector<folder_document> documents_;
+    QString word_;
+    int hits_ = 0;
+    bool running_ = false;
+};
+
+} // namespace krv

@@ -1,0 +1,183 @@
+// The search in every document of the folder: hits grouped by document in the
+// list's order, by page within each, with the line round them; accents and case
+// ignored; a new word drops the search before it; a protected document and one
+// that cannot be read are named with their reason; a chosen hit asks for its
+// document at its page, through the windows' opening routine.
+#include "affic_pdf.h"
+#include "fixture.h"
+#include "folder_results.h"
+#include "folder_search.h"
+#include "menu_pdf.h"
+#include "modu_declarations.h"
+#include "nom_lisible.h"
+#include "pdf_builder.h"
+#include "sample_pdf.h"
+#include "test_main.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTreeWidget>
+
+using namespace krv;
+
+namespace {
+
+// Pages of text on white; `words` puts a line with the word on those pages (from 0).
+std::vector<samples::text_page> pages_with(int count, const std::map<int, QStringList>& words) {
+    std::vector<samples::text_page> pages(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        auto& page = pages[static_cast<std::size_t>(i)];
+        page.lines << QStringLiteral("Page %1 du guide").arg(i + 1);
+        if (const auto found = words.find(i); found != words.end())
+            page.lines << found->second;
+    }
+    return pages;
+}
+
+// What the results list shows: per group, its name, then "page: line" rows.
+QStringList shown(const QTreeWidget* tree) {
+    QStringList rows;
+    for (int g = 0; g < tree->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem* group = tree->topLevelItem(g);
+        rows << group->text(0);
+        for (int i = 0; i < group->childCount(); ++i)
+            rows << QStringLiteral("  ") + group->child(i)->text(0);
+    }
+    return rows;
+}
+
+} // namespace
+
+class test_folder_search : public QObject {
+    Q_OBJECT
+    program_fixture fixture_;
+    std::vector<folder_document> documents_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(fixture_.set_up());
+        QVERIFY(samples::write_text_pdf(
+            fixture_.path("a_remises.pdf"),
+            pages_with(6, {{1, {"Conditions de remise"}}, {4, {"Remise annuelle : 5 %"}}})));
+        QVERIFY(samples::write_text_pdf(fixture_.path("b_tarifs.pdf"),
+                                        pages_with(3, {{2, {"Tarifs HT"}}})));
+        QVERIFY(samples::write_text_pdf(
+            fixture_.path("c_reglement.pdf"),
+            pages_with(2, {{0, {"Règlement : la REMISE se déduit", "puis la remisé finale"}}})));
+        samples::pdf_builder locked;
+        locked.add_page({});
+        locked.add_text(0, 72, 700, 14, "remise secrète");
+        QVERIFY(samples::write_file(fixture_.path("d_confidentiel.pdf"), locked.write("secret")));
+        QVERIFY(samples::write_file(fixture_.path("e_abime.pdf"), "%PDF-1.4\n%"));
+        for (const char* name :
+             {"a_remises.pdf", "b_tarifs.pdf", "c_reglement.pdf", "d_confidentiel.pdf", "e_abime.pdf"})
+            documents_.push_back({fixture_.path(name), nom_lisible(name)});
+    }
+    void cleanup() { fixture_.reset(); }
+    void cleanupTestCase() { fixture_.tear_down(); }
+
+    void hits_come_grouped_by_document_data() {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QStringList>("rows");
+        const QStringList skipped{"D confidentiel", "  document protégé par un mot de passe, non consulté"};
+        const QString broken = "  Ce document n’est pas un PDF lisible";
+        QTest::newRow("in two documents")
+            << "remise"
+            << QStringList{"A remises", "  Page 2\u00a0: Conditions de remise",
+                           "  Page 5\u00a0: Remise annuelle : 5 %", "C reglement",
+                           "  Page 1\u00a0: Règlement : la REMISE se déduit",
+                           "  Page 1\u00a0: puis la remisé finale"} +
+                   skipped + QStringList{"E abime", broken};
+        QTest::newRow("accents and case ignored")
+            << "RÉGLEMENT"
+            << QStringList{"C reglement", "  Page 1\u00a0: Règlement : la REMISE se déduit"} +
+                   skipped + QStringList{"E abime", broken};
+        QTest::newRow("in one document") << "tarifs"
+                                         << QStringList{"B tarifs", "  Page 3\u00a0: Tarifs HT"} +
+                                                skipped + QStringList{"E abime", broken};
+        QTest::newRow("nowhere") << "facture" << skipped + QStringList{"E abime", broken};
+    }
+    void hits_come_grouped_by_document() {
+        QFETCH(QString, word);
+        QFETCH(QStringList, rows);
+        pdf_thread pdf;
+        folder_search search(pdf);
+        folder_results results(nullptr);
+        connect(&search, &folder_search::hits_found, &results, &folder_results::add_hits);
+        connect(&search, &folder_search::document_skipped, &results, &folder_results::add_skipped);
+        QSignalSpy finished(&search, &folder_search::finished);
+        search.set_documents(documents_);
+        results.start(documents_, word);
+        search.find(word);
+        QVERIFY(finished.wait(20'000));
+        QStringList seen = shown(results.tree());
+        // The broken document's reason ends with its name: only its start is compared.
+        for (QString& row : seen)
+            if (row.startsWith(rows.last()))
+                row = rows.last();
+        QCOMPARE(seen, rows);
+        QCOMPARE(finished.count(), 1);
+    }
+
+    // A second word while the first is still searched: only the second's hits show.
+    void a_new_word_drops_the_search_before() {
+        pdf_thread pdf;
+        folder_search search(pdf);
+        std::vector<folder_hit> hits;
+        connect(&search, &folder_search::hits_found, this,
+                [&](const std::vector<folder_hit>& found) { hits.insert(hits.end(), found.begin(), found.end()); });
+        QSignalSpy finished(&search, &folder_search::finished);
+        search.set_documents(documents_);
+        search.find("remise");
+        search.find("tarifs");
+        QVERIFY(finished.wait(20'000));
+        QTest::qWait(0); // answers for the first word still on their way are dropped
+        QCOMPARE(hits.size(), std::size_t(1));
+        QCOMPARE(hits[0].document, 1);
+        QCOMPARE(hits[0].page, 2);
+        QCOMPARE(finished.count(), 1);
+    }
+
+    // The text read in the background is kept: a later search reads nothing again.
+    void the_text_read_in_the_background_serves_every_search() {
+        pdf_thread pdf;
+        folder_search search(pdf);
+        search.set_documents(documents_);
+        search.prepare();
+        QTRY_COMPARE_WITH_TIMEOUT(search.documents_read(), 3, 20'000);
+        const quint64 jobs = pdf.jobs_run();
+        QSignalSpy finished(&search, &folder_search::finished);
+        search.find("guide");
+        QVERIFY(finished.wait(20'000));
+        // Only the lines of the pages with hits are read: one job a page (11 pages).
+        QCOMPARE(pdf.jobs_run() - jobs, quint64(11));
+    }
+
+    // Through the windows: Ctrl+Shift+F, a word, Enter; a click on a hit shows its
+    // document at its page through the opening routine, with the word searched there.
+    void a_chosen_hit_opens_its_document_there() {
+        samples::write_file("W_intlog.wdo", samples::exchange_file({{"DOC:FCAIS", "b_tarifs.pdf"}}));
+        load_form<menu_pdf>().show_modeless();
+        pdf_component* c = find_form<affic_pdf>()->APDF_Objet;
+        QTRY_VERIFY(c->document() != nullptr);
+        QTest::keyClick(c, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(c->search_open());
+        QVERIFY(c->searching_every_document());
+        c->search_field()->setText("remise");
+        QTest::keyClick(c->search_field(), Qt::Key_Return);
+        folder_results* results = c->folder_results_panel();
+        QTRY_VERIFY(results->isVisible() && results->status().startsWith("4\u00a0résultats"));
+        QTreeWidgetItem* hit = results->tree()->topLevelItem(0)->child(1); // A remises, page 5
+        fixture_.now += 1;
+        emit results->tree()->itemClicked(hit, 0);
+        QCOMPARE(shared().requested_path, fixture_.path("a_remises.pdf"));
+        QTRY_COMPARE(c->src(), fixture_.path("a_remises.pdf"));
+        QTRY_COMPARE(c->view()->current_page(), 4);
+        QTRY_VERIFY(c->current_hit() >= 0);
+        QCOMPARE(c->hits()[static_cast<std::size_t>(c->current_hit())].page, 4);
+        QVERIFY(results->isVisible()); // the other hits stay at hand
+    }
+};
+
+KRV_TEST_MAIN(test_folder_search)
+#include "test_folder_search.moc"
