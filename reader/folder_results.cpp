@@ -1,8 +1,11 @@
 #include "folder_results.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -10,9 +13,52 @@ namespace krv {
 
 namespace {
 
-// What each row keeps: a group's document, a hit's document and page.
+// What each row keeps: a group's document, a hit's document and page, and where
+// the word stands in the hit's text.
 constexpr int document_role = Qt::UserRole;
 constexpr int page_role = Qt::UserRole + 1;
+constexpr int hit_start_role = Qt::UserRole + 2;
+constexpr int hit_length_role = Qt::UserRole + 3;
+
+// Draws a hit's row with the word found in bold, so that the eye finds it.
+class hit_delegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const int length = index.data(hit_length_role).toInt();
+        if (length <= 0)
+            return QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QString text = item.text;
+        item.text.clear();
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+        const QRect area =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget).adjusted(2, 0, -2, 0);
+        const int start = index.data(hit_start_role).toInt();
+        QFont bold = item.font;
+        bold.setBold(true);
+        painter->save();
+        painter->setPen(item.palette.color(
+            option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        int x = area.left();
+        const QString parts[] = {text.left(start), text.mid(start, length),
+                                 text.mid(start + length)};
+        for (int i = 0; i < 3 && x < area.right(); ++i) {
+            painter->setFont(i == 1 ? bold : item.font);
+            const QRect rest(x, area.top(), area.right() - x, area.height());
+            const QString shown =
+                QFontMetrics(painter->font()).elidedText(parts[i], Qt::ElideRight, rest.width());
+            painter->drawText(rest, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+            x += QFontMetrics(painter->font()).horizontalAdvance(shown);
+        }
+        painter->restore();
+    }
+};
 
 QString plural(int count, const QString& one, const QString& many) {
     return QStringLiteral("%1\u00a0%2").arg(count).arg(count > 1 ? many : one);
@@ -33,10 +79,17 @@ folder_results::folder_results(QWidget* parent) : QWidget(parent) {
     tree_->setUniformRowHeights(true);
     tree_->setAccessibleName(QStringLiteral("Résultats dans tous les documents"));
     tree_->header()->setStretchLastSection(true);
+    tree_->setItemDelegate(new hit_delegate(tree_));
+    // The results read at the size of the rest of the help's text.
+    QFont font = tree_->font();
+    font.setPixelSize(13);
+    tree_->setFont(font);
+    status_->setFont(font);
     column->addWidget(tree_, 1);
     // A click, or Enter (not the list's own activation as well: a double click
     // would ask twice, and the opening routine makes the second request wait).
-    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { choose(item); });
+    connect(tree_, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { choose(item); });
     tree_->installEventFilter(this);
 }
 
@@ -92,7 +145,10 @@ void folder_results::add_hits(const std::vector<folder_hit>& hits) {
         while (row > 0 && group->child(row - 1)->data(0, page_role).toInt() > hit.page)
             --row;
         auto* item = new QTreeWidgetItem;
-        item->setText(0, QStringLiteral("Page %1\u00a0: %2").arg(hit.page + 1).arg(hit.line.text));
+        const QString where = QStringLiteral("Page %1\u00a0: ").arg(hit.page + 1);
+        item->setText(0, where + hit.line.text);
+        item->setData(0, hit_start_role, static_cast<int>(where.size()) + hit.line.hit_start);
+        item->setData(0, hit_length_role, hit.line.hit_length);
         item->setToolTip(0, hit.line.text);
         item->setData(0, document_role, hit.document);
         item->setData(0, page_role, hit.page);
@@ -136,10 +192,11 @@ void folder_results::update_status() {
     }
     QString text;
     if (hits_ == 0)
-        text = running_ ? QStringLiteral("Recherche de «\u00a0%1\u00a0» dans tous les documents…")
-                              .arg(word_)
-                        : QStringLiteral("«\u00a0%1\u00a0» ne figure dans aucun document du dossier")
-                              .arg(word_);
+        text = running_
+                   ? QStringLiteral("Recherche de «\u00a0%1\u00a0» dans tous les documents…")
+                         .arg(word_)
+                   : QStringLiteral("«\u00a0%1\u00a0» ne figure dans aucun document du dossier")
+                         .arg(word_);
     else
         text = QStringLiteral("%1 dans %2%3")
                    .arg(plural(hits_, QStringLiteral("résultat"), QStringLiteral("résultats")),

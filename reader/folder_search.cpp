@@ -18,8 +18,9 @@ struct folder_search::entry {
     QString reason;                    ///< skipped: why, in French
     std::unique_ptr<text_store> store; ///< open: its text, kept for the run
     std::unique_ptr<text_search> search;
-    std::unordered_map<int, QString> page_texts;  ///< pages with hits: their text, for the lines
-    std::unordered_map<int, std::vector<search_hit>> waiting; ///< hits waiting for their page's text
+    std::unordered_map<int, QString> page_texts; ///< pages with hits: their text, for the lines
+    std::unordered_map<int, std::vector<search_hit>>
+        waiting;            ///< hits waiting for their page's text
     bool skip_told = false; ///< the search in progress was told it is skipped
 };
 
@@ -60,8 +61,7 @@ void folder_search::prepare() {
 void folder_search::open_next_in_background() {
     for (int i = 0; i < static_cast<int>(documents_.size()); ++i) {
         entry& e = *entry_of(i);
-        if (e.now == entry::state::opening ||
-            (e.now == entry::state::open && !e.store->complete()))
+        if (e.now == entry::state::opening || (e.now == entry::state::open && !e.store->complete()))
             return;
         if (e.now == entry::state::closed)
             return open(i);
@@ -221,8 +221,7 @@ void folder_search::check_finished() {
         const entry& e = *entry_of(i);
         if (e.now == entry::state::skipped)
             continue;
-        if (e.now != entry::state::open || !e.search || !e.search->finished() ||
-            !e.waiting.empty())
+        if (e.now != entry::state::open || !e.search || !e.search->finished() || !e.waiting.empty())
             return;
     }
     running_ = false;

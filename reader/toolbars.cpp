@@ -180,6 +180,9 @@ reader_search_bar make_search_bar(QWidget* parent) {
     // The second way to search: every document of the folder, the words shown.
     s.every_document = new QToolButton(s.bar);
     s.every_document->setText(QStringLiteral("Dans tous les documents"));
+    s.every_document->setIcon(pictures::tool_icon(pictures::tool_search));
+    s.every_document->setIconSize(QSize(20, 20));
+    s.every_document->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     s.every_document->setCheckable(true);
     s.every_document->setAutoRaise(true);
     s.every_document->setFocusPolicy(Qt::NoFocus);

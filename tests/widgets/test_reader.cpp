@@ -294,6 +294,7 @@ private slots:
         QTest::newRow("Ctrl+L") << int(Qt::Key_L) << ctrl << "fit width";
         QTest::newRow("Ctrl+E") << int(Qt::Key_E) << ctrl << "fit page";
         QTest::newRow("Ctrl+F") << int(Qt::Key_F) << ctrl << "search";
+        QTest::newRow("Ctrl+Shift+F") << int(Qt::Key_F) << ctrl_shift << "search every document";
         QTest::newRow("Ctrl+P") << int(Qt::Key_P) << ctrl << "print dialog";
         QTest::newRow("Ctrl+Shift+P") << int(Qt::Key_P) << ctrl_shift << "preview";
         QTest::newRow("F9") << int(Qt::Key_F9) << 0 << "outline";
@@ -336,7 +337,9 @@ private slots:
         else if (effect == "fit page")
             QCOMPARE(v->mode(), page_view::zoom_mode::fit_page);
         else if (effect == "search")
-            QVERIFY(c->search_open());
+            QVERIFY(c->search_open() && !c->searching_every_document());
+        else if (effect == "search every document")
+            QVERIFY(c->search_open() && c->searching_every_document());
         else if (effect == "print dialog")
             QCOMPARE(modal, QStringLiteral("QPrintDialog"));
         else if (effect == "preview")
@@ -359,7 +362,7 @@ private slots:
             QCOMPARE(tool->accessibleDescription(), tool->toolTip());
             with_keys += tool->toolTip().endsWith(u')') ? 1 : 0;
         }
-        QCOMPARE(with_keys, 15); // the toolbar's 12 tools and the search bar's 3
+        QCOMPARE(with_keys, 16); // the toolbar's 12 tools and the search bar's 4
         QVERIFY(!c->search_field()->findChildren<QToolButton*>().isEmpty());
     }
 
