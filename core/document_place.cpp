@@ -4,6 +4,8 @@
 
 #include <QUrl>
 
+#include <algorithm>
+
 namespace krv {
 
 namespace {
@@ -48,6 +50,8 @@ document_place parse_place(const QString& parameters) {
             place.destination = decoded(value);
         else if (key == u"search" && place.search.isEmpty())
             place.search = unquoted(decoded(value));
+        else if (key == u"hit" && place.occurrence == 0)
+            place.occurrence = std::max(0, page_number(value.trimmed()) - 1);
     }
     return place;
 }
@@ -62,6 +66,8 @@ QString place_parameters(const document_place& place) {
     if (!place.search.isEmpty())
         parameters << QStringLiteral("search=") +
                           QString::fromLatin1(QUrl::toPercentEncoding(place.search));
+    if (place.occurrence > 0)
+        parameters << QStringLiteral("hit=%1").arg(place.occurrence + 1);
     return parameters.isEmpty() ? QString() : u'#' + parameters.join(u'&');
 }
 

@@ -1,7 +1,8 @@
 // The place where a document opens, as the host may write it after the
 // document's name in the exchange file, in the open parameters readers of PDF
 // on the web know: "guide.PDF#page=12", "guide.PDF#nameddest=fiche_client",
-// "guide.PDF#search=remise" (several joined by "&"; others are ignored).
+// "guide.PDF#search=remise" (several joined by "&"; others are ignored), and ours
+// for a search's n-th hit on the page, "#page=3&search=remise&hit=2".
 #pragma once
 
 #include <QString>
@@ -15,8 +16,11 @@ struct document_place {
     int page = 0;        ///< from 1; 0 when none was asked for (or none that can be)
     QString destination; ///< a named destination of the document; empty for none
     QString search;      ///< what to look for once there; empty for none
+    int occurrence = 0;  ///< which hit of that page the search shows first, from 0
 
-    bool empty() const { return page == 0 && destination.isEmpty() && search.isEmpty(); }
+    bool empty() const {
+        return page == 0 && destination.isEmpty() && search.isEmpty() && occurrence == 0;
+    }
     friend bool operator==(const document_place&, const document_place&) = default;
 };
 

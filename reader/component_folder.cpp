@@ -40,12 +40,13 @@ void pdf_component::ensure_folder_search() {
             &folder_results::add_skipped);
     connect(folder_search_.get(), &folder_search::finished, folder_results_,
             &folder_results::finish);
-    connect(folder_results_, &folder_results::hit_chosen, this, [this](int document, int page) {
-        const auto& documents = folder_search_->documents();
-        if (document >= 0 && document < static_cast<int>(documents.size()))
-            emit document_requested(documents[static_cast<std::size_t>(document)].path,
-                                    {page + 1, {}, folder_search_->word()});
-    });
+    connect(folder_results_, &folder_results::hit_chosen, this,
+            [this](int document, int page, int occurrence) {
+                const auto& documents = folder_search_->documents();
+                if (document >= 0 && document < static_cast<int>(documents.size()))
+                    emit document_requested(documents[static_cast<std::size_t>(document)].path,
+                                            {page + 1, {}, folder_search_->word(), occurrence});
+            });
 }
 
 // Once, after the first page is on screen: the folder's texts, in the background.

@@ -148,6 +148,7 @@ void pdf_component::find(const QString& text) {
         return;
     }
     search_.reset(); // a new word: the old search stops here
+    first_hit_offset_ = std::exchange(next_first_hit_offset_, 0);
     searched_ = text;
     hits_.clear();
     current_hit_ = -1;
@@ -178,6 +179,13 @@ void pdf_component::show_first_hit() {
     if (current_hit_ >= 0)
         return; // the reader went on with F3 already
     current_hit_ = search_->first_hit();
+    // A place may ask for a later hit of the same page (a hit chosen among the
+    // results of the search in every document).
+    const int page = hits_[static_cast<std::size_t>(current_hit_)].page;
+    for (int n = first_hit_offset_; n > 0 && current_hit_ + 1 < hit_count() &&
+                                    hits_[static_cast<std::size_t>(current_hit_ + 1)].page == page;
+         --n)
+        ++current_hit_;
     update_hits_view();
     show_current_hit();
 }

@@ -19,6 +19,7 @@ constexpr int document_role = Qt::UserRole;
 constexpr int page_role = Qt::UserRole + 1;
 constexpr int hit_start_role = Qt::UserRole + 2;
 constexpr int hit_length_role = Qt::UserRole + 3;
+constexpr int occurrence_role = Qt::UserRole + 4;
 
 // Draws a hit's row with the word found in bold, so that the eye finds it.
 class hit_delegate : public QStyledItemDelegate {
@@ -71,6 +72,7 @@ folder_results::folder_results(QWidget* parent) : QWidget(parent) {
     column->setContentsMargins(4, 2, 4, 4);
     column->setSpacing(2);
     status_ = new QLabel(this);
+    status_->setTextFormat(Qt::PlainText); // the word searched is shown as typed
     status_->setAccessibleName(QStringLiteral("État de la recherche dans tous les documents"));
     column->addWidget(status_);
     tree_ = new QTreeWidget(this);
@@ -152,6 +154,7 @@ void folder_results::add_hits(const std::vector<folder_hit>& hits) {
         item->setToolTip(0, hit.line.text);
         item->setData(0, document_role, hit.document);
         item->setData(0, page_role, hit.page);
+        item->setData(0, occurrence_role, hit.occurrence);
         group->insertChild(row, item);
         ++hits_;
     }
@@ -210,7 +213,8 @@ void folder_results::choose(QTreeWidgetItem* item) {
         return;
     const int page = item->data(0, page_role).toInt();
     if (page >= 0)
-        emit hit_chosen(item->data(0, document_role).toInt(), page);
+        emit hit_chosen(item->data(0, document_role).toInt(), page,
+                        item->data(0, occurrence_role).toInt());
 }
 
 } // namespace krv

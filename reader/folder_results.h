@@ -31,8 +31,9 @@ public:
     int hit_count() const { return hits_; }
 
 signals:
-    /// A hit was chosen: its document (index of the documents given) and page.
-    void hit_chosen(int document, int page);
+    /// A hit was chosen: its document (index of the documents given), its page,
+    /// and which hit of the page it is.
+    void hit_chosen(int document, int page, int occurrence);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -1,7 +1,5 @@
 #include "folder_search.h"
 
-#include "file_names.h"
-
 #include <QPdfDocument>
 #include <QPointer>
 
@@ -9,8 +7,12 @@
 
 namespace krv {
 
+namespace {
+
 // Characters of the line round a hit.
 constexpr int line_width = 90;
+
+} // namespace
 
 struct folder_search::entry {
     enum class state { closed, opening, open, skipped };
@@ -87,7 +89,6 @@ void folder_search::open(int document) {
 
 void folder_search::take_opened(int document, opened_document opened) {
     entry& e = *entry_of(document);
-    const QString name = readable_file_name(file_name_of(opened.path));
     if (opened.needs_password) {
         e.now = entry::state::skipped;
         e.reason = QStringLiteral("document protégé par un mot de passe, non consulté");
@@ -206,9 +207,11 @@ void folder_search::take_page_text(int document, int page, const QString& text) 
     const auto waiting = e.waiting.find(page);
     if (waiting == e.waiting.end())
         return;
+    // A page's hits come together, in text order.
     std::vector<folder_hit> hits;
     for (const search_hit& hit : waiting->second)
-        hits.push_back({document, page, line_around(text, hit.start, hit.length, line_width)});
+        hits.push_back({document, page, static_cast<int>(hits.size()),
+                        line_around(text, hit.start, hit.length, line_width)});
     e.waiting.erase(waiting);
     emit hits_found(hits);
     check_finished();

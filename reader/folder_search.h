@@ -32,6 +32,7 @@ struct folder_document {
 struct folder_hit {
     int document = 0; ///< index in the documents given
     int page = 0;
+    int occurrence = 0; ///< which hit of its page, in text order, from 0
     line_excerpt line;
 };
 

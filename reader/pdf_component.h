@@ -204,6 +204,8 @@ private:
     std::unique_ptr<folder_search> folder_search_; ///< the folder's texts, kept for the run
     folder_results* folder_results_ = nullptr;
     bool awaiting_destination_ = false; ///< its named destination is being read
+    int next_first_hit_offset_ = 0;     ///< the place's hit of its page, for the next search
+    int first_hit_offset_ = 0; ///< the search's first hit: that many after the page's first
     opened_document prepared_;
     QString waiting_;              ///< set_src's path, shown when its opening comes back
     bool windows_painted_ = false; ///< the reader has been painted once: pages may render

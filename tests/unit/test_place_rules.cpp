@@ -32,6 +32,9 @@ private slots:
         QTest::newRow("several, unknown ones ignored")
             << "guide.PDF#zoom=200&page=3&search=tva" << guide << "guide.PDF" << 3 << ""
             << "tva";
+        QTest::newRow("a search's second hit")
+            << "guide.PDF#page=4&search=tva&hit=2" << guide << "guide.PDF" << 4 << ""
+            << "tva";
         QTest::newRow("keys in capitals") << "guide.PDF#PAGE=2" << guide << "guide.PDF" << 2 << ""
                                           << "";
         // The fixed-width field pads the value; the padding is no part of the place.
@@ -111,22 +114,26 @@ private slots:
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QString>("search");
+        QTest::addColumn<int>("occurrence");
         QTest::newRow("page and word") << 3 << ""
-                                       << "remise";
+                                       << "remise" << 0;
+        QTest::newRow("the third hit of the page") << 3 << ""
+                                                   << "remise" << 2;
         QTest::newRow("signs in the word") << 12 << ""
-                                           << "prix & taxes #2 100 % \"net\"";
+                                           << "prix & taxes #2 100 % \"net\"" << 1;
         QTest::newRow("accents") << 1 << ""
-                                 << "Règlement été";
+                                 << "Règlement été" << 0;
         QTest::newRow("destination") << 0 << "fiche client"
-                                     << "";
+                                     << "" << 0;
         QTest::newRow("nothing") << 0 << ""
-                                 << "";
+                                 << "" << 0;
     }
     void places_written_read_back() {
         QFETCH(int, page);
         QFETCH(QString, destination);
         QFETCH(QString, search);
-        const document_place place{page, destination, search};
+        QFETCH(int, occurrence);
+        const document_place place{page, destination, search, occurrence};
         const QString value = "guide.PDF" + place_parameters(place);
         const placed_name read =
             split_place(value, [](const QString& f) { return f == "guide.PDF"; });

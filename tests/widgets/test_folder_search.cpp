@@ -69,8 +69,8 @@ private slots:
         locked.add_text(0, 72, 700, 14, "remise secrète");
         QVERIFY(samples::write_file(fixture_.path("d_confidentiel.pdf"), locked.write("secret")));
         QVERIFY(samples::write_file(fixture_.path("e_abime.pdf"), "%PDF-1.4\n%"));
-        for (const char* name :
-             {"a_remises.pdf", "b_tarifs.pdf", "c_reglement.pdf", "d_confidentiel.pdf", "e_abime.pdf"})
+        for (const char* name : {"a_remises.pdf", "b_tarifs.pdf", "c_reglement.pdf",
+                                 "d_confidentiel.pdf", "e_abime.pdf"})
             documents_.push_back({fixture_.path(name), nom_lisible(name)});
     }
     void cleanup() { fixture_.reset(); }
@@ -79,12 +79,15 @@ private slots:
     void hits_come_grouped_by_document_data() {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QStringList>("rows");
-        const QStringList skipped{"D confidentiel", "  document protégé par un mot de passe, non consulté"};
+        const QStringList skipped{"D confidentiel",
+                                  "  document protégé par un mot de passe, non consulté"};
         const QString broken = "  Ce document n’est pas un PDF lisible";
         QTest::newRow("in two documents")
             << "remise"
-            << QStringList{"A remises", "  Page 2\u00a0: Conditions de remise",
-                           "  Page 5\u00a0: Remise annuelle : 5 %", "C reglement",
+            << QStringList{"A remises",
+                           "  Page 2\u00a0: Conditions de remise",
+                           "  Page 5\u00a0: Remise annuelle : 5 %",
+                           "C reglement",
                            "  Page 1\u00a0: Règlement : la REMISE se déduit",
                            "  Page 1\u00a0: puis la remisé finale"} +
                    skipped + QStringList{"E abime", broken};
@@ -125,7 +128,9 @@ private slots:
         folder_search search(pdf);
         std::vector<folder_hit> hits;
         connect(&search, &folder_search::hits_found, this,
-                [&](const std::vector<folder_hit>& found) { hits.insert(hits.end(), found.begin(), found.end()); });
+                [&](const std::vector<folder_hit>& found) {
+                    hits.insert(hits.end(), found.begin(), found.end());
+                });
         QSignalSpy finished(&search, &folder_search::finished);
         search.set_documents(documents_);
         search.find("remise");
@@ -156,7 +161,8 @@ private slots:
     // Through the windows: Ctrl+Shift+F, a word, Enter; a click on a hit shows its
     // document at its page through the opening routine, with the word searched there.
     void a_chosen_hit_opens_its_document_there() {
-        samples::write_file("W_intlog.wdo", samples::exchange_file({{"DOC:FCAIS", "b_tarifs.pdf"}}));
+        samples::write_file("W_intlog.wdo",
+                            samples::exchange_file({{"DOC:FCAIS", "b_tarifs.pdf"}}));
         load_form<menu_pdf>().show_modeless();
         pdf_component* c = find_form<affic_pdf>()->APDF_Objet;
         QTRY_VERIFY(c->document() != nullptr);
@@ -167,15 +173,22 @@ private slots:
         QTest::keyClick(c->search_field(), Qt::Key_Return);
         folder_results* results = c->folder_results_panel();
         QTRY_VERIFY(results->isVisible() && results->status().startsWith("4\u00a0résultats"));
-        QTreeWidgetItem* hit = results->tree()->topLevelItem(0)->child(1); // A remises, page 5
+        // A remises, page 5.
         fixture_.now += 1;
-        emit results->tree()->itemClicked(hit, 0);
+        emit results->tree()->itemClicked(results->tree()->topLevelItem(0)->child(1), 0);
         QCOMPARE(shared().requested_path, fixture_.path("a_remises.pdf"));
         QTRY_COMPARE(c->src(), fixture_.path("a_remises.pdf"));
         QTRY_COMPARE(c->view()->current_page(), 4);
         QTRY_VERIFY(c->current_hit() >= 0);
         QCOMPARE(c->hits()[static_cast<std::size_t>(c->current_hit())].page, 4);
         QVERIFY(results->isVisible()); // the other hits stay at hand
+        // C reglement, the second hit of its first page: that very one is shown.
+        fixture_.now += 1;
+        results->tree()->setCurrentItem(results->tree()->topLevelItem(1)->child(1));
+        QTest::keyClick(results->tree(), Qt::Key_Return);
+        QTRY_COMPARE(c->src(), fixture_.path("c_reglement.pdf"));
+        QTRY_COMPARE(c->current_hit(), 1);
+        QCOMPARE(c->hits()[1].page, 0);
     }
 };
 
