@@ -28,7 +28,8 @@ std::vector<krv::samples::text_page> pages() {
     for (int i = 0; i < page_count; ++i) {
         QStringList lines{QStringLiteral("Chapitre %1").arg(i + 1)};
         for (int l = 0; l < 30; ++l)
-            lines << QStringLiteral("Ligne %1 de la page %2 : le règlement des factures et la saisie.")
+            lines << QStringLiteral(
+                         "Ligne %1 de la page %2 : le règlement des factures et la saisie.")
                          .arg(l + 1)
                          .arg(i + 1);
         if (i % 10 == 3)
