@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(ask_running_help(name, 5000), hand_over::taken);
         QTRY_COMPARE(asked.load(), 2);
         QMetaObject::invokeMethod(
-            &listener, [&] { listener.moveToThread(qApp->thread()); },
+            &listener, [&] { listener.moveToThread(QCoreApplication::instance()->thread()); },
             Qt::BlockingQueuedConnection);
         thread.quit();
         thread.wait();
