@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <set>
+#include <utility>
 
 namespace krv {
 
@@ -19,6 +20,9 @@ struct folder_search::entry {
     state now = state::closed;
     QString reason;                    ///< skipped: why, in French
     std::unique_ptr<text_store> store; ///< open: its text, kept for the run
+    shared_document for_lines;         ///< opened again for the search in progress
+    bool reopening = false;
+    std::set<int> lines_wanted; ///< pages whose text the hits' lines wait for
     std::unique_ptr<text_search> search;
     std::unordered_map<int, QString> page_texts; ///< pages with hits: their text, for the lines
     std::unordered_map<int, std::vector<search_hit>>
@@ -98,7 +102,8 @@ void folder_search::take_opened(int document, opened_document opened) {
     } else {
         e.now = entry::state::open;
         e.store = std::make_unique<text_store>(opened.document);
-        connect(e.store.get(), &text_store::completed, this, [this] {
+        connect(e.store.get(), &text_store::completed, this, [this, store = e.store.get()] {
+            store->release_document();
             if (preparing_)
                 open_next_in_background();
         });
@@ -151,6 +156,10 @@ void folder_search::cancel() {
         e->search.reset();
         e->waiting.clear();
         e->skip_told = false;
+        e->for_lines.reset();
+        e->reopening = false;
+        e->lines_wanted.clear();
+        e->page_texts.clear(); // the lines of the last search only: memory stays bounded
     }
 }
 
@@ -173,32 +182,77 @@ void folder_search::start_search(int document) {
 // New hits: their lines need their page's text, read once per page.
 void folder_search::take_hits(int document, int at, int count) {
     entry& e = *entry_of(document);
-    std::set<int> pages;
     for (int i = at; i < at + count; ++i) {
         const search_hit& hit = e.search->hits()[static_cast<std::size_t>(i)];
         e.waiting[hit.page].push_back(hit);
-        pages.insert(hit.page);
+        e.lines_wanted.insert(hit.page);
     }
-    for (const int page : pages) {
-        if (const auto known = e.page_texts.find(page); known != e.page_texts.end()) {
-            take_page_text(document, page, known->second);
+    read_lines(document);
+}
+
+// The pages' texts for the hits' lines: from the document while its text is read,
+// else from the document opened again for this search.
+void folder_search::read_lines(int document) {
+    entry& e = *entry_of(document);
+    for (auto page = e.lines_wanted.begin(); page != e.lines_wanted.end();) {
+        const auto known = e.page_texts.find(*page);
+        if (known == e.page_texts.end()) {
+            ++page;
             continue;
         }
+        const int known_page = *page;
+        page = e.lines_wanted.erase(page);
+        take_page_text(document, known_page, known->second);
+    }
+    if (e.lines_wanted.empty())
+        return;
+    const shared_document source = e.store->document() ? e.store->document() : e.for_lines;
+    if (!source) {
+        if (e.reopening)
+            return;
+        e.reopening = true;
         QPointer<folder_search> self(this);
-        pdf_thread* thread = &pdf_;
         const quint64 generation = generation_;
         const QString path = documents_[static_cast<std::size_t>(document)].path;
-        pdf_.post(*e.store->document(), pdf_priority::search, [=](QPdfDocument& pdf) {
+        pdf_.open_file(path, QString(), [self, generation, document](opened_document opened) {
+            if (self && generation == self->generation_)
+                self->take_reopened(document, std::move(opened));
+        });
+        return;
+    }
+    // Held until the search ends: the store lets go of its document once its text
+    // is all there, which may come before these pages are read.
+    e.for_lines = source;
+    QPointer<folder_search> self(this);
+    pdf_thread* thread = &pdf_;
+    const quint64 generation = generation_;
+    const QString path = documents_[static_cast<std::size_t>(document)].path;
+    for (const int page : e.lines_wanted)
+        pdf_.post(*source, pdf_priority::search, [=](QPdfDocument& pdf) {
             const QString text = pdf.getAllText(page).text();
             thread->reply([=] {
-                if (!self)
+                if (!self || generation != self->generation_)
                     return;
                 if (auto found = self->entries_.find(path); found != self->entries_.end())
                     found->second->page_texts.emplace(page, text);
-                if (generation == self->generation_)
-                    self->take_page_text(document, page, text);
+                self->take_page_text(document, page, text);
             });
         });
+    e.lines_wanted.clear();
+}
+
+void folder_search::take_reopened(int document, opened_document opened) {
+    entry& e = *entry_of(document);
+    e.reopening = false;
+    if (opened.document && opened.document->page_count() == e.store->page_count()) {
+        e.for_lines = opened.document;
+        return read_lines(document);
+    }
+    // Gone or changed since its text was read: the hits show with the text as
+    // searched, which is all there is of them now.
+    for (const int page : std::exchange(e.lines_wanted, {})) {
+        const page_text* text = e.store->text(page);
+        take_page_text(document, page, text ? text->folded : QString());
     }
 }
 
@@ -228,6 +282,8 @@ void folder_search::check_finished() {
             return;
     }
     running_ = false;
+    for (auto& [path, e] : entries_)
+        e->for_lines.reset();
     emit finished();
 }
 

@@ -1,6 +1,9 @@
 // Searching every document of the folder: each is opened on the pdf thread and
 // its text extracted in the background (once the shown document's first page is
-// on screen), a document at a time, and kept for the run. A search looks through
+// on screen), a document at a time. Only the text is kept for the run: a document
+// is closed once its text is all there, so that a folder of large documents does
+// not stay in memory, and opened again for the lines round a search's hits while
+// that search lasts. A search looks through
 // what is there and through the rest as it comes, every document at once then;
 // hits come as they are found, each with the line round it. A new word drops the
 // search before it. Protected documents are skipped, and so are those that
@@ -74,6 +77,8 @@ private:
     void take_opened(int document, opened_document opened);
     void start_search(int document);
     void take_hits(int document, int at, int count);
+    void read_lines(int document);
+    void take_reopened(int document, opened_document opened);
     void take_page_text(int document, int page, const QString& text);
     void check_finished();
 

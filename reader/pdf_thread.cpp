@@ -31,6 +31,7 @@ struct pdf_queue {
     bool stopping = false;
     std::atomic<quint64> next_id{1};
     std::atomic<quint64> jobs_run{0};
+    std::atomic<int> documents_open{0};
 
     void push(pdf_priority priority, job j) {
         QMutexLocker lock(&mutex);
@@ -94,6 +95,7 @@ public:
         const quint64 id = queue_->next_id++;
         QPdfDocument* document = &pdf->document;
         documents_.emplace(id, std::move(pdf));
+        queue_->documents_open = static_cast<int>(documents_.size());
         return {id, document};
     }
 
@@ -107,6 +109,7 @@ protected:
                     for (quint64 id : queue_->to_close)
                         documents_.erase(id);
                     queue_->to_close.clear();
+                    queue_->documents_open = static_cast<int>(documents_.size());
                     if (queue_->stopping)
                         break;
                     auto list = std::find_if(queue_->waiting.begin(), queue_->waiting.end(),
@@ -193,6 +196,10 @@ bool pdf_thread::is_current() const {
 
 quint64 pdf_thread::jobs_run() const {
     return queue_->jobs_run.load();
+}
+
+int pdf_thread::documents_open() const {
+    return queue_->documents_open.load();
 }
 
 opened_document pdf_thread::open_now(const QByteArray& bytes, const QString& password,

@@ -111,6 +111,8 @@ public:
     bool is_current() const;
     /// How many jobs have run so far (tests: that work did happen there).
     quint64 jobs_run() const;
+    /// How many documents are open on the thread (tests: that they do close).
+    int documents_open() const;
 
 private:
     friend class pdf_document;

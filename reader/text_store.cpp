@@ -60,6 +60,11 @@ void text_store::stop() {
     state_->stopped = true;
 }
 
+void text_store::release_document() {
+    stop();
+    document_.reset();
+}
+
 const page_text* text_store::text(int page) const {
     if (page < 0 || page >= page_count())
         return nullptr;

@@ -47,6 +47,9 @@ public:
     void extract_from(int page, pdf_priority priority = pdf_priority::background);
     /// Stops extracting; what is extracted stays.
     void stop();
+    /// Stops extracting and lets go of the document (it closes when its other
+    /// holders let go too); the text extracted stays.
+    void release_document();
 
     /// A page's text, or null while it is not extracted yet.
     const page_text* text(int page) const;

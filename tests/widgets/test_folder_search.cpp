@@ -143,19 +143,32 @@ private slots:
         QCOMPARE(finished.count(), 1);
     }
 
-    // The text read in the background is kept: a later search reads nothing again.
+    // The text read in the background is kept and the documents are closed: a
+    // later search extracts nothing again, opens each document with hits only for
+    // the lines round them (in their own letters, not as compared), and closes it
+    // when it ends.
     void the_text_read_in_the_background_serves_every_search() {
         pdf_thread pdf;
         folder_search search(pdf);
         search.set_documents(documents_);
         search.prepare();
         QTRY_COMPARE_WITH_TIMEOUT(search.documents_read(), 3, 20'000);
+        QTRY_COMPARE(pdf.documents_open(), 0);
+        std::vector<folder_hit> hits;
+        connect(&search, &folder_search::hits_found, this,
+                [&](const std::vector<folder_hit>& found) {
+                    hits.insert(hits.end(), found.begin(), found.end());
+                });
         const quint64 jobs = pdf.jobs_run();
         QSignalSpy finished(&search, &folder_search::finished);
         search.find("guide");
         QVERIFY(finished.wait(20'000));
-        // Only the lines of the pages with hits are read: one job a page (11 pages).
-        QCOMPARE(pdf.jobs_run() - jobs, quint64(11));
+        // One opening a document, one reading a page's line (11 pages).
+        QCOMPARE(pdf.jobs_run() - jobs, quint64(3 + 11));
+        QCOMPARE(hits.size(), std::size_t(11));
+        for (const folder_hit& hit : hits)
+            QCOMPARE(hit.line.text, QStringLiteral("Page %1 du guide").arg(hit.page + 1));
+        QTRY_COMPARE(pdf.documents_open(), 0);
     }
 
     // Through the windows: Ctrl+Shift+F, a word, Enter; a click on a hit shows its
