@@ -134,8 +134,10 @@ void page_view::relayout() {
 
 void page_view::relayout_in_place() {
     const place kept = place_at(QPoint(0, 0));
+    placing_ = true;
     relayout();
     show_place(kept, QPoint(0, 0));
+    placing_ = false;
     viewport()->update();
 }
 
@@ -220,8 +222,12 @@ void page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
         layout_.scale = std::clamp(factor, min_zoom, max_zoom) * points_to_pixels_at_100;
         ++interest_->epoch;
     }
+    // Placed whole before anything is asked for: a request made between the
+    // vertical and the horizontal move would render a part that never shows.
+    placing_ = true;
     relayout();
     show_place(kept, anchor);
+    placing_ = false;
     request_visible(); // at once: the pdf thread renders while the stand-ins paint
     viewport()->update();
     emit zoom_changed();
@@ -283,7 +289,8 @@ void page_view::resizeEvent(QResizeEvent* e) {
 }
 
 void page_view::scrollContentsBy(int, int) {
-    request_visible();
+    if (!placing_)
+        request_visible();
     viewport()->update();
     check_current_page();
 }

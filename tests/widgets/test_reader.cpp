@@ -142,6 +142,36 @@ private slots:
     }
 
     // ------------------------------------------------------------ zoom and pages
+    // A zoom step placed whole before its pictures are asked for: one render of
+    // what shows, not a first one of a place the view is only passing through.
+    void zoom_step_renders_once_data() {
+        QTest::addColumn<double>("from");
+        QTest::addColumn<QString>("step");
+        QTest::newRow("in") << 2.0 << "in";
+        QTest::newRow("out") << 3.0 << "out";
+        QTest::newRow("in at 400 %") << 3.2 << "in";
+        QTest::newRow("to a factor") << 2.0 << "2.6";
+    }
+    void zoom_step_renders_once() {
+        QFETCH(double, from);
+        QFETCH(QString, step);
+        auto c = open("cinq.pdf");
+        page_view* v = c->view();
+        QTRY_VERIFY(c->text()->complete()); // nothing else for the pdf thread meanwhile
+        v->set_zoom(from);
+        v->go_to_point(2, {200, 300}); // inside one page, its middle across
+        QVERIFY(!probe::settled(*v).isNull());
+        const quint64 before = c->document()->thread()->jobs_run();
+        if (step == "in")
+            v->zoom_in();
+        else if (step == "out")
+            v->zoom_out();
+        else
+            v->set_zoom(step.toDouble());
+        QVERIFY(!probe::settled(*v).isNull());
+        QCOMPARE(c->document()->thread()->jobs_run() - before, quint64(1));
+    }
+
     void zoom_is_clamped_and_keeps_the_place() {
         auto c = open("cinq.pdf");
         page_view* v = c->view();
