@@ -236,9 +236,9 @@ private:
     std::shared_ptr<const std::vector<QRectF>> selection_lines_;
     QString selection_text_;
     bool selecting_ = false;
-    bool placing_ = false;          ///< the scroll bars move for a new layout: no request yet
-    bool focus_from_mouse_ = false; ///< a click gave the focus: no ring until a key does
-    bool selection_asked_ = false;  ///< a selection is on its way
+    bool placing_ = false;         ///< the scroll bars move for a new layout: no request yet
+    bool focus_from_mouse_ = true; ///< no ring until a key is used (none at start or after a click)
+    bool selection_asked_ = false; ///< a selection is on its way
     std::optional<QPointF> selection_waiting_; ///< the end to ask for next
     bool copy_waiting_ = false;                ///< copy once the selection comes
     bool primary_waiting_ = false;             ///< the drag ended: X selection on answer

@@ -221,8 +221,21 @@ page_spot page_view::spot_at(QPoint viewport_position) const {
 
 void page_view::focusInEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusInEvent(e);
-    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
-        focus_from_mouse_ = e->reason() == Qt::MouseFocusReason;
+    // Tab and shortcuts show where the keyboard is, a click hides it; the focus
+    // given back by the program (a window activated, a popup or a panel closed,
+    // the start) leaves the ring as the last use left it.
+    switch (e->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        focus_from_mouse_ = false;
+        break;
+    case Qt::MouseFocusReason:
+        focus_from_mouse_ = true;
+        break;
+    default:
+        break;
+    }
     viewport()->update();
 }
 

@@ -446,24 +446,52 @@ private slots:
         QVERIFY(!copied.contains(u'\r'));
     }
 
-    void focus_ring_shows_where_the_keyboard_is() {
+    // How the pages got the focus, one step after another, and whether the ring
+    // shows after the last: only when the keyboard is in use.
+    void focus_ring_shows_only_for_the_keyboard_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("ring");
+        QTest::newRow("at start") << QStringList{} << false;
+        QTest::newRow("a key at start") << QStringList{"key"} << true;
+        QTest::newRow("click") << QStringList{"away", "click"} << false;
+        QTest::newRow("Tab") << QStringList{"away", "tab"} << true;
+        QTest::newRow("Shift+Tab") << QStringList{"away", "backtab"} << true;
+        QTest::newRow("a key after a click") << QStringList{"click", "key"} << true;
+        QTest::newRow("a click after Tab") << QStringList{"away", "tab", "click"} << false;
+        QTest::newRow("given back after a click")
+            << QStringList{"click", "away", "given back"} << false;
+        QTest::newRow("given back after Tab")
+            << QStringList{"away", "tab", "away", "given back"} << true;
+        QTest::newRow("elsewhere") << QStringList{"away", "tab", "away"} << false;
+    }
+    void focus_ring_shows_only_for_the_keyboard() {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, ring);
         auto c = open("cinq.pdf");
         page_view* v = c->view();
         c->window()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(c.get()));
-        auto ring = [&] {
-            const QImage shot = v->viewport()->grab().toImage();
-            const QColor highlight = v->palette().color(QPalette::Active, QPalette::Highlight);
-            return pixels::near(shot.pixelColor(0, shot.height() / 2), highlight, 10);
-        };
-        c->page_field()->setFocus(Qt::TabFocusReason); // the pages have it from the start
-        v->setFocus(Qt::MouseFocusReason);
-        QVERIFY(!ring()); // a click gave the focus: no ring over the page
-        c->page_field()->setFocus(Qt::TabFocusReason);
-        v->setFocus(Qt::TabFocusReason);
-        QVERIFY(ring());
-        c->page_field()->setFocus(Qt::TabFocusReason);
-        QVERIFY(!ring());
+        QVERIFY(v->hasFocus()); // the keys reach the pages at once
+        for (const QString& step : steps) {
+            if (step == "away")
+                c->page_field()->setFocus(Qt::TabFocusReason);
+            else if (step == "click")
+                QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+            else if (step == "tab")
+                v->setFocus(Qt::TabFocusReason);
+            else if (step == "backtab")
+                v->setFocus(Qt::BacktabFocusReason);
+            else if (step == "given back")
+                v->setFocus();
+            else if (step == "key") {
+                const int before = v->verticalScrollBar()->value();
+                QTest::keyClick(v, Qt::Key_PageDown);
+                QVERIFY(v->verticalScrollBar()->value() > before);
+            }
+        }
+        const QImage shot = v->viewport()->grab().toImage();
+        const QColor highlight = v->palette().color(QPalette::Active, QPalette::Highlight);
+        QCOMPARE(pixels::near(shot.pixelColor(0, shot.height() / 2), highlight, 10), ring);
     }
 
     // ------------------------------------------------------------ passwords
