@@ -2,9 +2,11 @@
 
 #include "text.h"
 
+#include <QElapsedTimer>
 #include <QPdfDocument>
 #include <QPdfSelection>
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -51,14 +53,29 @@ text_search::text_search(text_store& store, const QString& needle, int from_page
 
 void text_search::start() {
     connect(&store_, &text_store::page_extracted, this, &text_search::search_page);
-    const int pages = store_.page_count();
-    for (int i = 0; i < pages; ++i)
-        if (store_.text((from_ + i) % pages))
-            search_page((from_ + i) % pages);
-    if (!finished())
-        store_.extract_from(from_, pdf_priority::search);
-    else if (pages == 0)
+    if (store_.page_count() == 0) {
         emit done();
+        return;
+    }
+    store_.extract_from(from_, pdf_priority::search);
+    look_through_extracted();
+}
+
+// The pages extracted already, from the starting page on, a few milliseconds'
+// worth at a time: thousands of them would hold the event loop for tens of
+// milliseconds. Those extracted meanwhile come through page_extracted.
+void text_search::look_through_extracted() {
+    constexpr qint64 slice_ms = 4;
+    QElapsedTimer clock;
+    clock.start();
+    const int pages = store_.page_count();
+    while (scanned_ < pages && clock.elapsed() < slice_ms) {
+        const int page = (from_ + scanned_++) % pages;
+        if (store_.text(page))
+            search_page(page);
+    }
+    if (scanned_ < pages && !finished())
+        QTimer::singleShot(0, this, &text_search::look_through_extracted);
 }
 
 void text_search::search_page(int page) {

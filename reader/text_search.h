@@ -61,6 +61,7 @@ signals:
 
 private:
     void search_page(int page);
+    void look_through_extracted();
     void advance_front();
 
     text_store& store_;
@@ -68,7 +69,8 @@ private:
     int from_;
     std::vector<char> searched_pages_;
     int searched_ = 0;
-    int front_ = 0; ///< pages looked through in a row from `from_`
+    int front_ = 0;   ///< pages looked through in a row from `from_`
+    int scanned_ = 0; ///< pages from `from_` whose extracted text has been looked at
     std::vector<search_hit> hits_;
     int first_hit_ = -1;
     std::unordered_map<int, std::vector<std::vector<QRectF>>> rectangles_; ///< by page, by hit

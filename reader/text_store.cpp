@@ -2,6 +2,7 @@
 
 #include "text.h"
 
+#include <QElapsedTimer>
 #include <QPdfDocument>
 #include <QPdfSelection>
 #include <QPointer>
@@ -47,6 +48,9 @@ page_text folded_text(const QString& text) {
 text_store::text_store(shared_document document, QObject* parent)
     : QObject(parent), document_(std::move(document)),
       state_(std::make_shared<text_store_state>()) {
+    fold_timer_.setSingleShot(true);
+    fold_timer_.setInterval(0);
+    connect(&fold_timer_, &QTimer::timeout, this, &text_store::fold_some);
     const int pages = document_ ? document_->page_count() : 0;
     pages_.resize(static_cast<std::size_t>(pages));
     state_->done.assign(static_cast<std::size_t>(pages), 0);
@@ -110,7 +114,7 @@ struct text_store_step {
         // pin its heap between what pdfium frees.
         thread->reply([store = store, page, raw = document.getAllText(page).text()] {
             if (store)
-                store->take_page(page, folded_text(raw));
+                store->receive_page(page, raw);
         });
         if (!state->step_waiting()) {
             text_store_step next = *this;
@@ -128,6 +132,26 @@ void text_store::post_step(pdf_priority priority) {
     ++state_->waiting[static_cast<std::size_t>(priority)];
     thread->post(*document_, priority,
                  text_store_step{this, state_, thread, document_->id(), page_count(), priority});
+}
+
+void text_store::receive_page(int page, QString raw) {
+    unfolded_.emplace_back(page, std::move(raw));
+    fold_timer_.start();
+}
+
+// A page takes a fraction of a millisecond to fold and a search looks through it
+// when it comes; the slices keep the event loop free between them.
+void text_store::fold_some() {
+    constexpr qint64 slice_ms = 4;
+    QElapsedTimer clock;
+    clock.start();
+    while (!unfolded_.empty() && clock.elapsed() < slice_ms) {
+        auto [page, raw] = std::move(unfolded_.front());
+        unfolded_.pop_front();
+        take_page(page, folded_text(raw));
+    }
+    if (!unfolded_.empty())
+        fold_timer_.start();
 }
 
 void text_store::take_page(int page, page_text text) {

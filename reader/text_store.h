@@ -11,7 +11,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -64,11 +66,17 @@ signals:
 private:
     friend struct text_store_step;
     void take_page(int page, page_text text);
+    void receive_page(int page, QString raw);
+    void fold_some();
     void post_step(pdf_priority priority);
 
     shared_document document_;
     std::vector<std::optional<page_text>> pages_;
     int extracted_ = 0;
+    /// Pages come from the pdf thread faster than a busy GUI thread takes them: they
+    /// wait here and are folded a few milliseconds' worth at a time.
+    std::deque<std::pair<int, QString>> unfolded_;
+    QTimer fold_timer_;
     std::shared_ptr<text_store_state> state_;
 };
 

@@ -74,6 +74,51 @@ private slots:
     }
     void cleanup() { set_password_prompt({}); }
 
+    // ------------------------------------------------------------ page texts
+    // A store of its own on the shown document: the pages come from the chosen one
+    // on, round to it, each once, folded the way searches compare.
+    void text_store_extracts_from_a_page_round_to_it_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QList<int>>("order");
+        QTest::newRow("first") << 0 << QList<int>{0, 1, 2, 3, 4};
+        QTest::newRow("middle") << 2 << QList<int>{2, 3, 4, 0, 1};
+        QTest::newRow("last") << 4 << QList<int>{4, 0, 1, 2, 3};
+        QTest::newRow("beyond the end") << 9 << QList<int>{4, 0, 1, 2, 3};
+    }
+    void text_store_extracts_from_a_page_round_to_it() {
+        QFETCH(int, from);
+        QFETCH(QList<int>, order);
+        auto c = open("cinq.pdf");
+        text_store store(c->document());
+        QList<int> came;
+        connect(&store, &text_store::page_extracted, [&](int page) { came << page; });
+        QSignalSpy completed(&store, &text_store::completed);
+        store.extract_from(from, pdf_priority::search);
+        QTRY_COMPARE(completed.size(), 1);
+        QCOMPARE(came, order);
+        QVERIFY(store.text(2)->folded.contains("le reglement des factures"));
+        QVERIFY(store.text(4)->folded.contains("dernier reglement")); // case and accents
+        QVERIFY(!store.text(5));
+    }
+    void text_store_stops_when_asked() {
+        auto c = open("cinq.pdf");
+        pdf_thread* thread = c->document()->thread();
+        text_store store(c->document());
+        store.extract_from(0);
+        store.stop();
+        // Jobs behind the store's steps, one after another: an extraction going on
+        // would have taken a page at each (the one asked before the stop may come).
+        for (int round = 0; round < 3; ++round) {
+            bool ran = false;
+            thread->post(*c->document(), pdf_priority::background,
+                         [&, thread](QPdfDocument&) { thread->reply([&] { ran = true; }); });
+            QTRY_VERIFY(ran);
+        }
+        QVERIFY(store.extracted_count() <= 1);
+        store.extract_from(3);
+        QTRY_VERIFY(store.complete());
+    }
+
     // ------------------------------------------------------------ search
     void hits_in_reading_order_across_pages() {
         auto c = open("cinq.pdf");
