@@ -11,6 +11,7 @@
 #include <QTranslator>
 
 #include <csignal>
+#include <malloc.h>
 
 namespace krv {
 
@@ -38,6 +39,14 @@ bool run_key_hooks(QObject* receiver, QEvent* e) {
     return false;
 }
 
+// Two heaps, not one per thread that allocates (up to eight per core): the pdf
+// thread's arena and the others' each kept a few MiB of freed memory that
+// malloc_trim could not give back. Set before Qt starts its own threads.
+char** with_two_heaps(char** argv) {
+    mallopt(M_ARENA_MAX, 2);
+    return argv;
+}
+
 } // namespace
 
 void ignore_closed_output() {
@@ -48,7 +57,7 @@ void add_key_hook(QObject* owner, key_hook hook) {
     key_hooks().push_back({owner, std::move(hook)});
 }
 
-application::application(int& argc, char** argv) : QApplication(argc, argv) {
+application::application(int& argc, char** argv) : QApplication(argc, with_two_heaps(argv)) {
     setApplicationName(identity::executable);
     setApplicationVersion(identity::version);
     setOrganizationName(identity::maker);
