@@ -136,7 +136,8 @@ void text_store::post_step(pdf_priority priority) {
 
 void text_store::receive_page(int page, QString raw) {
     unfolded_.emplace_back(page, std::move(raw));
-    fold_timer_.start();
+    if (!fold_timer_.isActive()) // started again at every page, it would never fire
+        fold_timer_.start();
 }
 
 // A page takes a fraction of a millisecond to fold and a search looks through it
