@@ -80,7 +80,7 @@ private slots:
         QTest::addColumn<int>("rotate");
         QTest::addColumn<double>("zoom"); // 0: fitted to the width
         QTest::addColumn<double>("down"); // how far down the page the view's top stands
-        for (int rotate : {0, 90, 180}) {
+        for (int rotate : {0, 90, 180, 270}) {
             const QByteArray turned = QByteArray::number(rotate) + "°, ";
             QTest::newRow(turned + "fitted, top") << rotate << 0.0 << 0.0;
             QTest::newRow(turned + "fitted, lower") << rotate << 0.0 << 0.4;
