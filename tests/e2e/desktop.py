@@ -71,6 +71,11 @@ class Desktop:
                 self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL)
             return "_NET_SUPPORTING_WM_CHECK" in self.run(["xprop", "-root"])
+        def server_answers():
+            return subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                                  capture_output=True).returncode == 0
+        # A busy machine may hand out the number before clients can reach it.
+        wait_for(server_answers, timeout=30, step=0.1, what="the X server " + self.display)
         if window_manager:
             wait_for(window_manager_ready, timeout=30, step=0.2, what="openbox")
 

@@ -163,8 +163,11 @@ private slots:
         QSignalSpy finished(&search, &folder_search::finished);
         search.find("guide");
         QVERIFY(finished.wait(20'000));
-        // One opening a document, one reading a page's line (11 pages).
-        QCOMPARE(pdf.jobs_run() - jobs, quint64(3 + 11));
+        // One opening a document, one reading a page's line (11 pages); a step of
+        // the text's reading may still come in, to find nothing left to do. The 11
+        // pages' text read again would be 11 jobs more.
+        const quint64 run = pdf.jobs_run() - jobs;
+        QVERIFY2(run >= 3 + 11 && run < 3 + 11 + 11, qPrintable(QString::number(run)));
         QCOMPARE(hits.size(), std::size_t(11));
         for (const folder_hit& hit : hits)
             QCOMPARE(hit.line.text, QStringLiteral("Page %1 du guide").arg(hit.page + 1));
