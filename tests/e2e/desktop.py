@@ -1,6 +1,7 @@
 """A real X server with a window manager, and the means to look at it as a person
 would: windows, their places, the colours on screen, and keys and clicks."""
 import os
+import random
 import shutil
 import subprocess
 import tempfile
@@ -44,19 +45,36 @@ def session_bus(folder):
         return daemon, f.readline().strip()
 
 
+def start_x_server(size):
+    """Xvfb on a display number drawn at random, and that number once it answers.
+    Left to itself Xvfb takes the lowest free number, so tests running side by side
+    take a number just given back by another one, whose server may still be closing
+    its sockets: the new server is then out of reach."""
+    for _ in range(50):
+        number = random.randint(100, 30000)
+        if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+            continue
+        read, write = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", ":%d" % number, "-displayfd", str(write), "-screen", "0", "%dx%dx24" % size,
+             "-nolisten", "tcp"],
+            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            said = f.readline().strip()
+        if said:
+            return server, ":" + said
+        server.wait()  # the number was taken meanwhile: another one
+    raise AssertionError("no X server could start")
+
+
 class Desktop:
     """Xvfb (1024 x 768 unless told) with openbox (unless told not) and a session bus,
     on a display number of its own."""
 
     def __init__(self, size=SCREEN, window_manager=True):
         self.size = size
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "%dx%dx24" % size, "-nolisten", "tcp"],
-            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as f:
-            self.display = ":" + f.readline().strip()
+        self.xvfb, self.display = start_x_server(size)
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("QT_QPA_PLATFORM", None)
         self.bus_folder = tempfile.mkdtemp(prefix="krv-bus-")
