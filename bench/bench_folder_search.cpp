@@ -4,6 +4,7 @@
 // the text is read for it. Warm: the text was read in the background first, as
 // after the shown document's first page. Runs alternate, three of each.
 #include "application.h"
+#include "bench_support.h"
 #include "folder_search.h"
 #include "nom_lisible.h"
 #include "sample_pdf.h"
@@ -24,19 +25,10 @@ constexpr int page_count = 100;
 
 // 30 lines a page; the word on every tenth page.
 std::vector<krv::samples::text_page> pages() {
-    std::vector<krv::samples::text_page> result;
-    for (int i = 0; i < page_count; ++i) {
-        QStringList lines{QStringLiteral("Chapitre %1").arg(i + 1)};
-        for (int l = 0; l < 30; ++l)
-            lines << QStringLiteral(
-                         "Ligne %1 de la page %2 : le règlement des factures et la saisie.")
-                         .arg(l + 1)
-                         .arg(i + 1);
-        if (i % 10 == 3)
-            lines << QStringLiteral("La remise se calcule sur le total hors taxes.");
-        result.push_back({QColor(255, 255, 255), lines});
-    }
-    return result;
+    return krv::bench::text_pages(page_count, [](int i) {
+        return i % 10 == 3 ? QStringLiteral("La remise se calcule sur le total hors taxes.")
+                           : QString();
+    });
 }
 
 struct figures {
@@ -51,13 +43,7 @@ figures search_once(const std::vector<krv::folder_document>& documents, bool war
     QEventLoop loop;
     if (warm) {
         search.prepare();
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (search.documents_read() == document_count)
-                loop.quit();
-        });
-        poll.start(10);
-        loop.exec();
+        krv::bench::wait_until([&] { return search.documents_read() == document_count; });
     }
     figures f;
     QElapsedTimer clock;
@@ -83,11 +69,6 @@ figures search_once(const std::vector<krv::folder_document>& documents, bool war
     search.find(QStringLiteral("remise"));
     loop.exec();
     return f;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
@@ -120,6 +101,7 @@ int main(int argc, char** argv) {
         std::printf("  %s: first hit %.0f ms, last %.0f ms, longest stall %.1f ms (goals 300, "
                     "2000, 20)\n",
                     warm ? "text read in the background first" : "cold, text read for the search",
-                    median(first[warm]), median(last[warm]), median(stall[warm]));
+                    krv::bench::median(first[warm]), krv::bench::median(last[warm]),
+                    krv::bench::median(stall[warm]));
     return 0;
 }

@@ -19,20 +19,12 @@ using namespace krv::bench;
 
 namespace {
 
+// The word looked for stands only on the last page.
 std::vector<samples::text_page> pages(int count) {
-    std::vector<samples::text_page> result;
-    for (int i = 0; i < count; ++i) {
-        QStringList lines{QStringLiteral("Chapitre %1").arg(i + 1)};
-        for (int l = 0; l < 30; ++l)
-            lines << QStringLiteral(
-                         "Ligne %1 de la page %2 : le règlement des factures et la saisie.")
-                         .arg(l + 1)
-                         .arg(i + 1);
-        if (i == count - 1)
-            lines << QStringLiteral("Le mot introuvable ailleurs : cerfeuil.");
-        result.push_back({QColor(255, 255, 255), lines});
-    }
-    return result;
+    return bench::text_pages(count, [count](int i) {
+        return i == count - 1 ? QStringLiteral("Le mot introuvable ailleurs : cerfeuil.")
+                              : QString();
+    });
 }
 
 struct reader {

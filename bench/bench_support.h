@@ -5,6 +5,7 @@
 
 #include "pdf_component.h"
 #include "process_memory.h"
+#include "sample_pdf.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,25 @@ inline double ms_since(clock_type::time_point start) {
 }
 
 using samples::resident_mib;
+
+/// `count` pages of 30 lines of text on white, each with the line `extra(page)`
+/// after them when it is not empty (the words the benchmarks look for).
+inline std::vector<samples::text_page> text_pages(int count,
+                                                  const std::function<QString(int)>& extra) {
+    std::vector<samples::text_page> result;
+    for (int i = 0; i < count; ++i) {
+        QStringList lines{QStringLiteral("Chapitre %1").arg(i + 1)};
+        for (int l = 0; l < 30; ++l)
+            lines << QStringLiteral(
+                         "Ligne %1 de la page %2 : le règlement des factures et la saisie.")
+                         .arg(l + 1)
+                         .arg(i + 1);
+        if (const QString line = extra(i); !line.isEmpty())
+            lines << line;
+        result.push_back({QColor(255, 255, 255), lines});
+    }
+    return result;
+}
 
 /// The machine's load average over the last minute.
 inline double load_average() {
