@@ -8,6 +8,20 @@
 
 namespace krv::pictures {
 
+namespace {
+
+// A picture read in the format its name gives, without asking Qt's image format
+// plugins whether they would read it: asked, Qt loads every one of them (SVG and
+// its library, ICO, JPEG), some 10 ms of the start-up before the viewer's timer
+// is armed. PNG is Qt's own; a GIF loads the GIF plugin alone.
+QImage read_picture(const QString& file) {
+    QImageReader reader(file, QFileInfo(file).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+} // namespace
+
 QStringList all() {
 #define KRV_PICTURE_ENTRY(name, file) name,
     return {KRV_PICTURES(KRV_PICTURE_ENTRY)};
@@ -28,13 +42,13 @@ QStringList renditions(const QString& picture) {
 }
 
 QPixmap sharp(const QString& picture, qreal ratio) {
+    QImage own = read_picture(picture);
     if (ratio <= 1.0)
-        return QPixmap(picture);
+        return QPixmap::fromImage(std::move(own));
     const QString twice = rendition(picture, QStringLiteral("@2x"));
-    QImage image(QFileInfo::exists(twice) ? twice : picture);
-    const QSize logical = QImageReader(picture).size();
-    const QSize device(static_cast<int>(std::ceil(logical.width() * ratio)),
-                       static_cast<int>(std::ceil(logical.height() * ratio)));
+    QImage image = QFileInfo::exists(twice) ? read_picture(twice) : own;
+    const QSize device(static_cast<int>(std::ceil(own.width() * ratio)),
+                       static_cast<int>(std::ceil(own.height() * ratio)));
     if (image.size() != device)
         image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     image.setDevicePixelRatio(ratio);
@@ -51,10 +65,12 @@ QIcon tool_icon(const QString& picture) {
 }
 
 QIcon application_icon() {
+    // Pictures, not files: a file added to an icon has Qt look through its icon
+    // engine plugins too.
     QIcon icon;
     for (const QString& file :
          {icon_16, icon_32_16_colours, icon_32, icon_48, icon_64, icon_128, icon_256})
-        icon.addFile(file);
+        icon.addPixmap(QPixmap::fromImage(read_picture(file)));
     return icon;
 }
 

@@ -335,6 +335,25 @@ private slots:
         QCOMPARE(box.windowIcon().cacheKey(), icon);
     }
 
+    void the_icon_holds_each_drawing_data() {
+        QTest::addColumn<QString>("file");
+        for (const QString& file : {pictures::icon_16, pictures::icon_32, pictures::icon_48,
+                                    pictures::icon_64, pictures::icon_128, pictures::icon_256})
+            QTest::newRow(qPrintable(file)) << file;
+    }
+    void the_icon_holds_each_drawing() {
+        // Each size the window system may ask for is the drawing made for it, not
+        // another one scaled (and the 16-colour 32 x 32 one does not stand for it).
+        QFETCH(QString, file);
+        const QImage drawing = QImage(file).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QIcon icon = pictures::application_icon();
+        QVERIFY(icon.availableSizes().contains(drawing.size()));
+        QCOMPARE(icon.pixmap(drawing.size(), 1.0)
+                     .toImage()
+                     .convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 drawing);
+    }
+
     // ------------------------------------------------------------ keys
     void list_keys_from_either_window_data() {
         QTest::addColumn<int>("key");
