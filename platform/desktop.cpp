@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QTimer>
+#include <QWindow>
 
+#include <algorithm>
 #include <set>
 
 namespace krv {
@@ -37,10 +40,24 @@ void forget_when_done(QProcess* process) {
                      });
 }
 
-} // namespace
+mouse_pointer& wanted_pointer() {
+    static mouse_pointer pointer = mouse_pointer::arrow;
+    return pointer;
+}
 
-void set_mouse_pointer(mouse_pointer pointer) {
-    if (pointer == mouse_pointer::busy) {
+bool& pointer_pending() {
+    static bool pending = false;
+    return pending;
+}
+
+bool window_on_screen() {
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    return std::any_of(windows.begin(), windows.end(),
+                       [](const QWindow* window) { return window->isExposed(); });
+}
+
+void apply_pointer() {
+    if (wanted_pointer() == mouse_pointer::busy) {
         if (QApplication::overrideCursor())
             QApplication::changeOverrideCursor(Qt::WaitCursor);
         else
@@ -51,9 +68,29 @@ void set_mouse_pointer(mouse_pointer pointer) {
         QApplication::restoreOverrideCursor();
 }
 
+} // namespace
+
+void set_mouse_pointer(mouse_pointer pointer) {
+    wanted_pointer() = pointer;
+    // Over no window on screen the pointer shows nothing: the start-up sets it
+    // busy and back before its windows are on screen, and the busy pointer's
+    // lookup in the cursor theme (a 4 MB animation read, sent to the X server)
+    // would only delay the viewer's timer. It is settled by the event loop then.
+    if (window_on_screen()) {
+        apply_pointer();
+        return;
+    }
+    if (!pointer_pending()) {
+        pointer_pending() = true;
+        QTimer::singleShot(0, QCoreApplication::instance(), [] {
+            pointer_pending() = false;
+            apply_pointer();
+        });
+    }
+}
+
 mouse_pointer current_mouse_pointer() {
-    const QCursor* cursor = QApplication::overrideCursor();
-    return cursor && cursor->shape() == Qt::WaitCursor ? mouse_pointer::busy : mouse_pointer::arrow;
+    return wanted_pointer();
 }
 
 QString no_opener_message(const QUrl& address) {

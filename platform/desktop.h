@@ -11,8 +11,11 @@ namespace krv {
 
 enum class mouse_pointer { arrow, busy };
 
-/// Sets the pointer of the whole application; the arrow lets each control show its own.
+/// Sets the pointer of the whole application; the arrow lets each control show its
+/// own. While no window is on screen, it is shown from the event loop, as the last
+/// one asked for.
 void set_mouse_pointer(mouse_pointer pointer);
+/// The pointer last asked for.
 mouse_pointer current_mouse_pointer();
 
 /// Opens the address with the desktop's opener (`xdg-open`), without waiting and
