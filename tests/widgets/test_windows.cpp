@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 
 using namespace krv;
 
@@ -333,6 +334,38 @@ private slots:
         QCOMPARE(viewer().windowIcon().cacheKey(), icon);
         QMessageBox box; // Qt's own dialogs, the password's among them
         QCOMPARE(box.windowIcon().cacheKey(), icon);
+    }
+
+    void the_pointer_over_no_window_waits_for_the_event_loop() {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            widget->hide();
+        const auto none_on_screen = [] {
+            const QWindowList windows = QGuiApplication::topLevelWindows();
+            return std::none_of(windows.begin(), windows.end(),
+                                [](const QWindow* w) { return w->isExposed(); });
+        };
+        QTRY_VERIFY(none_on_screen());
+        // Busy and back before the event loop runs: nothing is asked of the window system.
+        set_mouse_pointer(mouse_pointer::busy);
+        QCOMPARE(current_mouse_pointer(), mouse_pointer::busy);
+        QVERIFY(!QApplication::overrideCursor());
+        set_mouse_pointer(mouse_pointer::arrow);
+        QCoreApplication::processEvents();
+        QVERIFY(!QApplication::overrideCursor());
+        // Left busy, it shows once the event loop runs.
+        set_mouse_pointer(mouse_pointer::busy);
+        QTRY_VERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        set_mouse_pointer(mouse_pointer::arrow);
+        QTRY_VERIFY(!QApplication::overrideCursor());
+        // Over a window on screen, at once.
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        set_mouse_pointer(mouse_pointer::busy);
+        QVERIFY(QApplication::overrideCursor());
+        set_mouse_pointer(mouse_pointer::arrow);
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void the_icon_holds_each_drawing_data() {
