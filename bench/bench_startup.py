@@ -74,10 +74,12 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def rss_mib(pid):
-    with open("/proc/%d/status" % pid) as f:
+def rss_mib(pid, field="Rss:"):
+    """Resident memory, or one of its parts (Anonymous: the heaps and stacks; the rest
+    is pages of the libraries and the windows' shared pictures)."""
+    with open("/proc/%d/smaps_rollup" % pid) as f:
         for line in f:
-            if line.startswith("VmRSS:"):
+            if line.startswith(field):
                 return int(line.split()[1]) / 1024.0
     return 0.0
 
@@ -131,11 +133,12 @@ def main():
     load_before = os.getloadavg()
     try:
         ours, theirs_bare, theirs_mupdf, with_marks = [], [], [], []
-        memory, memory_later, idle, marks = [], [], [], []
+        memory, memory_later, anonymous, bare_memory, idle, marks = [], [], [], [], [], []
         for round_number in range(args.runs):
             run = Run(desk, screen, [krv_pdf], folder, VIEWER_BOX)
             ours.append(run.seconds)
             memory.append(rss_mib(run.process.pid))
+            anonymous.append(rss_mib(run.process.pid, "Anonymous:"))
             if round_number < 3:
                 time.sleep(1)
                 memory_later.append(rss_mib(run.process.pid))
@@ -151,6 +154,7 @@ def main():
 
             run = Run(desk, screen, [bare, pdf], folder, VIEWER_BOX)
             theirs_bare.append(run.seconds)
+            bare_memory.append(rss_mib(run.process.pid))
             run.stop()
 
             if mupdf:
@@ -210,6 +214,8 @@ def main():
     print("resident memory with a 20-page document: %.1f MiB at the first page (runs: %s), "
           "%.1f MiB a second later (goal 45 MiB)" % (
               med(memory), " ".join("%.1f" % m for m in memory), med(memory_later)))
+    print("  of which heaps and stacks (anonymous): %.1f MiB; the bare window: %.1f MiB in all" % (
+        med(anonymous), med(bare_memory)))
     print("processor time over 5 s idle: %.0f ms (worst of %d)" % (max(idle) * 1000, len(idle)))
 
 
