@@ -66,10 +66,13 @@ QIcon tool_icon(const QString& picture) {
 
 QIcon application_icon() {
     // Pictures, not files: a file added to an icon has Qt look through its icon
-    // engine plugins too.
+    // engine plugins too. Up to 64 pixels: Qt sends every size to the window system
+    // with each window it creates, and the 128 and 256 ones (320 KB of the 350)
+    // took some 10 ms of the viewer's showing, before its timer was armed. Task bars
+    // and switchers that want larger ones take the installed theme's, through the
+    // desktop entry.
     QIcon icon;
-    for (const QString& file :
-         {icon_16, icon_32_16_colours, icon_32, icon_48, icon_64, icon_128, icon_256})
+    for (const QString& file : {icon_16, icon_32_16_colours, icon_32, icon_48, icon_64})
         icon.addPixmap(QPixmap::fromImage(read_picture(file)));
     return icon;
 }

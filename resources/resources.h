@@ -75,7 +75,8 @@ QPixmap sharp(const QString& picture, qreal ratio);
 /// A toolbar picture as an icon, with its drawings for 1, 1.5 and 2.
 QIcon tool_icon(const QString& picture);
 
-/// The application icon: the two 32 x 32 images and larger renditions.
+/// The windows' icon: the two 32 x 32 images and the 16, 48 and 64 ones (the
+/// larger ones are installed in the icon theme).
 QIcon application_icon();
 
 } // namespace krv::pictures

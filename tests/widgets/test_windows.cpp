@@ -370,8 +370,8 @@ private slots:
 
     void the_icon_holds_each_drawing_data() {
         QTest::addColumn<QString>("file");
-        for (const QString& file : {pictures::icon_16, pictures::icon_32, pictures::icon_48,
-                                    pictures::icon_64, pictures::icon_128, pictures::icon_256})
+        for (const QString& file :
+             {pictures::icon_16, pictures::icon_32, pictures::icon_48, pictures::icon_64})
             QTest::newRow(qPrintable(file)) << file;
     }
     void the_icon_holds_each_drawing() {
@@ -385,6 +385,12 @@ private slots:
                      .toImage()
                      .convertToFormat(QImage::Format_ARGB32_Premultiplied),
                  drawing);
+    }
+    void the_windows_icon_stays_small() {
+        // Each window sends every size to the window system when it is created; the
+        // larger drawings are in the installed icon theme.
+        QCOMPARE(pictures::application_icon().availableSizes(),
+                 (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}}));
     }
 
     // ------------------------------------------------------------ keys
