@@ -4,6 +4,8 @@
 #include <QPdfDocumentRenderOptions>
 
 #include <algorithm>
+#include <cstring>
+#include <sys/mman.h>
 
 namespace krv {
 
@@ -11,6 +13,34 @@ namespace {
 
 qint64 area(const QImage& image) {
     return static_cast<qint64>(image.width()) * image.height();
+}
+
+struct mapping {
+    void* data;
+    std::size_t size;
+};
+
+void unmap(void* info) {
+    const auto* m = static_cast<mapping*>(info);
+    ::munmap(m->data, m->size);
+    delete m;
+}
+
+// A part of a 32-bit picture copied into a mapping of its own.
+QImage mapped_copy(const QImage& from, const QRect& part) {
+    const qsizetype line = static_cast<qsizetype>(part.width()) * 4;
+    const auto size = static_cast<std::size_t>(line) * static_cast<std::size_t>(part.height());
+    void* data = size && from.depth() == 32 ? ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                                                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                                            : MAP_FAILED;
+    if (data == MAP_FAILED)
+        return from.copy(part);
+    auto* bytes = static_cast<uchar*>(data);
+    for (int y = 0; y < part.height(); ++y)
+        std::memcpy(bytes + y * line, from.constScanLine(part.top() + y) + part.left() * 4,
+                    static_cast<std::size_t>(line));
+    return QImage(bytes, part.width(), part.height(), line, from.format(), unmap,
+                  new mapping{data, size});
 }
 
 } // namespace
@@ -64,7 +94,8 @@ std::vector<std::pair<tile_key, QImage>> cut_tiles(const rendered_tiles& rendere
     if (rendered.picture.isNull())
         return pictures;
     for (const tile_key& key : rendered.tiles) {
-        QImage tile = rendered.picture.copy(tile_rect(key).translated(-rendered.around.topLeft()));
+        QImage tile =
+            mapped_copy(rendered.picture, tile_rect(key).translated(-rendered.around.topLeft()));
         tile.setDevicePixelRatio(ratio);
         pictures.emplace_back(key, std::move(tile));
     }
