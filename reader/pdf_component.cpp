@@ -308,10 +308,8 @@ void pdf_component::show_document(opened_document result, bool keep_place) {
     search_.reset();
     store_.reset();
     forget_structure();
-    if (!keep_place && outline_panel_) {
-        outline_panel_->clear();
-        show_outline_tree({});
-    }
+    if (!keep_place)
+        show_outline_tree(nullptr);
     const bool had_document = shown_ != nullptr;
     shown_ = std::move(result.document);
     shown_bytes_ = std::move(result.bytes);
@@ -362,10 +360,7 @@ void pdf_component::show_message(const QString& text, failure_offer offer) {
     store_.reset();
     view_->set_document(nullptr);
     forget_structure();
-    if (outline_panel_) {
-        outline_panel_->clear();
-        show_outline_tree({});
-    }
+    show_outline_tree(nullptr);
     shown_.reset();
     shown_bytes_.clear();
     update_toolbar();
@@ -386,13 +381,18 @@ void pdf_component::go_to_page_number(int number_from_1) {
 }
 
 bool pdf_component::has_outline() const {
-    return shown_ && outline_panel_ && !outline_panel_->empty();
+    return shown_ && outline_tree_ && !outline_tree_->roots.empty();
 }
 
 void pdf_component::show_outline(bool shown) {
     ensure_outline();
     toolbar_.outline->setChecked(shown);
-    outline_->setVisible(shown && has_outline());
+    const bool outline = has_outline();
+    if (shown && outline && !outline_filled_) {
+        outline_panel_->show_tree(*outline_tree_);
+        outline_filled_ = true;
+    }
+    outline_->setVisible(shown && outline);
 }
 
 void pdf_component::print() {

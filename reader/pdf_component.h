@@ -163,7 +163,7 @@ private:
     void connect_structure();
     void start_structure();
     void show_form_merged(const QByteArray& bytes);
-    void show_outline_tree(const outline_tree& tree);
+    void show_outline_tree(std::shared_ptr<const outline_tree> tree);
     void paint_page_overlay(QPainter& painter, int page, const QRectF& area, double scale);
     void follow(const link_action& action);
     void jump_to(const jump_target& target);
@@ -219,6 +219,8 @@ private:
     QSplitter* splitter_ = nullptr;
     QTreeView* outline_ = nullptr;
     std::unique_ptr<outline_panel> outline_panel_;
+    std::shared_ptr<const outline_tree> outline_tree_; ///< as read; null until then
+    bool outline_filled_ = false;                      ///< the panel shows outline_tree_
     page_view* view_ = nullptr;
     reader_toolbar toolbar_;
     reader_search_bar search_bar_;
