@@ -158,6 +158,7 @@ void pdf_component::find(const QString& text) {
         connect(search_.get(), &text_search::hits_added, this, &pdf_component::take_hits);
         connect(search_.get(), &text_search::first_hit_known, this, &pdf_component::show_first_hit);
         connect(search_.get(), &text_search::done, this, &pdf_component::update_hits_view);
+        connect(search_.get(), &text_search::progressed, this, &pdf_component::update_hits_view);
         connect(search_.get(), &text_search::rectangles_read, this, [this](int page) {
             if (showing_hit_ && hits_[static_cast<std::size_t>(current_hit_)].page == page)
                 show_current_hit();

@@ -52,6 +52,7 @@ text_search::text_search(text_store& store, const QString& needle, int from_page
 }
 
 void text_search::start() {
+    since_progress_.start();
     connect(&store_, &text_store::page_extracted, this, &text_search::search_page);
     if (store_.page_count() == 0) {
         emit done();
@@ -96,6 +97,10 @@ void text_search::search_page(int page) {
         emit hits_added(index, static_cast<int>(found.size()));
     }
     advance_front();
+    if (!finished() && since_progress_.elapsed() >= 100) {
+        since_progress_.restart();
+        emit progressed();
+    }
     if (finished()) {
         // Back to the background pace: nothing waits for the pages any more.
         store_.extract_from(from_, pdf_priority::background);

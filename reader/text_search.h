@@ -8,6 +8,7 @@
 
 #include "text_store.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QRectF>
 #include <QString>
@@ -55,6 +56,8 @@ signals:
     void hits_added(int at, int count);
     /// The first hit from the starting page is known (first_hit()).
     void first_hit_known();
+    /// More pages have been looked through (at most every tenth of a second).
+    void progressed();
     /// Every page has been looked through.
     void done();
     void rectangles_read(int page);
@@ -73,6 +76,7 @@ private:
     int scanned_ = 0; ///< pages from `from_` whose extracted text has been looked at
     std::vector<search_hit> hits_;
     int first_hit_ = -1;
+    QElapsedTimer since_progress_;
     std::unordered_map<int, std::vector<std::vector<QRectF>>> rectangles_; ///< by page, by hit
     std::vector<char> rectangles_asked_;
 };
