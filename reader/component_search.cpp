@@ -4,58 +4,13 @@
 
 #include "folder_results.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStackedLayout>
 #include <QToolButton>
 
 namespace krv {
-
-namespace {
-
-// Reading keys: typed in another window, they are sent on to the pages.
-bool is_reading_key(const QKeyEvent* key) {
-    const bool ctrl = key->modifiers() & Qt::ControlModifier;
-    switch (key->key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_Space:
-        return !ctrl;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-    case Qt::Key_Minus:
-    case Qt::Key_A:
-    case Qt::Key_C:
-        return ctrl;
-    default:
-        return false;
-    }
-}
-
-// Keys that edit the search field.
-bool is_typing_key(const QKeyEvent* key) {
-    const bool typing = !key->text().isEmpty() && key->text()[0].isPrint() &&
-                        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    return typing || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-           key->key() == Qt::Key_Backspace;
-}
-
-// Sends a copy of a key press to another widget; true, as the original is then swallowed.
-bool forward_key(QWidget* to, const QKeyEvent* key) {
-    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
-                   static_cast<quint16>(key->count()));
-    QCoreApplication::sendEvent(to, &copy);
-    return true;
-}
-
-} // namespace
 
 void pdf_component::connect_search_bar() {
     const reader_search_bar& s = search_bar_;
@@ -104,8 +59,15 @@ bool pdf_component::search_open() const {
 }
 
 void pdf_component::open_search() {
-    if (!shown_)
+    // While a document opens the bar opens too, for that document: what is typed
+    // there is searched in it once it shows.
+    const bool coming = document_coming();
+    if (!shown_ && !coming)
         return;
+    if (coming)
+        search_for_coming_ = true;
+    if (!shown_)
+        stack_->setCurrentWidget(reader_); // a message about the one before goes
     ensure_search_bar();
     search_bar_.every_document->setChecked(false); // Ctrl+F: this document
     search_bar_.bar->show();
@@ -120,6 +82,14 @@ void pdf_component::close_search() {
     const bool had_focus = search_bar_.field && search_bar_.field->hasFocus();
     if (search_bar_.bar)
         search_bar_.bar->hide();
+    search_for_coming_ = false;
+    find_waiting_ = false;
+    drop_search();
+    if (had_focus)
+        view_->setFocus();
+}
+
+void pdf_component::drop_search() {
     search_.reset(); // the search stops; the text extracted stays
     if (store_)
         store_->extract_from(std::max(0, view_->current_page()));
@@ -128,8 +98,6 @@ void pdf_component::close_search() {
     searched_.clear();
     set_search_status({});
     view_->viewport()->update();
-    if (had_focus)
-        view_->setFocus();
 }
 
 void pdf_component::set_search_status(const QString& text) {
@@ -141,8 +109,13 @@ void pdf_component::set_search_status(const QString& text) {
 // The hits come as the pages are extracted: the first one from the page being
 // read shows as soon as it is known, and the count grows meanwhile.
 void pdf_component::find(const QString& text) {
-    if (!shown_ || !store_)
+    if (!shown_ || !store_) {
+        if (search_for_coming_ && !text.trimmed().isEmpty()) {
+            find_waiting_ = true;
+            set_search_status(QStringLiteral("Recherche dès l’ouverture du document…"));
+        }
         return;
+    }
     if (text == searched_ && !hits_.empty()) {
         find_next();
         return;
@@ -256,7 +229,7 @@ bool pdf_component::handle_key(const QKeyEvent* key, key_origin origin) {
         return true;
     }
     if (!shown_)
-        return false;
+        return handle_key_while_opening(key, origin);
     const Qt::KeyboardModifiers held = key->modifiers() & ~Qt::KeypadModifier;
     if (key->key() == Qt::Key_F && held == (Qt::ControlModifier | Qt::ShiftModifier)) {
         open_folder_search();

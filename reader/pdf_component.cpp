@@ -304,7 +304,7 @@ void pdf_component::show_document(opened_document result, bool keep_place) {
         show_message(result.failure);
         return;
     }
-    close_search();
+    const bool search_asked = search_before_showing();
     search_.reset();
     store_.reset();
     forget_structure();
@@ -327,6 +327,7 @@ void pdf_component::show_document(opened_document result, bool keep_place) {
     trim_timer_.start();
     if (!keep_place)
         apply_place();
+    catch_up_with_keys(search_asked);
     emit document_shown();
 }
 
@@ -353,6 +354,7 @@ void pdf_component::show_message(const QString& text, failure_offer offer) {
     stack_->setCurrentWidget(failure_.panel);
     if (offer == failure_offer::password)
         failure_.retry->setFocus(); // Enter or Space gives the password
+    forget_waiting_keys();
     if (!reader_)
         return;
     close_search();
@@ -376,6 +378,10 @@ void pdf_component::update_toolbar() {
 }
 
 void pdf_component::go_to_page_number(int number_from_1) {
+    if (!shown_ && document_coming()) {
+        page_waiting_ = number_from_1; // gone to once the document shows
+        return;
+    }
     view_->go_to_page(number_from_1 - 1);
     update_toolbar();
 }

@@ -26,6 +26,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QKeyEvent;
 class QLabel;
@@ -191,6 +192,18 @@ private:
     /// What the message offers to do next.
     enum class failure_offer { nothing, password };
     void show_message(const QString& text, failure_offer offer = failure_offer::nothing);
+    // Keys typed while a document opens (component_opening.cpp).
+    /// Whether a document asked for (prepare or set_src) has not been shown yet.
+    bool document_coming() const;
+    bool handle_key_while_opening(const QKeyEvent* key, key_origin origin);
+    /// Before a document shows: a search opened while it opened stays, any
+    /// other closes; true when Enter was pressed in it meanwhile.
+    bool search_before_showing();
+    /// Once it shows: the page number, the keys and the search asked for meanwhile.
+    void catch_up_with_keys(bool search_asked);
+    void forget_waiting_keys();
+    /// The search stops and its hits go; the bar stays as it is.
+    void drop_search();
     void update_toolbar();
     void update_hits_view();
     void watch(const QString& path);
@@ -231,7 +244,17 @@ private:
     std::vector<search_hit> hits_;
     int current_hit_ = -1;
     QString search_status_;
-    bool showing_hit_ = false; ///< the current hit is shown once its place is read
+    bool showing_hit_ = false;       ///< the current hit is shown once its place is read
+    bool search_for_coming_ = false; ///< the bar was opened while a document opened
+    bool find_waiting_ = false;      ///< and Enter pressed in it before it showed
+    int page_waiting_ = 0;           ///< a page number given before it showed
+    struct waiting_key {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+        key_origin origin;
+    };
+    std::vector<waiting_key> keys_waiting_; ///< reading keys typed before it showed
 
     structure_reader* structure_ = nullptr;
     bool structure_pending_ = false; ///< read once the pages have been painted

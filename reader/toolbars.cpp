@@ -4,6 +4,7 @@
 #include "resources.h"
 
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QKeyEvent>
@@ -86,6 +87,44 @@ QToolButton* tool_for_key(const reader_toolbar& toolbar, const QKeyEvent* key) {
         if (key->key() == k.key && modifiers_match(key, k.modifiers))
             return toolbar.*(k.tool);
     return nullptr;
+}
+
+bool is_reading_key(const QKeyEvent* key) {
+    const bool ctrl = key->modifiers() & Qt::ControlModifier;
+    switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Space:
+        return !ctrl;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+    case Qt::Key_Minus:
+    case Qt::Key_A:
+    case Qt::Key_C:
+        return ctrl;
+    default:
+        return false;
+    }
+}
+
+bool is_typing_key(const QKeyEvent* key) {
+    const bool typing = !key->text().isEmpty() && key->text()[0].isPrint() &&
+                        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    return typing || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+           key->key() == Qt::Key_Backspace;
+}
+
+bool forward_key(QWidget* to, const QKeyEvent* key) {
+    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                   static_cast<quint16>(key->count()));
+    QCoreApplication::sendEvent(to, &copy);
+    return true;
 }
 
 bool is_page_field_key(const QKeyEvent* key) {

@@ -59,4 +59,14 @@ QToolButton* tool_for_key(const reader_toolbar& toolbar, const QKeyEvent* key);
 /// Whether a key is the one that goes to the page field (Ctrl+G).
 bool is_page_field_key(const QKeyEvent* key);
 
+/// Whether a key scrolls, zooms, selects or copies the pages (arrows, Page Up and
+/// Down, Home, End, Space; Ctrl with +, -, A, C).
+bool is_reading_key(const QKeyEvent* key);
+
+/// Whether a key edits a text field (a printable character, Enter, Backspace).
+bool is_typing_key(const QKeyEvent* key);
+
+/// Sends a copy of a key press to a widget; true, as the original is then swallowed.
+bool forward_key(QWidget* to, const QKeyEvent* key);
+
 } // namespace krv
