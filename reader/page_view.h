@@ -142,6 +142,8 @@ signals:
     void first_painted();
     /// A paint had every picture it needed (the reader is idle after it).
     void pictures_shown();
+    /// Every page's size has been read (what reading them kept is let go).
+    void page_sizes_read();
     /// The selection's text changed (a mouse drag or Ctrl+A was answered).
     void selection_changed();
     /// A click (not a drag) on a clickable spot; `point` in the page's points.

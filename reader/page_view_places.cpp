@@ -146,6 +146,7 @@ void page_view::take_page_sizes(quint64 document, std::vector<QSizeF> sizes) {
     if (!document_ || document_->id() != document || sizes.size() != layout_.points.size())
         return;
     document_->remember_page_sizes(sizes);
+    emit page_sizes_read();
     if (sizes == layout_.points)
         return;
     layout_.points = std::move(sizes);

@@ -92,6 +92,8 @@ void pdf_component::ensure_reader() {
     connect_search();
     connect_structure();
     connect(view_, &page_view::pictures_shown, this, [this] { trim_timer_.start(); });
+    // The sizes were read in a document of their own, let go: 38 MiB of a manual's.
+    connect(view_, &page_view::page_sizes_read, this, [this] { trim_timer_.start(); });
     update_toolbar();
 }
 
