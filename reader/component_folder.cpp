@@ -34,6 +34,9 @@ void pdf_component::ensure_folder_search() {
     folder_results_->hide();
     auto* column = static_cast<QVBoxLayout*>(reader_->layout());
     column->insertWidget(column->indexOf(static_cast<QWidget*>(splitter_)), folder_results_);
+    // A document read and let go leaves freed memory: it goes back, as the reader's does.
+    connect(folder_search_.get(), &folder_search::document_read, this,
+            [this] { trim_timer_.start(); });
     connect(folder_search_.get(), &folder_search::hits_found, folder_results_,
             &folder_results::add_hits);
     connect(folder_search_.get(), &folder_search::document_skipped, folder_results_,

@@ -104,6 +104,7 @@ void folder_search::take_opened(int document, opened_document opened) {
         e.store = std::make_unique<text_store>(opened.document);
         connect(e.store.get(), &text_store::completed, this, [this, store = e.store.get()] {
             store->release_document();
+            emit document_read();
             if (preparing_)
                 open_next_in_background();
         });

@@ -68,6 +68,9 @@ signals:
     void document_skipped(int document, const QString& reason);
     /// Every document has been looked through.
     void finished();
+    /// A document's text is all there and the document has been let go (the
+    /// memory its reading held can go back to the system).
+    void document_read();
 
 private:
     struct entry;
