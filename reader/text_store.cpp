@@ -30,20 +30,20 @@ struct text_store_state {
     }
 };
 
-namespace {
-
-page_text folded_text(const QString& text) {
+page_text page_text_of(const QString& text) {
     page_text result;
-    result.folded = fold_for_search(text, &result.origin);
-    bool same = true;
-    for (std::size_t i = 0; same && i < result.origin.size(); ++i)
-        same = result.origin[i] == static_cast<int>(i);
-    if (same)
-        result.origin.clear();
+    std::vector<int> origin;
+    result.folded = fold_for_search(text, &origin);
+    int shift = 0;
+    for (std::size_t i = 0; i < origin.size(); ++i) {
+        const int here = origin[i] - static_cast<int>(i);
+        if (here != shift)
+            result.shifts.push_back({static_cast<int>(i), here});
+        shift = here;
+    }
+    result.shifts.shrink_to_fit();
     return result;
 }
-
-} // namespace
 
 text_store::text_store(shared_document document, QObject* parent)
     : QObject(parent), document_(std::move(document)),
@@ -149,7 +149,7 @@ void text_store::fold_some() {
     while (!unfolded_.empty() && clock.elapsed() < slice_ms) {
         auto [page, raw] = std::move(unfolded_.front());
         unfolded_.pop_front();
-        take_page(page, folded_text(raw));
+        take_page(page, page_text_of(raw));
     }
     if (!unfolded_.empty())
         fold_timer_.start();
