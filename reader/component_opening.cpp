@@ -47,8 +47,8 @@ bool pdf_component::handle_key_while_opening(const QKeyEvent* key, key_origin or
     // A field with the focus (the search, the page number) takes its own keys.
     if (qobject_cast<QLineEdit*>(QApplication::focusWidget()))
         return false;
-    const bool alt_arrow = held == Qt::AltModifier &&
-                           (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right);
+    const bool alt_arrow =
+        held == Qt::AltModifier && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right);
     if (!is_reading_key(key) && !tool_for_key(toolbar_, key) && key->key() != Qt::Key_F3 &&
         !alt_arrow)
         return false;

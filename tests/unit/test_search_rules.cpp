@@ -16,8 +16,8 @@ private slots:
         QTest::newRow("plain") << "Le règlement des factures";
         QTest::newRow("ligatures") << "Le \uFB01chier, \uFB02eur et \uFB03ce";
         QTest::newRow("marks dropped") << "e\u0301te\u0301 a\u0300 l\u2019e\u0301cole";
-        QTest::newRow("all at once")
-            << "\uFB01n de l\u2019\u0153uvre\u00a0: Stra\u00dfe, e\u0301te\u0301 \uFB02ou, \u00e6ther";
+        QTest::newRow("all at once") << "\uFB01n de l\u2019\u0153uvre\u00a0: Stra\u00dfe, "
+                                        "e\u0301te\u0301 \uFB02ou, \u00e6ther";
         QTest::newRow("empty") << "";
     }
     void folded_characters_lead_back_to_their_origin() {
@@ -35,10 +35,18 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("found"); // the original characters the hit covers
-        QTest::newRow("after a ligature") << "Le \uFB01chier final" << "final" << "final";
-        QTest::newRow("a ligature in it") << "Le \uFB01chier final" << "fichier" << "\uFB01chier";
-        QTest::newRow("œ") << "L\u2019\u0153uvre compl\u00e8te" << "oeuvre" << "\u0153uvre";
-        QTest::newRow("after dropped marks") << "e\u0301te\u0301 chaud" << "chaud" << "chaud";
+        QTest::newRow("after a ligature") << "Le \uFB01chier final"
+                                          << "final"
+                                          << "final";
+        QTest::newRow("a ligature in it") << "Le \uFB01chier final"
+                                          << "fichier"
+                                          << "\uFB01chier";
+        QTest::newRow("œ") << "L\u2019\u0153uvre compl\u00e8te"
+                           << "oeuvre"
+                           << "\u0153uvre";
+        QTest::newRow("after dropped marks") << "e\u0301te\u0301 chaud"
+                                             << "chaud"
+                                             << "chaud";
     }
     void hits_cover_the_original_characters() {
         QFETCH(QString, text);

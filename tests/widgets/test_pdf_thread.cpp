@@ -43,7 +43,8 @@ private slots:
         const QString path = dir_.filePath("cinq.pdf");
         std::vector<samples::text_page> pages(5, {Qt::white, {"Une ligne de texte."}});
         QVERIFY(samples::write_text_pdf(path, pages));
-        thread_.open_file(path, {}, [this](opened_document opened) { document_ = opened.document; });
+        thread_.open_file(path, {},
+                          [this](opened_document opened) { document_ = opened.document; });
         QTRY_VERIFY(document_);
     }
 
@@ -58,9 +59,9 @@ private slots:
             << QList<int>{background, background, background} << QList<int>{0, 1, 2};
         QTest::newRow("the last posted, the most urgent")
             << QList<int>{background, search, prefetch, interactive} << QList<int>{3, 2, 1, 0};
-        QTest::newRow("mixed")
-            << QList<int>{background, interactive, background, search, interactive}
-            << QList<int>{1, 4, 3, 0, 2};
+        QTest::newRow("mixed") << QList<int>{background, interactive, background, search,
+                                             interactive}
+                               << QList<int>{1, 4, 3, 0, 2};
     }
     void higher_priorities_first() {
         QFETCH(QList<int>, posted);
