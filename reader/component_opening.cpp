@@ -36,9 +36,7 @@ bool pdf_component::handle_key_while_opening(const QKeyEvent* key, key_origin or
         return true;
     }
     if (is_page_field_key(key)) {
-        window()->activateWindow();
-        toolbar_.page_field->setFocus(Qt::ShortcutFocusReason);
-        toolbar_.page_field->selectAll();
+        focus_page_field();
         return true;
     }
     // Just after Ctrl+F typed in another window, the focus may not have moved yet.

@@ -222,6 +222,13 @@ void pdf_component::show_current_hit() {
     update_toolbar();
 }
 
+// Ctrl+G: the page number is typed into the toolbar's field, from either window.
+void pdf_component::focus_page_field() {
+    window()->activateWindow();
+    toolbar_.page_field->setFocus(Qt::ShortcutFocusReason);
+    toolbar_.page_field->selectAll();
+}
+
 bool pdf_component::handle_key(const QKeyEvent* key, key_origin origin) {
     if (key->key() == Qt::Key_Escape &&
         (search_open() || (folder_results_ && folder_results_->isVisible()))) {
@@ -243,9 +250,7 @@ bool pdf_component::handle_key(const QKeyEvent* key, key_origin origin) {
         return true;
     }
     if (is_page_field_key(key)) {
-        window()->activateWindow();
-        toolbar_.page_field->setFocus(Qt::ShortcutFocusReason);
-        toolbar_.page_field->selectAll();
+        focus_page_field();
         return true;
     }
     // Back and forth between the places links and the outline led to, as in a browser.

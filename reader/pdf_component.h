@@ -204,6 +204,7 @@ private:
     void forget_waiting_keys();
     /// The search stops and its hits go; the bar stays as it is.
     void drop_search();
+    void focus_page_field();
     void update_toolbar();
     void update_hits_view();
     void watch(const QString& path);
