@@ -19,6 +19,11 @@ QString before_first_nul(const QString& text) {
     return nul < 0 ? text : text.left(nul);
 }
 
+QString literal_rich_text(const QString& text) {
+    // pre-wrap: the text's own spaces and breaks stay, and long lines still wrap.
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
+}
+
 namespace {
 
 bool is_line_break(QChar c) {

@@ -20,6 +20,12 @@ QString before_first_nul(const QString& text);
 /// leaves on it (they are significant on Linux).
 QString document_path(const QString& folder, const QString& name);
 
+/// Rich text that shows `text` as it stands: its markup escaped, its spaces and
+/// line breaks kept. For where Qt guesses rich text with no way to say it is
+/// plain (tooltips, the labels of its own dialogs): a document's or a file's
+/// name would otherwise be read as HTML there, its images loaded.
+QString literal_rich_text(const QString& text);
+
 /// The text folded for matching the way a French reader expects: lower case,
 /// accents and other marks dropped, ligatures and œ, æ, ß spelt out, typographic
 /// apostrophes and non-breaking spaces made plain. `origin`, when given, receives

@@ -24,6 +24,9 @@ void default_end(int status) {
 
 void default_message_box(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    // Messages name documents, files and addresses: never read as HTML (a
+    // document's link could show a live link there, or an image read from disk).
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

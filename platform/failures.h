@@ -25,7 +25,7 @@ void run_ignoring_failures(std::initializer_list<std::function<void()>> statemen
 /// The French text of the exception being handled.
 QString current_failure_text();
 
-/// A modal message box with the text, an OK button and no icon.
+/// A modal message box with the text, shown as plain text, an OK button and no icon.
 void message_box(const QString& text, const QString& title = identity::title);
 
 /// Closes every open file, hides every window and leaves the event loop with `status`.

@@ -2,6 +2,7 @@
 
 #include "errors.h"
 #include "file_names.h"
+#include "text.h"
 
 #include <QInputDialog>
 #include <QLocale>
@@ -28,9 +29,10 @@ std::optional<QString> ask_password(const QString& file_name, bool again) {
                     "Mot de passe incorrect. Mot de passe du document «\u00a0%1\u00a0»\u00a0:")
               : QStringLiteral("Le document «\u00a0%1\u00a0» est protégé. Mot de passe\u00a0:");
     QWidget* parent = dialog_parent() ? dialog_parent()->window() : nullptr;
-    const QString password =
-        QInputDialog::getText(parent, QStringLiteral("Aide KRV"), text.arg(file_name),
-                              QLineEdit::Password, QString(), &given);
+    // The dialog's label guesses rich text: the file's name is escaped there.
+    const QString password = QInputDialog::getText(parent, QStringLiteral("Aide KRV"),
+                                                   literal_rich_text(text.arg(file_name)),
+                                                   QLineEdit::Password, QString(), &given);
     if (!given)
         return std::nullopt;
     return password;

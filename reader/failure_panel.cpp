@@ -14,6 +14,7 @@ namespace {
 
 QLabel* make_text(QWidget* parent, int pixels, const char* colour) {
     auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText); // the messages name files
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);

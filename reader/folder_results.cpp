@@ -1,5 +1,7 @@
 #include "folder_results.h"
 
+#include "text.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -129,7 +131,7 @@ QTreeWidgetItem* folder_results::group_of(int document) {
     auto* group = new QTreeWidgetItem;
     const folder_document& d = documents_.at(static_cast<std::size_t>(document));
     group->setText(0, d.display_name);
-    group->setToolTip(0, d.path);
+    group->setToolTip(0, literal_rich_text(d.path));
     group->setData(0, document_role, document);
     QFont bold = tree_->font();
     bold.setBold(true);
@@ -151,7 +153,7 @@ void folder_results::add_hits(const std::vector<folder_hit>& hits) {
         item->setText(0, where + hit.line.text);
         item->setData(0, hit_start_role, static_cast<int>(where.size()) + hit.line.hit_start);
         item->setData(0, hit_length_role, hit.line.hit_length);
-        item->setToolTip(0, hit.line.text);
+        item->setToolTip(0, literal_rich_text(hit.line.text));
         item->setData(0, document_role, hit.document);
         item->setData(0, page_role, hit.page);
         item->setData(0, occurrence_role, hit.occurrence);

@@ -1,5 +1,7 @@
 #include "outline_panel.h"
 
+#include "text.h"
+
 #include <QTreeView>
 
 #include <vector>
@@ -14,7 +16,7 @@ QStandardItem* item_for(const outline_entry& entry) {
     const QString title = QString::fromStdString(entry.title).simplified();
     auto* item = new QStandardItem(title.isEmpty() ? QStringLiteral("(sans titre)") : title);
     item->setEditable(false);
-    item->setToolTip(title);
+    item->setToolTip(literal_rich_text(title));
     item->setData(entry.source.number, number_role);
     item->setData(entry.source.generation, generation_role);
     return item;

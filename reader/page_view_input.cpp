@@ -3,6 +3,8 @@
 // under the pointer (hand, tooltip, click), and where the keyboard focus is.
 #include "page_view.h"
 
+#include "text.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -331,7 +333,7 @@ bool page_view::viewportEvent(QEvent* e) {
         if (tip.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), tip, viewport());
+            QToolTip::showText(help->globalPos(), literal_rich_text(tip), viewport());
         return true;
     }
     return QAbstractScrollArea::viewportEvent(e);

@@ -32,6 +32,7 @@ QHBoxLayout* make_bar(QWidget* bar, const QString& name, const QString& spoken_n
 
 QLabel* make_named_label(QWidget* parent, const QString& accessible_name) {
     auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText); // the search's status quotes the word searched
     label->setAccessibleName(accessible_name);
     return label;
 }

@@ -1,61 +1,83 @@
 // Every text the windows show, as a reader of French expects it: each window is
-// walked (texts, tooltips, names and descriptions for screen readers, titles) in
-// the states it can be in, and the messages the program can give are checked too.
+// walked (texts, tooltips, names and descriptions for screen readers, titles,
+// rows) in the states it can be in, and the messages the program can give are
+// checked too; text from documents and file names shows as it stands.
 #include "affic_pdf.h"
 #include "document_loading.h"
 #include "errors.h"
+#include "failures.h"
 #include "fixture.h"
+#include "folder_results.h"
 #include "krv_pdf2.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
 #include "pdf_component.h"
+#include "reader_probe.h"
 #include "sample_pdf.h"
 #include "test_main.h"
 #include "typography.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <QTreeView>
 
 #include <cerrno>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace krv;
 
 namespace {
 
-QString plain(const QString& text) {
-    return Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+// What a text shows, in the format Qt reads it in; `html`, when given, receives
+// the texts read as HTML, as they were.
+QString shown(const QString& text, Qt::TextFormat format, QStringList* html) {
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
+        return text;
+    if (html)
+        *html << text;
+    return QTextDocumentFragment::fromHtml(text).toPlainText();
 }
 
 // Every text of a window and its controls, each with where it was found.
-QStringList texts_of(QWidget& window) {
+QStringList texts_of(QWidget& window, QStringList* html = nullptr) {
     QStringList texts;
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
     widgets.prepend(&window);
     for (QWidget* w : widgets) {
         const QString where = w->metaObject()->className() + (u' ' + w->objectName());
-        auto add = [&](const QString& text) {
+        auto add = [&](const QString& text, Qt::TextFormat format = Qt::PlainText) {
             if (!text.isEmpty())
-                texts << where + u'\t' + plain(text);
+                texts << where + u'\t' + shown(text, format, html);
         };
-        add(w->toolTip());
+        add(w->toolTip(), Qt::AutoText);
         add(w->accessibleName());
         add(w->accessibleDescription());
         if (w->isWindow())
             add(w->windowTitle());
         if (auto* label = qobject_cast<QLabel*>(w))
-            add(label->text());
+            add(label->text(), label->textFormat());
         if (auto* button = qobject_cast<QAbstractButton*>(w))
             add(button->text());
         if (auto* field = qobject_cast<QLineEdit*>(w))
             add(field->placeholderText());
-        if (auto* list = qobject_cast<QListWidget*>(w))
-            for (int i = 0; i < list->count(); ++i)
-                add(list->item(i)->text());
+        // Rows: their text drawn plain, their tooltips guessed.
+        const auto* view = qobject_cast<QAbstractItemView*>(w);
+        const QAbstractItemModel* model = view ? view->model() : nullptr;
+        for (std::vector<QModelIndex> parents{QModelIndex()}; model && !parents.empty();) {
+            const QModelIndex parent = parents.back();
+            parents.pop_back();
+            for (int row = 0; row < model->rowCount(parent); ++row) {
+                parents.push_back(model->index(row, 0, parent));
+                add(parents.back().data().toString());
+                add(parents.back().data(Qt::ToolTipRole).toString(), Qt::AutoText);
+            }
+        }
     }
     return texts;
 }
@@ -174,6 +196,88 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Imprimer"));
         // Numbers in Qt's dialogs, the French way.
         QCOMPARE(QLocale().toString(3.53, 'f', 2), QStringLiteral("3,53"));
+    }
+
+    // A document's text and a file's name show as they stand wherever the help shows
+    // them, never read as HTML: no live link, no bold, no picture read from a device
+    // or a file (zz, watched). Last of all: it leaves the real message box in place.
+    void hostile_text_shows_as_it_is_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a device's picture") << QStringLiteral("<img src=\"/dev/zero\">");
+        QTest::newRow("a file's picture") << QStringLiteral("<img src=\"zz\">");
+        QTest::newRow("a live link")
+            << QStringLiteral("<a href=\"file:///usr/bin/xterm\">Cliquez ici</a>");
+        QTest::newRow("bold") << QStringLiteral("<b>x</b>");
+    }
+    void hostile_text_shows_as_it_is() {
+        QFETCH(QString, text);
+        const QString name = QString(text).replace(u'/', u'\\'); // a file's name has no '/'
+        const std::string bytes = text.toStdString();
+        const pdf_rect note{72, 500, 272, 600}, link{300, 500, 500, 600};
+        samples::pdf_builder pdf;
+        pdf.add_page({});
+        pdf.add_text(0, 72, 700, 14, bytes);
+        pdf.add_note(0, note, "Comment", {1, 1, 0}, bytes);
+        pdf.add_link_with_action(0, link, pdf.uri_action("x:" + bytes));
+        pdf.add_outline(-1, bytes, pdf.xyz(0, {}, {}));
+        QVERIFY(pdf.write_file(QStringLiteral("contenu.pdf")));
+        QVERIFY(samples::write_file(name + ".pdf", "pas un PDF"));
+        QVERIFY(samples::write_file("W_intlog.wdo",
+                                    samples::exchange_file({{"DOC:FCAIS", "contenu.pdf"}})));
+        QVERIFY(samples::write_file("zz", "GIF89a"));
+        const int watch = inotify_init1(IN_NONBLOCK);
+        QVERIFY(inotify_add_watch(watch, "zz", IN_OPEN) >= 0);
+        // The dialogs (the refusal of the link, the list) are read, then given Esc.
+        set_message_box_action({});
+        QStringList html;
+        QList<QString> dialogs;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                dialogs << texts_of(*modal, &html).join(u'\n');
+                QTest::keyClick(modal, Qt::Key_Escape);
+            }
+        });
+        closer.start(10);
+        menu_pdf& menu = load_form<menu_pdf>();
+        menu.show_modeless();
+        pdf_component& c = *viewer().APDF_Objet;
+        QTRY_VERIFY(c.document());
+        QVERIFY(probe::wait_for_page(c, 0));
+        QStringList tips; // the note's, then the link's
+        for (const pdf_rect& r : {note, link}) {
+            const QPoint at = probe::on_screen(c, 0, r);
+            QHelpEvent hover(QEvent::ToolTip, at, c.view()->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(c.view()->viewport(), &hover);
+            for (QWidget* tip : QApplication::topLevelWidgets())
+                if (tip->inherits("QTipLabel") && tip->isVisible())
+                    tips << texts_of(*tip, &html).join(u'\n');
+        }
+        QTest::mouseClick(c.view()->viewport(), Qt::LeftButton, {}, probe::on_screen(c, 0, link));
+        QTRY_VERIFY(c.has_outline());
+        c.show_outline(true);
+        c.find_in_folder(text);
+        QTRY_VERIFY(!c.folder_results_panel()->status().contains(u'…'));
+        const QString outline = texts_of(*c.outline(), &html).join(u'\n');
+        const QString results = texts_of(*c.folder_results_panel(), &html).join(u'\n');
+        fixture_.now += 10;
+        menu.show_document_at(name + ".pdf", {}); // not a PDF: the failure panel names it
+        QTRY_VERIFY(!c.message().isEmpty());
+        const QString failure = texts_of(viewer(), &html).join(u'\n');
+        menu.bt_rech_Click();
+        closer.stop();
+        char event[sizeof(inotify_event) + 256];
+        QCOMPARE(read(watch, event, sizeof event), ssize_t(-1)); // zz never opened
+        close(watch);
+        for (const QString& read_as_html : html)
+            QVERIFY2(!read_as_html.contains(text) && !read_as_html.contains(name),
+                     qPrintable(read_as_html));
+        QCOMPARE(tips.size(), 2);
+        QCOMPARE(dialogs.size(), 2);
+        for (const QString& where : tips + QStringList{dialogs[0], outline, results})
+            QVERIFY2(where.contains(text), qPrintable(where));
+        for (const QString& where : {results, failure, dialogs[1], viewer().windowTitle()})
+            QVERIFY2(where.contains(name), qPrintable(where));
     }
 };
 
