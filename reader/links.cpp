@@ -54,14 +54,14 @@ link_verdict judge_named(const std::string& name) {
 } // namespace
 
 link_verdict judge_link(const link_action& action) {
-    const QString file = QString::fromStdString(action.file);
+    const QString file = QString::fromStdString(action.text);
     switch (action.kind) {
     case action_kind::go_to:
         if (action.jump)
             return {link_verdict::kind::jump, *action.jump, {}, {}};
         break;
     case action_kind::uri:
-        return judge_address(action.uri);
+        return judge_address(action.text);
     case action_kind::launch:
         return refusal(
             file.isEmpty()
@@ -75,7 +75,7 @@ link_verdict judge_link(const link_action& action) {
                                       "pas depuis un lien.")
                            .arg(file.isEmpty() ? QString() : QLatin1Char(' ') + quoted(file)));
     case action_kind::named:
-        return judge_named(action.named_destination);
+        return judge_named(action.text);
     case action_kind::javascript:
     case action_kind::other:
         return refusal(QStringLiteral("Ce lien demande une action que l’aide n’exécute pas."));
@@ -95,7 +95,7 @@ QString link_tooltip(const link_action& action) {
         return {};
     case action_kind::uri:
         return shortened(
-            QString::fromUtf8(action.uri.data(), static_cast<qsizetype>(action.uri.size())));
+            QString::fromUtf8(action.text.data(), static_cast<qsizetype>(action.text.size())));
     case action_kind::launch:
         return QStringLiteral("Lancement d’un programme (refusé)");
     case action_kind::go_to_remote:

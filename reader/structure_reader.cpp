@@ -14,6 +14,7 @@ class structure_worker : public QObject {
 public:
     std::unique_ptr<structure_document> document;
     std::unique_ptr<link_reader> links;
+    std::string password;
 
     void forget() {
         const bool had = document != nullptr;
@@ -24,8 +25,9 @@ public:
             malloc_trim(0);
     }
 
-    bool open(QByteArray bytes, const std::string& password) {
+    bool open(QByteArray bytes, const std::string& password_given) {
         forget();
+        password = password_given;
         auto opened = open_structure(std::move(bytes), password);
         if (!opened)
             return false;
@@ -34,9 +36,18 @@ public:
         return true;
     }
 
+    // qpdf keeps every object it parsed until the document goes: once the pages
+    // read hold many annotations (a page crowded with links, a manual read
+    // through), the document is opened afresh, which lets them go.
+    void let_annotations_go() {
+        constexpr std::size_t kept_at_most = 5'000;
+        if (links && links->annotations_read() > kept_at_most)
+            open(document->bytes(), password);
+    }
+
     // The document written again with its fields drawn; the structure is opened
     // again from those bytes, which drops what writing resolved of the file.
-    std::optional<QByteArray> merge_forms(const std::string& password) {
+    std::optional<QByteArray> merge_forms() {
         auto merged = merge_form_appearances(*document);
         if (!merged || !merged.value())
             return std::nullopt;
@@ -91,7 +102,7 @@ void structure_reader::open(const QByteArray& bytes, const QString& password) {
                   [this](std::shared_ptr<const outline_tree> t) { emit outline_read(t); });
             return;
         }
-        if (auto merged = worker->merge_forms(password))
+        if (auto merged = worker->merge_forms())
             reply(generation, std::move(*merged), [this](QByteArray b) { emit form_merged(b); });
         if (current->load() != generation || !worker->document)
             return;
@@ -115,6 +126,7 @@ void structure_reader::request_page(int page) {
         if (current->load() != generation || !worker->links)
             return;
         auto read = worker->links->annotations_of(page);
+        worker->let_annotations_go();
         // A page that cannot be read has no links: an empty answer stops requests.
         auto result = std::make_shared<const page_annotations>(read ? std::move(read.value())
                                                                     : page_annotations{});

@@ -10,13 +10,11 @@ namespace krv {
 
 namespace {
 
-link_action go_to_action(QPDFObjectHandle dest, destination_resolver& resolver) {
-    link_action action;
-    action.subtype = "/GoTo";
-    action.named_destination = destination_resolver::name_of(dest);
-    action.target = resolver.resolve(dest);
-    action.kind = action.target ? action_kind::go_to : action_kind::go_to_broken;
-    return action;
+written_action go_to_action(QPDFObjectHandle dest, destination_resolver& resolver) {
+    written_action written;
+    written.target = resolver.resolve(dest);
+    written.action.kind = written.target ? action_kind::go_to : action_kind::go_to_broken;
+    return written;
 }
 
 // A file reference is a string or a dictionary with /UF, /F or the old
@@ -57,43 +55,41 @@ action_kind kind_of_subtype(const std::string& subtype) {
     return action_kind::other;
 }
 
-link_action action_from_dictionary(QPDFObjectHandle dictionary, destination_resolver& resolver) {
+written_action action_from_dictionary(QPDFObjectHandle dictionary, destination_resolver& resolver) {
     auto type = dictionary.getKey("/S");
     if (!type.isName()) {
         return {};
     }
     const std::string subtype = type.getName();
-    link_action action;
     if (subtype == "/GoTo") {
-        action = go_to_action(dictionary.getKey("/D"), resolver);
-    } else {
-        action.kind = kind_of_subtype(subtype);
-        action.subtype = subtype;
+        return go_to_action(dictionary.getKey("/D"), resolver);
     }
+    link_action action;
+    action.kind = kind_of_subtype(subtype);
     switch (action.kind) {
     case action_kind::uri:
         if (auto uri = dictionary.getKey("/URI"); uri.isString()) {
-            action.uri = uri.getStringValue();
+            action.text = uri.getStringValue();
         }
         break;
     case action_kind::launch:
     case action_kind::go_to_remote:
-        action.file = file_name_of(dictionary);
+        action.text = file_name_of(dictionary);
         break;
     case action_kind::named:
         if (auto name = dictionary.getKey("/N"); name.isName()) {
-            action.named_destination = name.getName().substr(1);
+            action.text = name.getName().substr(1);
         }
         break;
     default:
         break;
     }
-    return action;
+    return {action, std::nullopt};
 }
 
 } // namespace
 
-link_action read_action(QPDFObjectHandle holder, destination_resolver& resolver) {
+written_action read_action(QPDFObjectHandle holder, destination_resolver& resolver) {
     if (auto dest = key_of(holder, "/Dest"); !dest.isNull()) {
         return go_to_action(dest, resolver);
     }

@@ -10,8 +10,15 @@ namespace krv {
 
 class destination_resolver;
 
+/// An action as read: what the reader keeps, and the destination as written, from
+/// which the place to show is worked out and links are rebuilt in page copies.
+struct written_action {
+    link_action action;
+    std::optional<destination> target; ///< go_to
+};
+
 /// `holder` is a /Link annotation or an outline item. /Dest wins over /A (the
 /// format forbids both). May throw: call under guarded().
-link_action read_action(QPDFObjectHandle holder, destination_resolver& resolver);
+written_action read_action(QPDFObjectHandle holder, destination_resolver& resolver);
 
 } // namespace krv

@@ -95,16 +95,6 @@ destination_resolver::destination_resolver(QPDF& pdf, const page_index& pages)
 
 destination_resolver::~destination_resolver() = default;
 
-std::string destination_resolver::name_of(QPDFObjectHandle dest) {
-    if (dest.isName()) {
-        return dest.getName().substr(1);
-    }
-    if (dest.isString()) {
-        return dest.getUTF8Value();
-    }
-    return {};
-}
-
 std::optional<destination> destination_resolver::resolve(QPDFObjectHandle dest) {
     if (dest.isName() || dest.isString()) {
         // Names and strings live in separate caches: /a and (a) may differ.

@@ -30,9 +30,6 @@ public:
     /// what leads to no page of this document. May throw: call under guarded().
     std::optional<destination> resolve(QPDFObjectHandle dest);
 
-    /// The text of a named destination; empty for an explicit one.
-    static std::string name_of(QPDFObjectHandle dest);
-
 private:
     std::optional<destination> from_array(QPDFObjectHandle array) const;
     QPDFObjectHandle look_up_name(QPDFObjectHandle name);

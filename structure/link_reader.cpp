@@ -32,6 +32,26 @@ bool has_normal_appearance(QPDFObjectHandle annotation) {
     return normal.isStream() || normal.isDictionary();
 }
 
+// The beginning of a note's text, cut after note_text_limit characters with "…":
+// it shows in a tooltip, and a text of megabytes would be copied and laid out
+// whole. Only the bytes that can hold one character more are converted.
+std::string note_text(QPDFObjectHandle text) {
+    std::string bytes = text.getStringValue();
+    // Four bytes a character at most, after a byte-order mark of two or three.
+    constexpr std::size_t enough = 4 * (note_text_limit + 1) + 4;
+    if (bytes.size() > enough)
+        bytes.resize(enough);
+    std::string utf8 = QPDFObjectHandle::newString(bytes).getUTF8Value();
+    std::size_t characters = 0;
+    for (std::size_t end = 0; end < utf8.size(); ++end)
+        if ((static_cast<unsigned char>(utf8[end]) & 0xC0) != 0x80 &&
+            characters++ == note_text_limit) {
+            utf8.resize(end);
+            return utf8 + "\xE2\x80\xA6"; // "…"
+        }
+    return utf8;
+}
+
 page_note note_from(QPDFObjectHandle annotation, const view_rect& rect) {
     page_note note;
     note.rect = rect;
@@ -39,7 +59,7 @@ page_note note_from(QPDFObjectHandle annotation, const view_rect& rect) {
         note.icon = icon.getName().substr(1);
     note.colour = colour_of(annotation);
     if (auto text = key_of(annotation, "/Contents"); text.isString())
-        note.contents = text.getUTF8Value();
+        note.contents = note_text(text);
     note.has_own_appearance = has_normal_appearance(annotation);
     return note;
 }
@@ -80,10 +100,11 @@ outcome<std::optional<jump_target>> link_reader::named_destination(const std::st
 }
 
 link_action link_reader::action_of(QPDFObjectHandle holder) {
-    link_action action = read_action(holder, resolver());
-    if (action.target)
-        action.jump = jump_target_of(geometry_of(action.target->page_index), *action.target);
-    return action;
+    written_action written = read_action(holder, resolver());
+    if (written.target)
+        written.action.jump =
+            jump_target_of(geometry_of(written.target->page_index), *written.target);
+    return std::move(written.action);
 }
 
 const page_geometry& link_reader::geometry_of(int page_index) {
@@ -104,7 +125,7 @@ page_annotations link_reader::read(int page_index) {
     page_annotations result;
     auto annotations = key_of(page, "/Annots");
     const int count = annotations.isArray() ? annotations.getArrayNItems() : 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i, ++annotations_read_) {
         if (static_cast<std::size_t>(i) >= max_annotations_) {
             result.limited = true;
             break;
@@ -122,6 +143,9 @@ page_annotations link_reader::read(int page_index) {
         else
             result.notes.push_back(note_from(annotation, area));
     }
+    // Kept while the document shows: no room to spare.
+    result.links.shrink_to_fit();
+    result.notes.shrink_to_fit();
     return result;
 }
 

@@ -29,6 +29,8 @@ public:
     /// Where a named destination (UTF-8) leads; nothing when the document has no
     /// such name, or it leads to no page of the document.
     outcome<std::optional<jump_target>> named_destination(const std::string& name);
+    /// The annotations looked at so far: qpdf keeps each one it parsed (some 4 KB).
+    std::size_t annotations_read() const { return annotations_read_; }
 
 private:
     page_annotations read(int page_index);
@@ -40,6 +42,7 @@ private:
     std::optional<destination_resolver> resolver_; ///< made on first use (it reads the pages)
     std::size_t max_annotations_;
     std::unordered_map<int, page_geometry> geometries_;
+    std::size_t annotations_read_ = 0;
 };
 
 } // namespace krv

@@ -160,17 +160,17 @@ void copy_annotations(copy_context& context, QPDFObjectHandle source_page,
             continue;
         }
         if (has_subtype(annotation, "/Link") && key_of(annotation, "/Rect").isRectangle()) {
-            const link_action action = read_action(annotation, context.resolver);
-            if (action.kind == action_kind::go_to) {
-                const auto found = context.output_index_of.find(action.target->page_index);
+            const written_action written = read_action(annotation, context.resolver);
+            if (written.action.kind == action_kind::go_to) {
+                const auto found = context.output_index_of.find(written.target->page_index);
                 if (found != context.output_index_of.end()) {
                     copied.appendItem(context.target.makeIndirectObject(
-                        rebuilt_link(annotation, *action.target,
+                        rebuilt_link(annotation, *written.target,
                                      output_pages.at(static_cast<std::size_t>(found->second)))));
                 }
                 continue; // target page not copied: a dead click, leave it out
             }
-            if (action.kind == action_kind::go_to_broken) {
+            if (written.action.kind == action_kind::go_to_broken) {
                 continue;
             }
         }

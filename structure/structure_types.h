@@ -61,14 +61,14 @@ enum class action_kind {
     other,        ///< SubmitForm, ImportData, Sound, Movie...: refused
 };
 
+/// What following a link or an outline entry does: only what the reader needs,
+/// since a page may hold thousands of links, each kept while the document shows.
 struct link_action {
     action_kind kind = action_kind::none;
-    std::optional<destination> target; ///< go_to, as written
-    std::optional<jump_target> jump;   ///< go_to, where to show it
-    std::string named_destination;     ///< the name, when the destination was named
-    std::string uri;                   ///< uri: as written (7-bit ASCII, kept as bytes)
-    std::string file;                  ///< launch / go_to_remote: the file named, UTF-8
-    std::string subtype;               ///< the /S value, e.g. "/Launch"
+    std::optional<jump_target> jump; ///< go_to: where to show it
+    /// uri: the address as written (7-bit ASCII, kept as bytes); launch and
+    /// go_to_remote: the file named (UTF-8); named: the action's name (NextPage...).
+    std::string text;
 };
 
 struct page_link {
@@ -76,13 +76,17 @@ struct page_link {
     link_action action;
 };
 
+/// The characters of a note's text that are read and shown; a longer text is
+/// cut there and ends with "…".
+inline constexpr std::size_t note_text_limit = 2000;
+
 /// A note (/Text annotation): drawn by the reader by its icon and colour, its
 /// text shown on hover. Qt PDF draws every note as the same yellow icon.
 struct page_note {
     view_rect rect;
     std::string icon;                ///< /Name without the slash: Comment, Key, Help...
     std::optional<unsigned> colour;  ///< 0xRRGGBB from /C
-    std::string contents;            ///< UTF-8
+    std::string contents;            ///< UTF-8, at most note_text_limit characters and "…"
     bool has_own_appearance = false; ///< drawn by Qt PDF from its /AP: text only
 };
 

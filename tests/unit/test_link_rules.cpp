@@ -15,15 +15,14 @@ namespace {
 link_action address(const char* uri) {
     link_action action;
     action.kind = action_kind::uri;
-    action.uri = uri;
+    action.text = uri;
     return action;
 }
 
 link_action of_kind(action_kind kind, const char* file = "", const char* name = "") {
     link_action action;
     action.kind = kind;
-    action.file = file;
-    action.named_destination = name;
+    action.text = *file ? file : name; // an action names a file or a command, not both
     return action;
 }
 
