@@ -134,14 +134,6 @@ def latin1_name(test, folder):
     exchange(folder, "Documentation.pdf")
 
 
-def html_name(test, folder):
-    """A name that reads as HTML, its picture a link to /dev/zero: shown as it stands."""
-    os.symlink("/dev/zero", os.path.join(folder, "zz"))
-    with open(os.path.join(folder, "<img src=zz>.pdf"), "wb") as f:
-        f.write(b"pas un PDF")
-    exchange(folder, "<img src=zz>.pdf")
-
-
 def closed_stderr(test, folder):
     exchange(folder, "Documentation.pdf")
 
@@ -158,8 +150,6 @@ ROWS = [
         as_nobody=True),
     Row("latin1_name_chosen", latin1_name, colour=RED, choose=("Café", ["Down", "Return"], GREEN)),
     Row("closed_stderr", closed_stderr, colour=RED, closed_stderr=True),
-    Row("html_in_a_name", html_name, message="Ce document n’est pas un PDF lisible (fichier "
-        "endommagé ou d’un autre type)\u00a0: <img src=zz>.pdf"),
 ]
 
 def outline(shape):
