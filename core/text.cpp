@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 namespace krv {
@@ -20,8 +22,13 @@ QString before_first_nul(const QString& text) {
 }
 
 QString literal_rich_text(const QString& text) {
-    // pre-wrap: the text's own spaces and breaks stay, and long lines still wrap.
-    return QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
+    // The text's own spaces and breaks stay. Long lines wrap; short ones do not, or
+    // Qt folds a title of a few words into a narrow box of several lines.
+    const QStringList lines = text.split(u'\n');
+    const bool wraps = std::any_of(lines.begin(), lines.end(),
+                                   [](const QString& line) { return line.size() > 80; });
+    return QStringLiteral("<p style=\"white-space:%1\">%2</p>")
+        .arg(wraps ? QStringLiteral("pre-wrap") : QStringLiteral("pre"), text.toHtmlEscaped());
 }
 
 namespace {
