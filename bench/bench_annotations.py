@@ -25,6 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import desktop as dt  # noqa: E402
+from bench_manuals import when_idle  # noqa: E402
 
 BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build"))
 COUNT = 100_000
@@ -89,38 +90,19 @@ def peak_mib(pid):
     return 0.0
 
 
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
-def settle(pid, limit=120.0):
-    """Waits until the process has used next to no processor time for a second."""
-    deadline = time.monotonic() + limit
-    before = cpu_seconds(pid)
-    while time.monotonic() < deadline:
-        time.sleep(1)
-        now = cpu_seconds(pid)
-        if now - before < 0.02:
-            return True
-        before = now
-    return False
-
-
 def krv_peak(desk, folder):
     process = subprocess.Popen([os.path.join(BUILD, "krv_pdf")], cwd=folder, env=desk.env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         viewer = desk.viewer(timeout=120)
-        settle(process.pid)
+        when_idle(process.pid)
         # The pointer onto the page's middle, then a little further: its tooltip.
         x, y = viewer[0] + viewer[2] // 2, viewer[1] + viewer[3] // 2
         for dx in (0, 3, 6):
             subprocess.run(["xdotool", "mousemove", str(x + dx), str(y)], env=desk.env)
             time.sleep(0.3)
         time.sleep(1.5)
-        settle(process.pid)
+        when_idle(process.pid)
         alive = process.poll() is None
         return (peak_mib(process.pid) if alive else float("nan")), alive
     finally:
