@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -29,6 +30,14 @@ QString literal_rich_text(const QString& text) {
                                    [](const QString& line) { return line.size() > 80; });
     return QStringLiteral("<p style=\"white-space:%1\">%2</p>")
         .arg(wraps ? QStringLiteral("pre-wrap") : QStringLiteral("pre"), text.toHtmlEscaped());
+}
+
+QString number_text(int number) {
+    return QLocale(QLocale::French).toString(number);
+}
+
+QString count_of(int count, const QString& one, const QString& many) {
+    return QStringLiteral("%1\u00a0%2").arg(number_text(count), count > 1 ? many : one);
 }
 
 namespace {

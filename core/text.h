@@ -32,6 +32,13 @@ QString literal_rich_text(const QString& text);
 /// for each folded character the index of the character it comes from.
 QString fold_for_search(const QString& text, std::vector<int>* origin = nullptr);
 
+/// A number as French writes it: groups of three digits apart ("12 345").
+QString number_text(int number);
+
+/// A count with its noun, singular for 0 and 1 as French has it: "1 résultat",
+/// "12 résultats".
+QString count_of(int count, const QString& one, const QString& many);
+
 /// The line of a page's text round a hit, as a list of results shows it.
 struct line_excerpt {
     QString text;

@@ -36,7 +36,7 @@ void pdf_component::finish_place(const std::optional<jump_target>& destination) 
         return;
     open_search();
     search_bar_.field->setText(place.search);
-    next_first_hit_offset_ = place.occurrence;
+    next_first_hit_ = {place.occurrence, false};
     find(place.search);
 }
 

@@ -14,12 +14,7 @@ namespace krv {
 
 void pdf_component::connect_search_bar() {
     const reader_search_bar& s = search_bar_;
-    connect(s.field, &QLineEdit::returnPressed, this, [this] {
-        if (searching_every_document())
-            find_in_folder(search_bar_.field->text());
-        else
-            find(search_bar_.field->text());
-    });
+    connect(s.field, &QLineEdit::returnPressed, this, &pdf_component::search_typed_word);
     connect(s.next, &QToolButton::clicked, this, &pdf_component::find_next);
     connect(s.previous, &QToolButton::clicked, this, &pdf_component::find_previous);
     connect(s.close, &QToolButton::clicked, this, &pdf_component::close_every_search);
@@ -109,6 +104,10 @@ void pdf_component::set_search_status(const QString& text) {
 // The hits come as the pages are extracted: the first one from the page being
 // read shows as soon as it is known, and the count grows meanwhile.
 void pdf_component::find(const QString& text) {
+    find_from(text, view_ ? view_->current_page() : 0);
+}
+
+void pdf_component::find_from(const QString& text, int from_page) {
     if (!shown_ || !store_) {
         if (search_for_coming_ && !text.trimmed().isEmpty()) {
             find_waiting_ = true;
@@ -121,13 +120,13 @@ void pdf_component::find(const QString& text) {
         return;
     }
     search_.reset(); // a new word: the old search stops here
-    first_hit_offset_ = std::exchange(next_first_hit_offset_, 0);
+    first_hit_ = std::exchange(next_first_hit_, {});
     searched_ = text;
     hits_.clear();
     current_hit_ = -1;
     showing_hit_ = false;
     if (!text.trimmed().isEmpty()) {
-        search_ = std::make_unique<text_search>(*store_, text, std::max(0, view_->current_page()));
+        search_ = std::make_unique<text_search>(*store_, text, std::max(0, from_page));
         connect(search_.get(), &text_search::hits_added, this, &pdf_component::take_hits);
         connect(search_.get(), &text_search::first_hit_known, this, &pdf_component::show_first_hit);
         connect(search_.get(), &text_search::done, this, &pdf_component::update_hits_view);
@@ -156,27 +155,65 @@ void pdf_component::show_first_hit() {
     // A place may ask for a later hit of the same page (a hit chosen among the
     // results of the search in every document).
     const int page = hits_[static_cast<std::size_t>(current_hit_)].page;
-    for (int n = first_hit_offset_; n > 0 && current_hit_ + 1 < hit_count() &&
+    for (int n = first_hit_.offset; n > 0 && current_hit_ + 1 < hit_count() &&
                                     hits_[static_cast<std::size_t>(current_hit_ + 1)].page == page;
          --n)
         ++current_hit_;
     update_hits_view();
-    show_current_hit();
+    if (!first_hit_.in_place)
+        show_current_hit();
 }
 
-void pdf_component::find_next() {
-    if (hits_.empty()) {
-        const QString text = search_bar_.field ? search_bar_.field->text() : QString();
-        if (!text.isEmpty() && text != searched_)
-            find(text);
+// The copy with the form fields drawn in replaces the document: an open search
+// goes on in it, on the same word, and the hit the reader was on stays the
+// current one, where the reader left it.
+void pdf_component::search_again_in_copy() {
+    if (searched_.trimmed().isEmpty()) {
+        store_->extract_from(std::max(0, view_->current_page()));
         return;
     }
+    int from = view_->current_page();
+    if (current_hit_ >= 0) {
+        from = hits_[static_cast<std::size_t>(current_hit_)].page;
+        const auto first = std::find_if(hits_.begin(), hits_.end(),
+                                        [from](const search_hit& h) { return h.page == from; });
+        next_first_hit_ = {current_hit_ - static_cast<int>(first - hits_.begin()), true};
+    }
+    const QString word = std::exchange(searched_, {});
+    find_from(word, from);
+}
+
+void pdf_component::search_typed_word() {
+    if (searching_every_document())
+        find_in_folder(search_bar_.field->text());
+    else
+        find(search_bar_.field->text());
+}
+
+bool pdf_component::typed_word_not_searched() const {
+    const QString typed = search_bar_.field ? search_bar_.field->text() : QString();
+    if (typed.trimmed().isEmpty())
+        return false;
+    if (searching_every_document())
+        return !folder_search_ || typed.trimmed() != folder_search_->word();
+    return typed != searched_;
+}
+
+// F3, Shift+F3 and the bar's arrows go through the hits of the word in the field:
+// a word edited since it was searched is searched first, as Enter would.
+void pdf_component::find_next() {
+    if (typed_word_not_searched())
+        return search_typed_word();
+    if (hits_.empty())
+        return;
     current_hit_ = (current_hit_ + 1) % hit_count();
     update_hits_view();
     show_current_hit();
 }
 
 void pdf_component::find_previous() {
+    if (typed_word_not_searched())
+        return search_typed_word();
     if (hits_.empty())
         return;
     current_hit_ = (current_hit_ - 1 + hit_count()) % hit_count();
@@ -187,20 +224,12 @@ void pdf_component::find_previous() {
 void pdf_component::update_hits_view() {
     const bool running = search_running();
     const int pages = store_ ? store_->page_count() : 0;
-    const int percent = running && pages ? search_->pages_searched() * 100 / pages : 100;
-    const QString progress = QStringLiteral("recherche… %1\u00a0%").arg(percent);
-    const QString alone = QStringLiteral("Recherche… %1\u00a0%").arg(percent);
     if (searched_.trimmed().isEmpty())
         set_search_status({});
-    else if (hits_.empty())
-        set_search_status(running ? alone : QStringLiteral("Aucun résultat"));
-    else if (current_hit_ < 0)
-        set_search_status(QStringLiteral("%1 trouvé(s), %2").arg(hit_count()).arg(progress));
-    else if (running)
-        set_search_status(
-            QStringLiteral("%1 sur %2, %3").arg(current_hit_ + 1).arg(hit_count()).arg(progress));
     else
-        set_search_status(QStringLiteral("%1 sur %2").arg(current_hit_ + 1).arg(hit_count()));
+        set_search_status(search_status_text(
+            {hit_count(), current_hit_,
+             running && pages ? search_->pages_searched() * 100 / pages : 100, running}));
     view_->viewport()->update();
 }
 

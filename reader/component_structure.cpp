@@ -66,14 +66,13 @@ void pdf_component::show_form_merged(const QByteArray& bytes) {
         if (!self || !self->shown_ || self->shown_->id() != original || !merged.document ||
             merged.document->page_count() != self->shown_->page_count())
             return; // what shows stays: the pages, without their fields
-        self->close_search();
         self->search_.reset();
         self->shown_ = std::move(merged.document);
         self->view_->set_document(self->shown_, true);
         // The fields' values are text too.
         self->store_ = std::make_unique<text_store>(self->shown_);
         connect(self->store_.get(), &text_store::completed, self, &pdf_component::text_completed);
-        self->store_->extract_from(std::max(0, self->view_->current_page()));
+        self->search_again_in_copy();
     });
 }
 

@@ -63,10 +63,6 @@ public:
     }
 };
 
-QString plural(int count, const QString& one, const QString& many) {
-    return QStringLiteral("%1\u00a0%2").arg(count).arg(count > 1 ? many : one);
-}
-
 } // namespace
 
 folder_results::folder_results(QWidget* parent) : QWidget(parent) {
@@ -203,10 +199,11 @@ void folder_results::update_status() {
                    : QStringLiteral("«\u00a0%1\u00a0» ne figure dans aucun document du dossier")
                          .arg(word_);
     else
-        text = QStringLiteral("%1 dans %2%3")
-                   .arg(plural(hits_, QStringLiteral("résultat"), QStringLiteral("résultats")),
-                        plural(documents, QStringLiteral("document"), QStringLiteral("documents")),
-                        running_ ? QStringLiteral(" (recherche en cours…)") : QString());
+        text =
+            QStringLiteral("%1 dans %2%3")
+                .arg(count_of(hits_, QStringLiteral("résultat"), QStringLiteral("résultats")),
+                     count_of(documents, QStringLiteral("document"), QStringLiteral("documents")),
+                     running_ ? QStringLiteral(" (recherche en cours…)") : QString());
     status_->setText(text);
 }
 

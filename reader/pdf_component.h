@@ -93,6 +93,8 @@ public:
     bool search_open() const;
     /// Searches `text` from the current page on (or goes to the next hit of the same text).
     void find(const QString& text);
+    /// Searches `text` from a page on (or goes to the next hit of the same text).
+    void find_from(const QString& text, int from_page);
     void find_next();
     void find_previous();
     int hit_count() const { return static_cast<int>(hits_.size()); }
@@ -180,8 +182,13 @@ private:
     void start_background_work();
     void text_completed();
     void set_search_status(const QString& text);
+    /// Searches the word in the search field, in this document or in every one.
+    void search_typed_word();
+    /// Whether the search field holds a word that was not searched (edited since).
+    bool typed_word_not_searched() const;
     void take_hits(int at, int count);
     void show_first_hit();
+    void search_again_in_copy();
     void show_current_hit();
     /// Goes to the place set_src asked for, once its document shows.
     void apply_place();
@@ -218,8 +225,15 @@ private:
     std::unique_ptr<folder_search> folder_search_; ///< the folder's texts, kept for the run
     folder_results* folder_results_ = nullptr;
     bool awaiting_destination_ = false; ///< its named destination is being read
-    int next_first_hit_offset_ = 0;     ///< the place's hit of its page, for the next search
-    int first_hit_offset_ = 0; ///< the search's first hit: that many after the page's first
+    /// Which hit a search shows first: the first from its page on, or that many
+    /// after it on the same page (a place's hit); in_place: the reader is there
+    /// already (the same search, found again in a new copy of the document).
+    struct first_hit_choice {
+        int offset = 0;
+        bool in_place = false;
+    };
+    first_hit_choice next_first_hit_; ///< for the next search
+    first_hit_choice first_hit_;      ///< of the search in progress
     opened_document prepared_;
     QString waiting_;              ///< set_src's path, shown when its opening comes back
     bool windows_painted_ = false; ///< the reader has been painted once: pages may render

@@ -25,6 +25,19 @@ std::vector<search_hit> find_in_page(const page_text& text, int page, const QStr
     return hits;
 }
 
+QString search_status_text(const search_state& state) {
+    const QString progress = QStringLiteral("recherche… %1\u00a0%").arg(state.percent);
+    if (state.hits == 0)
+        return state.running ? QStringLiteral("Recherche… %1\u00a0%").arg(state.percent)
+                             : QStringLiteral("Aucun résultat");
+    const QString count =
+        state.current < 0
+            ? count_of(state.hits, QStringLiteral("résultat"), QStringLiteral("résultats"))
+            : QStringLiteral("%1 sur %2")
+                  .arg(number_text(state.current + 1), number_text(state.hits));
+    return state.running ? QStringLiteral("%1, %2").arg(count, progress) : count;
+}
+
 std::vector<QRectF> line_rectangles(const QList<QPolygonF>& boxes) {
     // The boxes come a character at a time: those of one line make one rectangle.
     std::vector<QRectF> rects;

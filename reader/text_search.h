@@ -30,6 +30,18 @@ std::vector<search_hit> find_in_page(const page_text& text, int page, const QStr
 /// A hit's boxes (one rectangle per line it spans), from the character boxes.
 std::vector<QRectF> line_rectangles(const QList<QPolygonF>& boxes);
 
+/// Where a search stands, as its bar says it.
+struct search_state {
+    int hits = 0;
+    int current = -1;  ///< the hit the reader is on, from 0; -1 before the first is known
+    int percent = 100; ///< of the pages looked through
+    bool running = false;
+};
+
+/// The search bar's words for a search: its count ("12 résultats", "3 sur 12"),
+/// and its progress while it runs.
+QString search_status_text(const search_state& state);
+
 class text_search : public QObject {
     Q_OBJECT
 public:

@@ -56,6 +56,34 @@ private slots:
         QCOMPARE(hits.size(), std::size_t(1));
         QCOMPARE(text.mid(hits[0].start, hits[0].length), found);
     }
+
+    // What the search bar says, in French: the count with its plural, the hit
+    // the reader is on, how far a long search has got.
+    void the_search_bar_says_where_the_search_stands_data() {
+        QTest::addColumn<int>("hits");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("none yet") << 0 << -1 << 40 << true << "Recherche… 40\u00a0%";
+        QTest::newRow("none") << 0 << -1 << 100 << false << "Aucun résultat";
+        QTest::newRow("one, running")
+            << 1 << -1 << 40 << true << "1\u00a0résultat, recherche… 40\u00a0%";
+        QTest::newRow("twelve, running")
+            << 12 << -1 << 40 << true << "12\u00a0résultats, recherche… 40\u00a0%";
+        QTest::newRow("on the third") << 12 << 2 << 100 << false << "3 sur 12";
+        QTest::newRow("on the third, running")
+            << 12 << 2 << 75 << true << "3 sur 12, recherche… 75\u00a0%";
+        QTest::newRow("thousands") << 59798 << 1233 << 100 << false << "1\u202f234 sur 59\u202f798";
+    }
+    void the_search_bar_says_where_the_search_stands() {
+        QFETCH(int, hits);
+        QFETCH(int, current);
+        QFETCH(int, percent);
+        QFETCH(bool, running);
+        QFETCH(QString, said);
+        QCOMPARE(search_status_text({hits, current, percent, running}), said);
+    }
 };
 
 QTEST_GUILESS_MAIN(test_search_rules)

@@ -12,7 +12,9 @@
 #include "sample_pdf.h"
 #include "test_main.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 using namespace krv;
@@ -29,8 +31,9 @@ samples::rgb rgb_of(const QColor& c) {
 }
 
 // Five coloured pages; "chapitre" (name tree) leads to the fourth, "ancien"
-// (old /Dests) to the second; the word "remise" stands on the third only.
-QByteArray places_document() {
+// (old /Dests) to the second; the word "remise" stands on the third only. With
+// a form field, the reader shows a copy with the field drawn in once it has it.
+QByteArray places_document(bool with_field = false) {
     samples::pdf_builder pdf;
     for (int page = 0; page < page_total; ++page) {
         samples::page_layout layout;
@@ -41,6 +44,8 @@ QByteArray places_document() {
     pdf.add_text(2, 72, 500, 14, "Conditions de remise");
     pdf.add_named_destination("chapitre", pdf.xyz(3, 0, 842));
     pdf.add_old_style_destination("ancien", pdf.fit(1));
+    if (with_field)
+        pdf.add_text_field(0, {100, 600, 400, 640}, "nom", "Valeur du champ", false);
     return pdf.write();
 }
 
@@ -62,6 +67,7 @@ private slots:
     void initTestCase() {
         QVERIFY(fixture_.set_up());
         QVERIFY(samples::write_file(fixture_.path("places.pdf"), places_document()));
+        QVERIFY(samples::write_file(fixture_.path("champs.pdf"), places_document(true)));
         QVERIFY(samples::write_colour_pdf(fixture_.path("Documentation.pdf"), Qt::white, "Doc"));
     }
     void cleanup() { fixture_.reset(); }
@@ -94,14 +100,45 @@ private slots:
         QVERIFY(!c.can_go_back()); // where it opened is no jump to come back from
     }
 
+    // The search asked for by the place, or typed as soon as the document
+    // shows; a document with form fields is then replaced by its copy with the
+    // fields drawn in, and the search stays as it was.
+    void a_search_opens_on_its_first_hit_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("typed"); // Ctrl+F and the word, without Enter
+        QTest::newRow("asked by the place") << "places.pdf" << false;
+        QTest::newRow("asked by the place, fields drawn in") << "champs.pdf" << false;
+        QTest::newRow("typed, fields drawn in") << "champs.pdf" << true;
+    }
     void a_search_opens_on_its_first_hit() {
+        QFETCH(QString, file);
+        QFETCH(bool, typed);
         pdf_component c(nullptr);
         c.resize(700, 600);
         c.show();
-        c.set_src(fixture_.path("places.pdf"), parse_place("search=REMISE"));
-        QTRY_VERIFY(c.current_hit() >= 0);
+        QObject scope;
+        if (typed) // before anything is painted: the copy comes after the first paint
+            connect(&c, &pdf_component::document_shown, &scope, [&] {
+                QKeyEvent ctrl_f(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier);
+                c.handle_key(&ctrl_f, key_origin::reader_window);
+                QTest::keyClicks(c.search_field(), "REMISE");
+            });
+        c.set_src(fixture_.path(file), typed ? document_place{} : parse_place("search=REMISE"));
+        QVERIFY(probe::opened(c));
+        if (file == "champs.pdf") {
+            QFile original(fixture_.path(file));
+            QVERIFY(original.open(QIODevice::ReadOnly));
+            const QByteArray bytes = original.readAll();
+            QTRY_VERIFY(c.document() && c.document()->bytes() != bytes); // the copy shows
+        }
         QVERIFY(c.search_open());
         QCOMPARE(c.search_field()->text(), QStringLiteral("REMISE"));
+        if (typed) {
+            QVERIFY(c.search_field()->hasFocus()); // the word can be finished
+            QCOMPARE(c.hit_count(), 0);
+            return;
+        }
+        QTRY_VERIFY(c.current_hit() >= 0);
         QCOMPARE(c.hit_count(), 1);
         QCOMPARE(c.hits().front().page, 2);
         QTRY_VERIFY(shows_page(c, 2));
