@@ -36,19 +36,17 @@ QSize page_layout::page_pixels(int page) const {
                  std::max(1, static_cast<int>(std::lround(s.height()))));
 }
 
-double page_layout::fitting_scale(QSize room, bool whole_page) const {
-    double widest = 0, tallest = 0;
-    for (const QSizeF& s : points) {
-        widest = std::max(widest, s.width());
-        tallest = std::max(tallest, s.height());
-    }
-    if (widest <= 0 || tallest <= 0)
+double page_layout::fitting_scale(int page, QSize room, bool whole_page) const {
+    if (page < 0 || page >= page_count())
+        return points_to_pixels_at_100;
+    const QSizeF size = points[static_cast<std::size_t>(page)];
+    if (size.width() <= 0 || size.height() <= 0)
         return points_to_pixels_at_100;
     const double smallest = page_view::min_zoom * points_to_pixels_at_100;
-    const double by_width = (room.width() - 2 * margin) / widest;
+    const double by_width = (room.width() - 2 * margin) / size.width();
     if (!whole_page)
         return std::max(by_width, smallest);
-    const double by_height = (room.height() - 2 * margin) / tallest;
+    const double by_height = (room.height() - 2 * margin) / size.height();
     return std::max(std::min(by_width, by_height), smallest);
 }
 
@@ -89,6 +87,7 @@ void page_view::set_document(shared_document document, bool keep_place) {
     cache_.drop_if([id](const tile_key& key) { return key.document != id; });
     in_flight_.clear();
     ++interest_->epoch;
+    pinned_ = {};
     document_ = std::move(document);
     clear_selection();
     layout_.points.clear();
@@ -98,8 +97,12 @@ void page_view::set_document(shared_document document, bool keep_place) {
         if (document_->page_sizes().size() == layout_.points.size())
             layout_.points = document_->page_sizes();
     }
-    if (!keep_place)
+    // A document shown again (a changed file, its form fields drawn in) keeps
+    // the scale it was read at; a new one is fitted to the width of its first page.
+    if (!keep_place) {
         mode_ = zoom_mode::fit_width;
+        refit(0);
+    }
     last_current_ = -1;
     relayout();
     if (keep_place && kept.page < page_count())
@@ -111,20 +114,25 @@ void page_view::set_document(shared_document document, bool keep_place) {
     check_current_page();
 }
 
-void page_view::relayout() {
+void page_view::refit(int page) {
+    if (mode_ == zoom_mode::factor)
+        return;
+    fitted_page_ = std::clamp(page, 0, std::max(0, page_count() - 1));
     const double scale =
-        mode_ == zoom_mode::factor
-            ? layout_.scale
-            : layout_.fitting_scale(viewport()->size(), mode_ == zoom_mode::fit_page);
+        layout_.fitting_scale(fitted_page_, viewport()->size(), mode_ == zoom_mode::fit_page);
     if (scale != layout_.scale)
         ++interest_->epoch;
-    layout_.lay_out(scale);
+    layout_.scale = scale;
+}
+
+void page_view::relayout() {
+    layout_.lay_out(layout_.scale);
     const QSize room = viewport()->size();
     verticalScrollBar()->setRange(
         0, std::max(0, static_cast<int>(std::ceil(layout_.content_height)) - room.height()));
     // A whole page fitted: Page Down goes on by one page exactly.
-    verticalScrollBar()->setPageStep(mode_ == zoom_mode::fit_page && page_count() > 0
-                                         ? layout_.page_pixels(0).height() +
+    verticalScrollBar()->setPageStep(mode_ == zoom_mode::fit_page && fitted_page_ < page_count()
+                                         ? layout_.page_pixels(fitted_page_).height() +
                                                static_cast<int>(spacing)
                                          : room.height());
     horizontalScrollBar()->setRange(
@@ -132,9 +140,11 @@ void page_view::relayout() {
     horizontalScrollBar()->setPageStep(room.width());
 }
 
-void page_view::relayout_in_place() {
+void page_view::relayout_in_place(std::optional<int> refit_page) {
     const place kept = place_at(QPoint(0, 0));
     placing_ = true;
+    if (refit_page)
+        refit(*refit_page);
     relayout();
     show_place(kept, QPoint(0, 0));
     placing_ = false;
@@ -209,18 +219,39 @@ void page_view::show_place(const place& p, QPoint viewport_position) {
 int page_view::current_page() const {
     if (page_count() == 0)
         return -1;
-    if (verticalScrollBar()->value() >= verticalScrollBar()->maximum() &&
-        verticalScrollBar()->maximum() > 0)
+    const QScrollBar* bar = verticalScrollBar();
+    if (pinned_.page >= 0 && pinned_.page < page_count() && pinned_.scrolled_to == bar->value())
+        return pinned_.page;
+    if (bar->value() >= bar->maximum() && bar->maximum() > 0)
         return page_count() - 1; // at the end: the last page, however short
-    return place_at(QPoint(0, viewport()->height() / 2)).page;
+    // The page that takes most of the view's height; of several that show whole
+    // (a small zoom), the first.
+    const double top = bar->value();
+    const double bottom = top + viewport()->height();
+    const auto [first, last] = visible_pages();
+    int most_shown = first;
+    double most = -1;
+    for (int page = first; page <= last; ++page) {
+        const double page_top = layout_.tops[static_cast<std::size_t>(page)];
+        const double shown = std::min(bottom, page_top + layout_.page_pixels(page).height()) -
+                             std::max(top, page_top);
+        if (shown > most + 0.5) {
+            most = shown;
+            most_shown = page;
+        }
+    }
+    return most_shown;
 }
 
 void page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
     const place kept = place_at(anchor);
+    const int reading = current_page();
     mode_ = mode;
     if (mode == zoom_mode::factor) {
         layout_.scale = std::clamp(factor, min_zoom, max_zoom) * points_to_pixels_at_100;
         ++interest_->epoch;
+    } else {
+        refit(reading); // the page being read fills the view's width, or shows whole
     }
     // Placed whole before anything is asked for: a request made between the
     // vertical and the horizontal move would render a part that never shows.
@@ -283,9 +314,12 @@ void page_view::update_cache_budget() {
 void page_view::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
     update_cache_budget();
-    relayout_in_place();
-    if (mode_ != zoom_mode::factor)
-        emit zoom_changed(); // a fitted page changes its zoom with the view's size
+    const double before = layout_.scale;
+    // A fitted zoom follows the view's size, still fitted to the page it was
+    // fitted to: a scroll bar that comes and goes changes nothing else.
+    relayout_in_place(fitted_page_);
+    if (layout_.scale != before)
+        emit zoom_changed();
 }
 
 void page_view::scrollContentsBy(int, int) {

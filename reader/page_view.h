@@ -46,8 +46,8 @@ struct page_layout {
     int page_count() const { return static_cast<int>(points.size()); }
     /// A page's size on screen, whole pixels (what its picture is rendered at).
     QSize page_pixels(int page) const;
-    /// The scale that fits the widest page to `room` (and the tallest, for a whole page).
-    double fitting_scale(QSize room, bool whole_page) const;
+    /// The scale that fits a page's width to `room` (and its height, for a whole page).
+    double fitting_scale(int page, QSize room, bool whole_page) const;
     /// A page's top-left corner in the content, in a view `view_width` wide.
     QPoint origin(int page, int view_width) const;
 };
@@ -87,10 +87,13 @@ public:
     void zoom_in();
     void zoom_out();
 
-    /// The page the reader is on: the one under the middle of the view (from 0).
+    /// The page the reader is on (from 0): the one that takes most of the view's
+    /// height, the first of those that show whole, the last at the very end.
     int current_page() const;
     /// Scrolls to the top of `page`, the page's margin showing above it.
     void go_to_page(int page);
+    /// Scrolls to the end of the last page.
+    void go_to_end();
     /// Scrolls so that `point` (points, from the page's top-left) of `page` stands
     /// at the top-left corner of the view, as far as the scroll range allows.
     void go_to_point(int page, QPointF point);
@@ -183,9 +186,13 @@ private:
     /// Changes the zoom, keeping what stands at `anchor` where it is.
     void rezoom(QPoint anchor, zoom_mode mode, double factor);
     QPoint middle() const;
+    /// A fitted zoom's scale, from a page's size: a page once shown keeps its
+    /// scale when the other pages' sizes come, and only the reader changes it.
+    void refit(int page);
     void relayout();
-    /// Lays out again, keeping what stands at the top-left corner there.
-    void relayout_in_place();
+    /// Lays out again, keeping what stands at the top-left corner there; fitted
+    /// again to `refit_page` first, when given.
+    void relayout_in_place(std::optional<int> refit_page = std::nullopt);
     void check_current_page();
     /// Shows that the pages have the keyboard focus (not after a click gave it).
     void paint_focus_ring(QPainter& painter) const;
@@ -217,6 +224,14 @@ private:
     shared_document document_;
     zoom_mode mode_ = zoom_mode::fit_width;
     page_layout layout_;
+    int fitted_page_ = 0; ///< the page a fitted zoom was fitted to
+    /// The page last gone to (a number typed, Home, End), the current one as long
+    /// as the view stays there: at a small zoom it may show whole beside others.
+    struct pinned_page {
+        int page = -1;
+        int scrolled_to = 0;
+    };
+    pinned_page pinned_;
     int last_current_ = -1;
     bool sizes_asked_ = false;
 

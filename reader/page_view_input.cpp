@@ -70,8 +70,7 @@ void page_view::keyPressEvent(QKeyEvent* e) {
         go_to_page(0);
         return;
     case Qt::Key_End:
-        go_to_page(page_count() - 1);
-        v->setValue(v->maximum());
+        go_to_end();
         return;
     case Qt::Key_Space:
         v->triggerAction(e->modifiers() & Qt::ShiftModifier ? QAbstractSlider::SliderPageStepSub

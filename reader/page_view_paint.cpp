@@ -231,7 +231,7 @@ void page_view::prepare_first_screen(const shared_document& document) {
     page_layout ahead;
     ahead.points.assign(static_cast<std::size_t>(document->page_count()),
                         document->first_page_size());
-    ahead.lay_out(ahead.fitting_scale(viewport()->size(), false));
+    ahead.lay_out(ahead.fitting_scale(0, viewport()->size(), false));
     const qreal ratio = devicePixelRatioF();
     // Shown from its top: the view's scroll position will be nought.
     for (int page = 0; page < ahead.page_count(); ++page) {

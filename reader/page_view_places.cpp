@@ -30,6 +30,13 @@ void page_view::go_to_page(int page) {
     page = std::clamp(page, 0, page_count() - 1);
     verticalScrollBar()->setValue(
         static_cast<int>(std::lround(layout_.tops[static_cast<std::size_t>(page)] - margin)));
+    pinned_ = {page, verticalScrollBar()->value()};
+    check_current_page();
+}
+
+void page_view::go_to_end() {
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    pinned_ = {page_count() - 1, verticalScrollBar()->value()};
     check_current_page();
 }
 

@@ -144,6 +144,46 @@ private slots:
         QCOMPARE(c->search_status(), QStringLiteral("Aucun résultat"));
     }
 
+    // F3, Shift+F3 and the bar's arrows go through the hits of the word in the
+    // field: edited since it was searched, it is searched first.
+    void the_arrows_search_the_word_in_the_field_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("F3") << "F3";
+        QTest::newRow("Shift+F3") << "Shift+F3";
+        QTest::newRow("next") << "Résultat suivant";
+        QTest::newRow("previous") << "Résultat précédent";
+    }
+    void the_arrows_search_the_word_in_the_field() {
+        QFETCH(QString, how);
+        auto c = open("cinq.pdf");
+        c->open_search();
+        QTest::keyClicks(c->search_field(), "reglement");
+        QTest::keyClick(c->search_field(), Qt::Key_Return);
+        QTRY_VERIFY(!c->search_running());
+        QCOMPARE(c->hit_count(), 2);
+        c->search_field()->setText("chapitre");
+        auto press = [&] {
+            if (how.endsWith("F3")) {
+                const QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3,
+                                   how.startsWith("Shift") ? Qt::ShiftModifier : Qt::NoModifier);
+                QVERIFY(c->handle_key(&f3, key_origin::reader_window));
+            } else {
+                for (QToolButton* tool : c->findChildren<QToolButton*>())
+                    if (tool->accessibleName() == how)
+                        tool->click();
+            }
+        };
+        press();
+        QTRY_VERIFY(!c->search_running() && c->current_hit() >= 0);
+        QCOMPARE(c->hit_count(), 5);
+        const int first = c->current_hit();
+        QCOMPARE(c->hits()[static_cast<std::size_t>(first)].page, 2); // from the page being read
+        press(); // the same word: on to the next hit, or back
+        QCOMPARE(c->hit_count(), 5);
+        const int step = how == "F3" || how == "Résultat suivant" ? 1 : -1;
+        QCOMPARE(c->current_hit(), (first + step + 5) % 5);
+    }
+
     void search_starts_at_the_page_being_read() {
         auto c = open("cinq.pdf");
         c->go_to_page_number(4);
@@ -239,10 +279,21 @@ private slots:
         QVERIFY(v->cache_pixels() <= v->cache_budget());
     }
 
+    // At a small zoom several pages show whole: the current one is the page gone
+    // to, the first at Home, the last at End.
+    void page_entry_and_keys_data() {
+        QTest::addColumn<double>("zoom"); // 0: fitted to the width
+        QTest::newRow("fitted to the width") << 0.0;
+        QTest::newRow("25 %") << 0.25;
+    }
     void page_entry_and_keys() {
+        QFETCH(double, zoom);
         auto c = open("cinq.pdf");
+        c->resize(700, 800); // at 25 %, the middle of the view is on the second page
         QCOMPARE(c->page_total()->text(), QStringLiteral("/ 5"));
         QCOMPARE(c->page_field()->text(), QStringLiteral("1"));
+        if (zoom > 0)
+            c->view()->set_zoom(zoom);
         c->page_field()->setText("4");
         QTest::keyClick(c->page_field(), Qt::Key_Return);
         QCOMPARE(c->view()->current_page(), 3);
@@ -251,19 +302,31 @@ private slots:
         QCOMPARE(c->page_field()->text(), QStringLiteral("5"));
         QTest::keyClick(c->view(), Qt::Key_Home);
         QCOMPARE(c->view()->current_page(), 0);
+        QCOMPARE(c->page_field()->text(), QStringLiteral("1"));
         const int top = c->view()->verticalScrollBar()->value();
         QTest::keyClick(c->view(), Qt::Key_PageDown);
         QVERIFY(c->view()->verticalScrollBar()->value() > top);
+        const double before = c->view()->zoom();
         QTest::keyClick(c->view(), Qt::Key_Plus, Qt::ControlModifier);
-        QVERIFY(c->view()->zoom() > 1.0);
+        QVERIFY(c->view()->zoom() > before);
         QCOMPARE(c->view()->mode(), page_view::zoom_mode::factor);
     }
 
+    // A landscape page among portrait ones: its size, read after the first page
+    // showed, takes its place without changing the scale the pages are drawn at.
     void pages_of_other_sizes_take_their_own_place() {
         std::vector<text_page> pages(80, text_page{Qt::white, {"Portrait"}});
         pages[70] = text_page{QColor(200, 250, 200), {"Paysage"}, true};
         QVERIFY(samples::write_text_pdf(path("melange.pdf"), pages));
         auto c = open("melange.pdf");
+        page_view* v = c->view();
+        auto says_its_zoom = [&] {
+            return c->zoom_label()->text() ==
+                   QStringLiteral("%1\u00a0%").arg(qRound(v->zoom() * 100));
+        };
+        const double first_zoom = v->zoom();
+        const QPointF first_page = v->to_viewport(0, {0, 0});
+        const double portrait_width = v->to_viewport(0, {595, 0}).x() - first_page.x();
         // Sizes are read after the first paint: the landscape page ends up wider than high.
         QTRY_VERIFY([&] {
             const QPointF top_left = c->view()->to_viewport(70, {0, 0});
@@ -272,8 +335,18 @@ private slots:
             return bottom_right.x() - top_left.x() > bottom_right.y() - top_left.y() &&
                    next.y() > bottom_right.y() && next.y() - bottom_right.y() < 20;
         }());
+        QCOMPARE(v->zoom(), first_zoom);
+        QCOMPARE(v->to_viewport(0, {0, 0}), first_page);
+        QVERIFY(says_its_zoom());
         c->go_to_page_number(71);
-        QCOMPARE(c->view()->current_page(), 70);
+        QCOMPARE(v->current_page(), 70);
+        // "Fit the width" fits the page being read: the landscape one now.
+        v->set_zoom_mode(page_view::zoom_mode::fit_width);
+        const double landscape_width =
+            v->to_viewport(70, {842, 0}).x() - v->to_viewport(70, {}).x();
+        QVERIFY(qAbs(landscape_width - portrait_width) <= 1);
+        QVERIFY(v->zoom() < first_zoom);
+        QVERIFY(says_its_zoom());
     }
 
     // ------------------------------------------------------------ outline and copy
