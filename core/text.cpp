@@ -70,6 +70,8 @@ line_excerpt line_around(const QString& text, int start, int length, int width) 
         if (i == end)
             break;
         const QChar c = text[i];
+        if (c == QChar(0xFFFE) || c == QChar(0x00AD))
+            continue; // a line-end hyphen that joined the word's two parts (see fold_for_search)
         const bool blank = c.isSpace() || is_line_break(c);
         if (blank && (plain.isEmpty() || plain.endsWith(u' ')))
             continue;
@@ -161,6 +163,27 @@ void append_folded(QChar c, int from, QString& out, std::vector<int>* origin) {
     put(c.toCaseFolded());
 }
 
+// Where a word cut at a line end goes on: past its hyphen and the line break, or
+// `at` itself when no word is cut there. Qt PDF (pdfium) writes a hyphen that
+// ends a line after a letter as U+FFFE and drops the break; a soft hyphen is
+// never printed but at a line end; a plain hyphen cuts a word only between a
+// letter and a lower-case one.
+qsizetype after_cut_word(const QString& text, qsizetype at) {
+    const char16_t c = text[at].unicode();
+    if (c != 0xFFFE && c != 0x00AD && c != u'-' && c != 0x2010)
+        return at;
+    qsizetype next = at + 1;
+    if (next < text.size() && text[next] == u'\r')
+        ++next;
+    if (next < text.size() && (text[next] == u'\n' || text[next] == QChar(0x2028)))
+        ++next;
+    if (c == 0xFFFE || c == 0x00AD)
+        return next;
+    const bool cut = next > at + 1 && at > 0 && text[at - 1].isLetter() && next < text.size() &&
+                     text[next].isLower();
+    return cut ? next : at;
+}
+
 } // namespace
 
 QString fold_for_search(const QString& text, std::vector<int>* origin) {
@@ -170,8 +193,13 @@ QString fold_for_search(const QString& text, std::vector<int>* origin) {
         origin->clear();
         origin->reserve(static_cast<std::size_t>(text.size()));
     }
-    for (qsizetype i = 0; i < text.size(); ++i)
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (const qsizetype next = after_cut_word(text, i); next != i) {
+            i = next - 1; // a word cut at a line end is searched whole
+            continue;
+        }
         append_folded(text[i], static_cast<int>(i), out, origin);
+    }
     return out;
 }
 

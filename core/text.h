@@ -28,8 +28,10 @@ QString literal_rich_text(const QString& text);
 
 /// The text folded for matching the way a French reader expects: lower case,
 /// accents and other marks dropped, ligatures and œ, æ, ß spelt out, typographic
-/// apostrophes and non-breaking spaces made plain. `origin`, when given, receives
-/// for each folded character the index of the character it comes from.
+/// apostrophes and non-breaking spaces made plain, a word cut by a hyphen at a
+/// line end joined again ("cor-" and "rection": "correction"). `origin`, when
+/// given, receives for each folded character the index of the character it
+/// comes from.
 QString fold_for_search(const QString& text, std::vector<int>* origin = nullptr);
 
 /// A number as French writes it: groups of three digits apart ("12 345").

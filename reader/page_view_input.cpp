@@ -23,10 +23,13 @@ namespace krv {
 
 namespace {
 
-// Text as Linux programs expect it: lines end with a line feed, not CR-LF.
+// Text as Linux programs expect it: lines end with a line feed, not CR-LF. A
+// hyphen that ended a line, which Qt PDF gives as U+FFFE without the line's end,
+// is written as it was printed.
 QString with_linux_line_ends(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
+    text.replace(QChar(0xFFFE), QStringLiteral("-\n"));
     return text;
 }
 

@@ -86,6 +86,19 @@ private slots:
                                              << "a : !";
         QTest::newRow("decomposed accent") << "e\u0301te\u0301"
                                            << "ete";
+        // A word cut at a line end is found whole, not a compound or a number.
+        QTest::newRow("cut, as Qt PDF gives it") << "la cor\uFFFErection"
+                                                 << "la correction";
+        QTest::newRow("cut with a hyphen") << "cor-\r\nrection"
+                                           << "correction";
+        QTest::newRow("cut with a soft hyphen") << "cor\u00AD\nrection co\u00ADpie"
+                                                << "correction copie";
+        QTest::newRow("a compound's hyphen") << "Jean-\nPierre"
+                                             << "jean-\npierre";
+        QTest::newRow("a number's hyphen") << "320-\n314"
+                                           << "320-\n314";
+        QTest::newRow("a hyphen inside a line") << "porte-manteau"
+                                                << "porte-manteau";
     }
     void folding_for_search() {
         QFETCH(QString, text);
@@ -119,6 +132,9 @@ private slots:
         QTest::newRow("a hit across a line break")
             << "la re-\nmise est faite\nfin"
             << "re-\nmise" << 80 << "la [re- mise] est faite";
+        QTest::newRow("a word cut at a line end")
+            << "la cor\uFFFErection des copies"
+            << "cor\uFFFErection" << 80 << "la [correction] des copies";
         QTest::newRow("cut on both sides") << "aaaaaaaaaa bbbbbbbbbb remise cccccccccc dddddddddd"
                                            << "remise" << 20 << "…bbbbbb [remise] cccccc…";
         QTest::newRow("cut after only") << "remise cccccccccc dddddddddd"

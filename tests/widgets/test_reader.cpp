@@ -226,6 +226,24 @@ private slots:
         QTRY_VERIFY(orange_share(c->view()->viewport()->grab().toImage()) < 0.01);
     }
 
+    // "cor-" at a line's end, "rection" on the next: one hit, on both lines, and
+    // the copied text has them as printed.
+    void a_word_cut_at_a_line_end() {
+        QVERIFY(samples::write_text_pdf(path("coupe.pdf"),
+                                        {{Qt::white, {"La cor-", "rection des copies."}}}));
+        auto c = open("coupe.pdf");
+        search_all(*c, "correction");
+        QCOMPARE(c->hit_count(), 1);
+        QTRY_VERIFY(c->search()->rectangles(c->hits()[0]));
+        const auto rects = *c->search()->rectangles(c->hits()[0]);
+        QCOMPARE(rects.size(), std::size_t(2));
+        QVERIFY(rects[1].top() >= rects[0].bottom() - 1);
+        QApplication::clipboard()->clear();
+        QTest::keyClick(c->view(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c->view(), Qt::Key_C, Qt::ControlModifier);
+        QTRY_VERIFY(QApplication::clipboard()->text().contains("La cor-\nrection des copies."));
+    }
+
     // ------------------------------------------------------------ zoom and pages
     // A zoom step placed whole before its pictures are asked for: one render of
     // what shows, not a first one of a place the view is only passing through.
