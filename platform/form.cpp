@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "failures.h"
+#include "window_decorations.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -108,6 +109,9 @@ bool form::event(QEvent* e) {
     const bool handled = QWidget::event(e);
     switch (e->type()) {
     case QEvent::Show:
+        // Sent before the window is mapped: the window manager reads its hints then.
+        if (frame_ == frame_style::fixed_single)
+            ask_title_and_border_only(*this);
         // The window comes on screen (exposed) a moment after being shown.
         if (windowHandle() && !watching_exposure_) {
             windowHandle()->installEventFilter(this);
