@@ -6,24 +6,21 @@
 #include "errors.h"
 #include "failures.h"
 #include "file_names.h"
-#include "identity.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
 #include "nom_lisible.h"
 #include "placement.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QKeyEvent>
 
 namespace krv {
 
 namespace {
 
-// White left round the component: the design's 90 twips on the left and top, and
-// as much on the right and bottom (the design left 30 there), so that it is framed
-// evenly.
-constexpr float component_margin = 90.0f;
+// What the component leaves of the window: it stays 90 twips in on the left and
+// top, and 30 on the right and bottom.
+constexpr float component_allowance = 120.0f;
 
 // The folder's documents as the list shows them, for the search in every document.
 std::vector<folder_document> folder_documents() {
@@ -44,18 +41,10 @@ std::vector<folder_document> folder_documents() {
     return documents;
 }
 
-// The task bar's name for the viewer: the document's display name (the list's
-// rule) and the program's.
-QString viewer_title(const QString& document_path) {
-    const QString file = QFileInfo(document_path).fileName();
-    const QString name = nom_lisible(file);
-    return (name.trimmed().isEmpty() ? file : name) + QStringLiteral(" — ") + identity::title;
-}
-
 } // namespace
 
 affic_pdf::affic_pdf() : form(frame_style::none) {
-    setWindowTitle(QStringLiteral("Document PDF — ") + identity::title);
+    setWindowTitle(QStringLiteral("Document PDF"));
     set_accessible_role(this, QAccessible::Window);
     set_twips_width(10035);
     set_twips_height(design_height);
@@ -96,11 +85,10 @@ void affic_pdf::Form_Load() {
     // The design places the viewer from the menu window's own geometry.
     const menu_pdf& menu = load_form<menu_pdf>();
     set_twips_left(menu.twips_width() + menu.twips_left());
-    set_twips_width(viewer_width(menu.twips_width(), screen_width_twips()));
+    set_twips_width(viewer_width(menu.twips_width()));
     set_twips_top(0);
-    set_twips_height(pair_height(screen_height_twips()));
-    APDF_Objet_twips.width = twips_width() - 2 * component_margin;
-    APDF_Objet_twips.height = twips_height() - 2 * component_margin;
+    APDF_Objet_twips.width = twips_width() - component_allowance;
+    APDF_Objet_twips.height = twips_height() - component_allowance;
     place(APDF_Objet, APDF_Objet_twips);
 }
 
@@ -108,7 +96,6 @@ void affic_pdf::Timer1_Timer() {
     // The request's own path, even if the shared work string was used since.
     APDF_Objet->set_src(shared().requested_path, shared().requested_place);
     Timer1->set_interval(0);
-    setWindowTitle(viewer_title(shared().requested_path));
     refresh();
 }
 

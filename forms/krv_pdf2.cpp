@@ -54,11 +54,14 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
     Label2->setFont(font_named(QStringLiteral("Arial"), 12));
     set_colours(Label2, QColor(255, 255, 0), QColor(0, 0, 64));
 
-    Label1 =
-        new QLabel(QStringLiteral("Cliquez deux fois sur la documentation à visualiser. Vous "
-                                  "pourrez l’imprimer directement à partir de l’écran suivant."),
-                   this);
-    // Taller than its 795 twips of old, so that all four lines of the text show.
+    // The instructions as the design words them, but for its typing error
+    // ("li'mprimer").
+    Label1 = new QLabel(QStringLiteral("Cliquez deux fois sur la documentation à visualiser. "
+                                       "Vous pourrez l'imprimer directement à partir de "
+                                       "l'écran suivant."),
+                        this);
+    // 1140 twips high rather than 795: in Arial's metrics (Liberation Sans) the text
+    // wraps to four lines, 75 pixels, of which 795 twips would show two and a half.
     place(Label1, {450, 6540, 4065, 1140});
     Label1->setFont(font_named(QStringLiteral("Arial"), 12));
     Label1->setWordWrap(true);
@@ -91,14 +94,10 @@ krv_pdf2::krv_pdf2() : form(frame_style::none) {
 
 void krv_pdf2::Form_Load() {
     habille_fenetre<icc>(*this);
-    // The design centres the list over the viewer window, reading its geometry; on
-    // a screen smaller than the design's, the list is kept inside it.
+    // The design centres the list over the viewer window, reading its geometry.
     const affic_pdf& viewer = load_form<affic_pdf>();
-    set_twips_left(
-        keep_on_screen((viewer.twips_width() - twips_width()) / 2.0f + viewer.twips_left(),
-                       twips_width(), screen_width_twips()));
-    set_twips_top(keep_on_screen((reference_height - twips_height()) / 2.0f, twips_height(),
-                                 screen_height_twips()));
+    set_twips_left(list_left(viewer.twips_left(), viewer.twips_width(), twips_width()));
+    set_twips_top(list_top(twips_height()));
     try {
         File1.refresh();
     } catch (const error& e) {
@@ -123,8 +122,6 @@ void krv_pdf2::Form_Load() {
         List1->item(first + number)->setData(file_number_role, number);
     if (List1->count() > 0)
         List1->setCurrentRow(0);
-    // The drawn frame's round corners and shadow, without the square window's white.
-    shape_to_drawing();
 }
 
 void krv_pdf2::Form_KeyPress(std::int16_t& key_ascii) {

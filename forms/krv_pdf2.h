@@ -36,9 +36,6 @@ public:
     std::array<picture_control*, 8> ccb{};
 };
 
-/// Height of the reference screen on which the list is centred, in twips.
-inline constexpr float reference_height = 11520.0f;
-
 /// Item datum of a list row: the number of its file in the hidden file list.
 inline constexpr int file_number_role = Qt::UserRole;
 

@@ -31,15 +31,23 @@ QLabel* hidden_label(QWidget* parent, const twips_rect& where) {
     return label;
 }
 
-// A picture button at its place, drawn for the screen, with its tooltip and the
-// name screen readers say; Tab reaches it, and Space or Enter then presses it.
+// What screen readers say of a picture button: its name, and what its tooltip
+// says with the key that does the same.
+struct spoken {
+    QString name;
+    QString description;
+};
+
+// A picture button at its place, drawn for the screen, with its tooltip; Tab
+// reaches it, and Space or Enter then presses it.
 picture_control* picture_button(QWidget* parent, const twips_rect& where, const QString& picture,
-                                const QString& tip, const QString& spoken_name) {
+                                const QString& tip, const spoken& said) {
     auto* button = new picture_control(parent);
     form::place(button, where);
     button->set_picture(pictures::sharp(picture, parent->devicePixelRatioF()));
     button->setToolTip(tip);
-    button->setAccessibleName(spoken_name);
+    button->setAccessibleName(said.name);
+    button->setAccessibleDescription(said.description);
     button->set_keyboard_reachable(true);
     return button;
 }
@@ -85,23 +93,25 @@ menu_pdf::menu_pdf() : form(frame_style::fixed_single) {
     // The logo has no place of its own in the layout: under the title, centred. It
     // leads to the maker's site, a link to screen readers.
     Image1 = picture_button(this, {232.5f, 720, 960, 720}, pictures::logo, identity::maker,
-                            QStringLiteral("Site Web de ") + identity::maker);
+                            {QStringLiteral("Site Web de ") + identity::maker, {}});
     set_accessible_role(Image1, QAccessible::Link);
     Image1->setCursor(Qt::PointingHandCursor);
-    // The two picture buttons stand right under the logo, where the eye looks
-    // first, rather than at the foot of a tall empty column.
-    bt_rech = picture_button(this, {150, 1680, 1095, 1095}, pictures::bt_rech,
-                             QStringLiteral("Consultez une documentation disponible (Ctrl+O)"),
-                             QStringLiteral("Rechercher une documentation"));
-    bt_fin = picture_button(this, {150, 2940, 1095, 1095}, pictures::bt_fin,
-                            QStringLiteral("Sortie de l’aide (Échap)"), QStringLiteral("Fin"));
+    // The tooltips as the design words them; the keys are in the legend and in
+    // what screen readers say.
+    bt_rech = picture_button(this, {150, 8070, 1095, 1095}, pictures::bt_rech,
+                             QStringLiteral("Consultez une documentation disponible"),
+                             {QStringLiteral("Rechercher une documentation"),
+                              QStringLiteral("Consultez une documentation disponible (Ctrl+O)")});
+    bt_fin = picture_button(this, {150, 9330, 1095, 1095}, pictures::bt_fin,
+                            QStringLiteral("Sortie de l'aide"),
+                            {QStringLiteral("Fin"), QStringLiteral("Sortie de l’aide (Échap)")});
 
     // Outside the client area, and never focused: a stray Enter cannot end the help.
     // Nobody sees it, so assistive tools are not told of it either.
     Commande1 = new QPushButton(QStringLiteral("Fin"), this);
     place(Commande1, {3600, 9180, 765, 945});
     Commande1->setFocusPolicy(Qt::NoFocus);
-    Commande1->setToolTip(QStringLiteral("Retour à la fiche Ridaza"));
+    Commande1->setToolTip(QStringLiteral("Retour a la fiche Ridaza"));
     Commande1->setFont(font_named(QStringLiteral("MS Serif"), 6));
     Commande1->setStyleSheet(QStringLiteral("QPushButton { background: white; }"));
     set_decorative(Commande1);
@@ -127,7 +137,6 @@ void menu_pdf::Form_Load() {
     run_statements({
         [&] { set_twips_left(pair_left(screen_width_twips())); },
         [&] { set_twips_top(0); },
-        [&] { set_twips_height(pair_height(screen_height_twips())); },
         [&] { load_form<affic_pdf>().show_modeless(); },
     });
     request_host_document();

@@ -43,7 +43,8 @@ public:
     QPushButton* Commande1;
     QLabel* Label1;
     QLabel* Label7;
-    /// Under the pictures: the keys that do what they do, and the reader's main ones.
+    /// Between the logo and the glass: the keys that do what the pictures do, and the
+    /// reader's main ones.
     QLabel* keys_legend;
 
 private:

@@ -1,25 +1,21 @@
 #include "placement.h"
 
-#include <algorithm>
-
 namespace krv {
 
 float pair_left(float screen_width) {
-    return screen_width >= reference_width ? (screen_width - reference_width) / 2.0f : 0.0f;
+    return (screen_width - reference_width) / 2.0f;
 }
 
-// A screen of no known size (none at all) leaves the design's sizes as they are.
-float viewer_width(float menu_width, float screen_width) {
-    return (screen_width > 0 ? std::min(reference_width, screen_width) : reference_width) -
-           menu_width;
+float viewer_width(float menu_width) {
+    return reference_width - menu_width;
 }
 
-float pair_height(float screen_height) {
-    return screen_height > 0 ? std::min(design_height, screen_height) : design_height;
+float list_left(float viewer_left, float viewer_width, float list_width) {
+    return (viewer_width - list_width) / 2.0f + viewer_left;
 }
 
-float keep_on_screen(float edge, float size, float screen_size) {
-    return std::max(0.0f, std::min(edge, screen_size - size));
+float list_top(float list_height) {
+    return (reference_height - list_height) / 2.0f;
 }
 
 } // namespace krv

@@ -1,31 +1,30 @@
-// Where the windows stand on the screen. On screens of the design's 1024 x 738
-// pixels and more, exactly the design's places; on smaller screens the pair of
-// windows starts at the screen's left edge and is narrowed and lowered to fit,
-// and the list keeps inside the screen, so that every control stays reachable.
+// Where the windows stand on the screen: the design's formulas, on every screen.
+// The pair of windows, 15360 twips wide, is centred from the top of the screen (a
+// screen narrower than 1024 pixels leaves it overhanging both sides equally), and
+// the list is centred over the viewer and on the reference height.
 #pragma once
-
-#include "twips.h"
 
 namespace krv {
 
 /// Combined width of the menu and viewer windows, in twips.
 inline constexpr float reference_width = 15360.0f;
 
-/// Height of both windows in the design, in twips.
+/// Height of both windows, in twips.
 inline constexpr float design_height = 11070.0f;
 
-/// Left edge of the menu window: the pair centred on the screen, or at the left
-/// edge of a screen narrower than the pair.
+/// Height of the reference screen on which the list is centred, in twips.
+inline constexpr float reference_height = 11520.0f;
+
+/// Left edge of the menu window: the pair centred on a screen that wide.
 float pair_left(float screen_width);
 
-/// Width of the viewer: the rest of the pair's width, or of a narrower screen.
-float viewer_width(float menu_width, float screen_width);
+/// Width of the viewer: the rest of the pair's width.
+float viewer_width(float menu_width);
 
-/// Height of both windows: the design's, or that of a lower screen.
-float pair_height(float screen_height);
+/// Left edge of the list: centred over the viewer, to the half twip.
+float list_left(float viewer_left, float viewer_width, float list_width);
 
-/// One edge of a window of `size` moved, if need be, so that the window lies
-/// inside a screen of `screen_size` (at 0 when it is larger than the screen).
-float keep_on_screen(float edge, float size, float screen_size);
+/// Top edge of the list: centred on the reference height, whatever the screen's.
+float list_top(float list_height);
 
 } // namespace krv

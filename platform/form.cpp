@@ -4,14 +4,12 @@
 #include "window_decorations.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QWindow>
 
 #include <set>
-#include <vector>
 
 namespace krv {
 
@@ -190,43 +188,6 @@ void form::refresh() {
 void form::bring_to_front() {
     raise();
     activateWindow();
-}
-
-void form::shape_to_drawing() {
-    const QImage drawing =
-        grab().toImage().scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    const auto near_white = [&](int x, int y) {
-        const QRgb c = drawing.pixel(x, y);
-        return qRed(c) >= 0xF2 && qGreen(c) >= 0xF2 && qBlue(c) >= 0xF2;
-    };
-    // Flood the near-white from the outer edge; the frame's lines stop it.
-    QImage kept(drawing.size(), QImage::Format_ARGB32);
-    kept.fill(Qt::black);
-    std::vector<QPoint> todo;
-    const auto visit = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= kept.width() || y >= kept.height() ||
-            qAlpha(kept.pixel(x, y)) == 0 || !near_white(x, y))
-            return;
-        kept.setPixel(x, y, 0);
-        todo.emplace_back(x, y);
-    };
-    for (int x = 0; x < kept.width(); ++x) {
-        visit(x, 0);
-        visit(x, kept.height() - 1);
-    }
-    for (int y = 0; y < kept.height(); ++y) {
-        visit(0, y);
-        visit(kept.width() - 1, y);
-    }
-    while (!todo.empty()) {
-        const QPoint p = todo.back();
-        todo.pop_back();
-        visit(p.x() + 1, p.y());
-        visit(p.x() - 1, p.y());
-        visit(p.x(), p.y() + 1);
-        visit(p.x(), p.y() - 1);
-    }
-    setMask(QBitmap::fromImage(kept.createAlphaMask()));
 }
 
 void unload_all_forms() {

@@ -49,10 +49,6 @@ public:
     /// Repaints the window at once.
     void refresh();
     void bring_to_front();
-    /// Cuts away the near-white that touches the window's outer edge, so that a
-    /// frame the window draws itself, with round corners and a shadow, shows none
-    /// of the square window around it.
-    void shape_to_drawing();
 
     /// With key preview on, Form_KeyPress sees character keys before the focused control.
     void set_key_preview(bool on) { key_preview_ = on; }

@@ -23,9 +23,4 @@ float screen_width_twips() {
     return screen ? to_twips(screen->geometry().width()) : 0.0f;
 }
 
-float screen_height_twips() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? to_twips(screen->availableGeometry().height()) : 0.0f;
-}
-
 } // namespace krv

@@ -26,9 +26,6 @@ struct twips_rect {
 /// Width of the primary screen in twips.
 float screen_width_twips();
 
-/// Height of the primary screen that windows may take (panels left out), in twips.
-float screen_height_twips();
-
 } // namespace krv
 
 namespace krv {

@@ -12,12 +12,12 @@ from PIL import Image
 
 SCREEN = (1024, 768)
 MENU = "© KRV"
+VIEWER = "Document PDF"
 LIST = "Liste des documentations disponibles"
-PROGRAM = " — Aide KRV"  # the end of the viewer's title, after the document's name
 
 
 def is_viewer(name):
-    return name.endswith(PROGRAM)
+    return name == VIEWER
 
 
 def wait_for(condition, timeout=20.0, step=0.05, what="condition"):

@@ -11,8 +11,8 @@ import desktop as dt  # noqa: E402
 # In the list's order: doc_installation, Documentation, tarifs_HT.
 FILES = (("doc_installation.pdf", (250, 220, 160)), ("Documentation.pdf", (250, 200, 200)),
          ("tarifs_HT.PDF", (190, 215, 250)))
-# The magnifying glass, in the menu window's client area (150, 1680 twips, 73 pixels wide).
-BT_RECH = (10 + 36, 112 + 36)
+# The magnifying glass, in the menu window's client area (150, 8070 twips, 73 pixels wide).
+BT_RECH = (10 + 36, 538 + 36)
 
 
 class Choice(dt.ProgramTest):

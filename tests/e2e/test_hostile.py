@@ -25,7 +25,7 @@ ESC_SECONDS = 1.0
 RED, GREEN, BLUE = (250, 200, 200), (200, 240, 200), (190, 215, 250)
 MENU, VIEWER, LIST, BOX = dt.MENU, dt.is_viewer, dt.LIST, "Aide KRV"
 # The magnifying glass, in the menu window's client area.
-BT_RECH = (10 + 36, 112 + 36)
+BT_RECH = (10 + 36, 538 + 36)
 
 
 def special(name, kind):

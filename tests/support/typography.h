@@ -12,7 +12,13 @@ namespace krv::typography {
 /// (which also holds style sheets, "background: white", where a colon is no word's).
 enum class found_in { screen, source };
 
-/// What is wrong with a text, one line per fault; empty when nothing is.
+/// The texts the windows' design gives, which stand as it writes them (straight
+/// apostrophes, no accent on "a"): the one list of exceptions to the rules.
+const QStringList& design_strings();
+
+/// What is wrong with a text, one line per fault; empty when nothing is. A design
+/// string has none; in the source, neither has a piece of one (a long string is
+/// written in several literals).
 QStringList faults(const QString& text, found_in where = found_in::screen);
 
 /// The texts between double quotes of a line of C++ (escapes kept as written).

@@ -24,7 +24,9 @@ private slots:
         QTest::newRow("guillemets with non-breaking spaces") << "«\u00a0a.pdf\u00a0»" << true;
         QTest::newRow("guillemets with plain spaces") << "« a.pdf »" << false;
         QTest::newRow("typographic apostrophe") << "Sortie de l’aide" << true;
-        QTest::newRow("straight apostrophe") << "Sortie de l'aide" << false;
+        QTest::newRow("straight apostrophe") << "De l'aide" << false;
+        QTest::newRow("a design string as written") << "Sortie de l'aide" << true;
+        QTest::newRow("our text round a design string") << "Sortie de l'aide (Échap)" << false;
         QTest::newRow("percent after a non-breaking space") << "112\u00a0%" << true;
         QTest::newRow("percent after a plain space") << "112 %" << false;
         QTest::newRow("colon glued to its word") << "Pages: 3" << false;

@@ -10,7 +10,6 @@
 #include "modu_declarations.h"
 #include "pdf_component.h"
 #include "pixels.h"
-#include "placement.h"
 #include "resources.h"
 #include "sample_pdf.h"
 #include "test_main.h"
@@ -20,12 +19,15 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
+
+#include <map>
 
 using namespace krv;
 
@@ -74,106 +76,83 @@ private slots:
     }
     void cleanupTestCase() { fixture_.tear_down(); }
 
-    // ------------------------------------------------------------ placement
-    void windows_stand_side_by_side() {
+    // ------------------------------------------------------------ the design's layout
+    // Each window and control where the design puts it, in twips (the windows' left
+    // edges as on a 1024-pixel screen: on others the pair moves by its offset), with
+    // its caption, tooltip or text as the design words it.
+    void design_layout_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<twips_rect>("place");
+        QTest::addColumn<QString>("text");
+        const auto row = [](const char* control, twips_rect place, const char* text = "") {
+            QTest::newRow(control)
+                << QString::fromLatin1(control) << place << QString::fromUtf8(text);
+        };
+        row("menu_pdf", {0, 0, 1515, 11070}, "© KRV");
+        row("Label2", {120, 120, 1185, 375}, "Aide");
+        row("bt_rech", {150, 8070, 1095, 1095}, "Consultez une documentation disponible");
+        row("bt_fin", {150, 9330, 1095, 1095}, "Sortie de l'aide");
+        row("Commande1", {3600, 9180, 765, 945}, "Retour a la fiche Ridaza");
+        row("affic_pdf", {1515, 0, 13845, 11070}, "Document PDF");
+        row("APDF_Objet", {90, 90, 13725, 10950}); // 915 x 730 pixels
+        row("krv_pdf2", {2512.5f, 1665, 11850, 8190}, "Liste des documentations disponibles");
+        row("List1", {450, 1020, 10845, 5190});
+        // 1140 twips high, not 795: the four lines the text wraps to in Arial's metrics.
+        row("Label1", {450, 6540, 4065, 1140},
+            "Cliquez deux fois sur la documentation à visualiser. Vous pourrez l'imprimer "
+            "directement à partir de l'écran suivant.");
+        row("btc_no", {9000, 6540, 1095, 1095});
+        row("btc_ok", {10230, 6540, 1095, 1095});
+    }
+    void design_layout() {
+        QFETCH(QString, control);
+        QFETCH(twips_rect, place);
+        QFETCH(QString, text);
         menu_pdf& menu = start();
-        affic_pdf& viewer = this->viewer();
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        const float width = screen_width_twips();
-        if (width >= 15360.0f) {
-            // The design's places: the pair centred, 15360 twips wide.
-            QCOMPARE(menu.twips_left(), (width - 15360.0f) / 2.0f);
-            QCOMPARE(viewer.twips_width(), 13845.0f);
-            QCOMPARE(viewer.frameGeometry().width(), 923);
-        } else {
-            // A narrower screen: the pair starts at its left edge and fills it.
-            QCOMPARE(menu.twips_left(), 0.0f);
-            QCOMPARE(viewer.twips_width(), width - 1515.0f);
-            QCOMPARE(viewer.frameGeometry().right(), screen.right());
-        }
-        if (width == 15360.0f)
-            QCOMPARE(menu.twips_left(), 0.0f);
-        // As high as the design has them, or as the screen when it is lower.
-        const float height = std::min(11070.0f, screen_height_twips());
-        QCOMPARE(menu.twips_height(), height);
-        QCOMPARE(viewer.twips_height(), height);
-        QCOMPARE(menu.twips_top(), 0.0f);
-        QCOMPARE(menu.twips_width(), 1515.0f);
-        QCOMPARE(viewer.twips_left(), menu.twips_left() + 1515.0f);
-        QCOMPARE(viewer.twips_top(), 0.0f);
-        // The same white margin on every side of the component.
-        QCOMPARE(viewer.APDF_Objet_twips,
-                 (twips_rect{90, 90, viewer.twips_width() - 180, height - 180}));
-        const QRect component = viewer.APDF_Objet->geometry();
-        QCOMPARE(component.topLeft(), QPoint(6, 6));
-        QCOMPARE(viewer.width() - component.right() - 1, 6);
-        QCOMPARE(viewer.height() - component.bottom() - 1, 6);
-        // In pixels: the viewer where the menu ends, both whole on the screen.
-        QCOMPARE(viewer.frameGeometry().left(), to_pixels(menu.twips_left() + 1515.0f));
-        QVERIFY(screen.contains(menu.frameGeometry()));
-        QVERIFY(screen.contains(viewer.frameGeometry()));
-        QVERIFY(viewer.isVisible());
-        QVERIFY(menu.isVisible());
+        // The design's formula: the pair centred, overhanging a narrower screen.
+        const float offset = (screen_width_twips() - 15360.0f) / 2.0f;
+        twips_rect found;
+        QString said;
+        QObject scope;
+        QTimer::singleShot(0, &scope, [&] {
+            krv_pdf2& list = *find_form<krv_pdf2>();
+            const std::map<QString, QWidget*> controls{
+                {"menu_pdf", &menu},           {"Label2", menu.Label2},
+                {"bt_rech", menu.bt_rech},     {"bt_fin", menu.bt_fin},
+                {"Commande1", menu.Commande1}, {"affic_pdf", &viewer()},
+                {"APDF_Objet", component()},   {"krv_pdf2", &list},
+                {"List1", list.List1},         {"Label1", list.Label1},
+                {"btc_no", list.btc_no},       {"btc_ok", list.btc_ok}};
+            QWidget* w = controls.at(control);
+            if (auto* window = qobject_cast<form*>(w)) {
+                found = {window->twips_left() - offset, window->twips_top(), window->twips_width(),
+                         window->twips_height()};
+                said = window->windowTitle();
+            } else {
+                const QRect g = w->geometry();
+                found = {to_twips(g.x()), to_twips(g.y()), to_twips(g.width()),
+                         to_twips(g.height())};
+                auto* label = qobject_cast<QLabel*>(w);
+                said = !w->toolTip().isEmpty() ? w->toolTip() : label ? label->text() : QString();
+            }
+            list.annul_demande();
+        });
+        menu.bt_rech_Click();
+        QCOMPARE(found, place);
+        if (!text.isEmpty())
+            QCOMPARE(said, text);
     }
 
-    void placement_rules_data() {
-        QTest::addColumn<float>("screen_width");
-        QTest::addColumn<float>("screen_height");
-        QTest::addColumn<float>("left");
-        QTest::addColumn<float>("viewer");
-        QTest::addColumn<float>("height");
-        QTest::newRow("800 x 600") << 12000.0f << 9000.0f << 0.0f << 10485.0f << 9000.0f;
-        QTest::newRow("1023 wide") << 15345.0f << 11520.0f << 0.0f << 13830.0f << 11070.0f;
-        QTest::newRow("1024 x 768") << 15360.0f << 11520.0f << 0.0f << 13845.0f << 11070.0f;
-        QTest::newRow("1280 x 1024") << 19200.0f << 15360.0f << 1920.0f << 13845.0f << 11070.0f;
-        QTest::newRow("1920 x 1080") << 28800.0f << 16200.0f << 6720.0f << 13845.0f << 11070.0f;
-        QTest::newRow("no screen") << 0.0f << 0.0f << 0.0f << 13845.0f << 11070.0f;
-    }
-    void placement_rules() {
-        QFETCH(float, screen_width);
-        QFETCH(float, screen_height);
-        QFETCH(float, left);
-        QFETCH(float, viewer);
-        QFETCH(float, height);
-        QCOMPARE(pair_left(screen_width), left);
-        QCOMPARE(viewer_width(1515.0f, screen_width), viewer);
-        QCOMPARE(pair_height(screen_height), height);
-    }
-
-    void keep_on_screen_data() {
-        QTest::addColumn<float>("edge");
-        QTest::addColumn<float>("size");
-        QTest::addColumn<float>("screen");
-        QTest::addColumn<float>("kept");
-        QTest::newRow("inside stays") << 2512.5f << 11850.0f << 15360.0f << 2512.5f;
-        QTest::newRow("over the right edge") << 832.5f << 11850.0f << 12000.0f << 150.0f;
-        QTest::newRow("over the bottom") << 1665.0f << 8190.0f << 9000.0f << 810.0f;
-        QTest::newRow("larger than the screen") << 400.0f << 11850.0f << 9000.0f << 0.0f;
-        QTest::newRow("off the left") << -300.0f << 600.0f << 9000.0f << 0.0f;
-    }
-    void keep_on_screen() {
-        QFETCH(float, edge);
-        QFETCH(float, size);
-        QFETCH(float, screen);
-        QFETCH(float, kept);
-        QCOMPARE(krv::keep_on_screen(edge, size, screen), kept);
-    }
-
-    void menu_controls_are_as_laid_out() {
+    void menu_controls_beyond_the_layout() {
         menu_pdf& menu = start();
-        QCOMPARE(menu.windowTitle(), QStringLiteral("© KRV"));
-        QCOMPARE(menu.Label2->text(), QStringLiteral("Aide"));
-        QCOMPARE(menu.Label2->geometry(), QRect(8, 8, 79, 25));
-        // The two pictures right under the logo, 165 twips apart as in the design.
-        QCOMPARE(menu.Image1->geometry(), QRect(16, 48, 64, 48));
-        QCOMPARE(menu.bt_rech->geometry(), QRect(10, 112, 73, 73));
-        QCOMPARE(menu.bt_fin->geometry(), QRect(10, 196, 73, 73));
-        QVERIFY(menu.keys_legend->geometry().top() > menu.bt_fin->geometry().bottom());
-        QCOMPARE(menu.bt_rech->toolTip(),
-                 QStringLiteral("Consultez une documentation disponible (Ctrl+O)"));
-        QCOMPARE(menu.bt_fin->toolTip(), QStringLiteral("Sortie de l’aide (Échap)"));
         QCOMPARE(menu.Image1->toolTip(), QStringLiteral("KRV"));
-        QCOMPARE(menu.Commande1->toolTip(), QStringLiteral("Retour à la fiche Ridaza"));
+        // The keys in the legend, between the logo and the glass, and in what screen
+        // readers say.
+        QVERIFY(menu.keys_legend->geometry().top() > menu.Image1->geometry().bottom());
+        QVERIFY(menu.keys_legend->geometry().bottom() < menu.bt_rech->geometry().top());
+        QCOMPARE(menu.bt_rech->accessibleDescription(),
+                 QStringLiteral("Consultez une documentation disponible (Ctrl+O)"));
+        QCOMPARE(menu.bt_fin->accessibleDescription(), QStringLiteral("Sortie de l’aide (Échap)"));
         QVERIFY(!menu.bt_rech->picture().isNull());
         QVERIFY(!menu.bt_fin->picture().isNull());
         QVERIFY(!menu.Image1->picture().isNull());
@@ -302,30 +281,7 @@ private slots:
         }
     }
 
-    // ------------------------------------------------------------ titles and icon
-    void viewer_title_names_the_document_data() {
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("default") << ""
-                                 << "Documentation — Aide KRV";
-        QTest::newRow("readable name") << "guide_de_saisie.PDF"
-                                       << "Guide de saisie — Aide KRV";
-        QTest::newRow("missing file") << "tarifs_2.pdf   "
-                                      << "Tarifs 2 — Aide KRV";
-        QTest::newRow("no readable name") << ".pdf"
-                                          << ".pdf — Aide KRV";
-    }
-    void viewer_title_names_the_document() {
-        QFETCH(QString, document);
-        QFETCH(QString, title);
-        start(document.isEmpty() ? QByteArray()
-                                 : samples::exchange_file({{"DOC:FCAIS", document}}));
-        // Before the quarter second is up: what the window is, and whose.
-        QCOMPARE(viewer().windowTitle(), QStringLiteral("Document PDF — Aide KRV"));
-        QTRY_COMPARE(viewer().windowTitle(), title);
-        QCOMPARE(find_form<menu_pdf>()->windowTitle(), QStringLiteral("© KRV"));
-    }
-
+    // ------------------------------------------------------------ icon
     void one_icon_for_every_window() {
         menu_pdf& menu = start();
         const qint64 icon = QApplication::windowIcon().cacheKey();
