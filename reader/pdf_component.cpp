@@ -23,9 +23,10 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent), pdf_(new pdf_th
     stack_ = new QStackedLayout(this);
     stack_->setContentsMargins(0, 0, 0, 0);
 
+    // Until a document or a message comes, an empty white area, as the window is.
+    stack_->addWidget(new QWidget(this));
     failure_ = make_failure_panel(this);
     stack_->addWidget(failure_.panel);
-    stack_->setCurrentWidget(failure_.panel);
     // A password given up on can be given after all, without restarting the help.
     connect(failure_.retry, &QPushButton::clicked, this, [this] { set_src(src_); });
     // A password is asked for over the window the document shows in.

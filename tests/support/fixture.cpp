@@ -20,6 +20,8 @@ bool program_fixture::set_up() {
     set_message_box_action([this](const QString& text, const QString& title) {
         messages << text;
         titles << title;
+        if (on_message)
+            on_message();
     });
     set_end_program_action([this](int status) { ends << status; });
     set_clock([this] { return now; });
@@ -33,6 +35,7 @@ void program_fixture::reset() {
     set_end_program_action([this](int status) { ends << status; });
     set_mouse_pointer(mouse_pointer::arrow);
     messages.clear();
+    on_message = {};
     titles.clear();
     ends.clear();
     now += 100;

@@ -216,7 +216,16 @@ private slots:
 
     void startup_reports_each_failure_and_goes_on() {
         QVERIFY(QDir().mkdir("W_intlog.wdo"));
+        // Before the first document, while the message is up, the viewer is all white.
+        QImage during, white;
+        fixture_.on_message = [&] {
+            during = viewer().grab().toImage();
+            white = during.copy();
+            white.fill(Qt::white);
+        };
         start();
+        QVERIFY(!during.isNull());
+        QVERIFY(during == white);
         QCOMPARE(fixture_.messages.size(), 1);
         QVERIFY2(fixture_.messages[0].contains("W_intlog.wdo"), qPrintable(fixture_.messages[0]));
         QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
