@@ -74,7 +74,7 @@ application::~application() {
 }
 
 bool application::notify(QObject* receiver, QEvent* e) {
-    if (run_key_hooks(receiver, e) || preview_key(receiver, e))
+    if (rest_of_closing_key(e) || run_key_hooks(receiver, e) || preview_key(receiver, e))
         return true;
     return QApplication::notify(receiver, e);
 }

@@ -5,10 +5,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QStyleHints>
 #include <QWindow>
 
+#include <cstdint>
+#include <optional>
 #include <set>
 
 namespace krv {
@@ -22,6 +26,26 @@ const QMargins frame_allowance(3, 29, 3, 3);
 std::set<form*>& loaded_forms() {
     static std::set<form*> forms;
     return forms;
+}
+
+// The key press that last closed a window: its key, its time by the window
+// system's clock (milliseconds; 0 when the event had none) and by ours.
+struct closing_press {
+    int key = 0;
+    quint64 time = 0;
+    QElapsedTimer since;
+};
+
+std::optional<closing_press>& last_closing_press() {
+    static std::optional<closing_press> press;
+    return press;
+}
+
+void remember_closing_press(const QKeyEvent& key) {
+    closing_press& press = last_closing_press().emplace();
+    press.key = key.key();
+    press.time = key.timestamp();
+    press.since.start();
 }
 
 } // namespace
@@ -152,6 +176,8 @@ void form::closeEvent(QCloseEvent* e) {
 }
 
 void form::show_modeless() {
+    // A window shown afresh takes every key: a key that closed another is forgotten.
+    last_closing_press().reset();
     show();
 }
 
@@ -232,7 +258,28 @@ bool preview_key(QObject* receiver, QEvent* e) {
     QPointer<form> alive(target);
     run_handler([&] { target->Form_KeyPress(code); });
     // A key that closed its window, or the program, goes no further.
-    return code == 0 || !alive || alive->unloaded() || program_ending();
+    if (!alive || alive->unloaded()) {
+        remember_closing_press(*key);
+        return true;
+    }
+    return code == 0 || program_ending();
+}
+
+bool rest_of_closing_key(const QEvent* e) {
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
+        return false;
+    std::optional<closing_press>& press = last_closing_press();
+    const auto* key = static_cast<const QKeyEvent*>(e);
+    if (!press || key->key() != press->key)
+        return false;
+    // Window system times are 32-bit milliseconds, which wrap after 49 days.
+    const qint64 elapsed = key->timestamp() && press->time
+                               ? static_cast<std::uint32_t>(key->timestamp() - press->time)
+                               : press->since.elapsed();
+    if (key->isAutoRepeat() || elapsed <= QGuiApplication::styleHints()->mouseDoubleClickInterval())
+        return true;
+    press.reset();
+    return false;
 }
 
 } // namespace krv

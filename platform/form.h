@@ -116,4 +116,12 @@ std::int16_t key_ascii(int qt_key, const QString& text, Qt::KeyboardModifiers mo
 /// Gives a key press to the key preview of the window that receives it; true when swallowed.
 bool preview_key(QObject* receiver, QEvent* e);
 
+/// Whether a key event is the rest of the key press that last closed a window: its
+/// release, its repeats, or a second press as quick as a double click, until a
+/// window is shown again. The window manager gives the focus to the window
+/// underneath within milliseconds, so a double Enter that confirms the list would
+/// otherwise press what has the focus there (the logo, which opens the web
+/// browser; Esc twice would end the help).
+bool rest_of_closing_key(const QEvent* e);
+
 } // namespace krv

@@ -432,6 +432,53 @@ private slots:
         QCOMPARE(fixture_.ends, QList<int>{0});
     }
 
+    // The key that closes the list goes no further, nor a second press of it as quick
+    // as a double click: a double Enter does not press the logo the keyboard left the
+    // focus on, a double Esc does not end the help. A press a second later does.
+    void a_key_that_closes_the_list_goes_no_further_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("after"); // milliseconds between the two presses
+        QTest::addColumn<bool>("acts");
+        QTest::newRow("double Enter") << int(Qt::Key_Return) << 60 << false;
+        QTest::newRow("Enter, Enter a second later") << int(Qt::Key_Return) << 1000 << true;
+        QTest::newRow("double Esc") << int(Qt::Key_Escape) << 60 << false;
+        QTest::newRow("Esc, Esc a second later") << int(Qt::Key_Escape) << 1000 << true;
+    }
+    void a_key_that_closes_the_list_goes_no_further() {
+        QFETCH(int, key);
+        QFETCH(int, after);
+        QFETCH(bool, acts);
+        QList<QUrl> urls;
+        set_url_opener([&](const QUrl& url) { urls << url; });
+        menu_pdf& menu = start();
+        menu.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&menu));
+        for (int round = 0; round < 3; ++round) // the logo, the glass, FIN, the logo
+            QTest::keyClick(&menu, Qt::Key_Tab);
+        QVERIFY(menu.Image1->has_keyboard_focus());
+        // As the window system sends them, with its times.
+        const auto send = [&](QWidget* to, QEvent::Type type, ulong time) {
+            QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Return ? "\r" : "\x1b");
+            event.setTimestamp(time);
+            QApplication::sendEvent(to, &event);
+        };
+        QObject scope;
+        QTimer::singleShot(0, &scope, [&] {
+            if (krv_pdf2* list = find_form<krv_pdf2>())
+                send(list->List1, QEvent::KeyPress, 5000);
+        });
+        fixture_.now += 10; // well past the start-up's request
+        menu.bt_rech_Click();
+        QVERIFY(!find_form<krv_pdf2>());
+        // The window manager gives the focus back to the menu, on the logo.
+        menu.activateWindow();
+        QTRY_VERIFY(menu.Image1->has_keyboard_focus());
+        send(menu.Image1, QEvent::KeyRelease, 5030);
+        send(menu.Image1, QEvent::KeyPress, 5000 + after);
+        set_url_opener({});
+        QCOMPARE(!urls.isEmpty() || !fixture_.ends.isEmpty(), acts);
+    }
+
     void toolbar_keys_from_the_menu_window() {
         std::vector<samples::text_page> pages(3, samples::text_page{Qt::white, {"Une page"}});
         QVERIFY(samples::write_text_pdf("trois.pdf", pages));
