@@ -25,11 +25,12 @@ public:
     QString folder() const { return dir_.path(); }
     QString path(const QString& name) const { return dir_.filePath(name); }
 
-    QStringList messages;             ///< texts of the message boxes shown
+    QStringList messages; ///< texts of the message boxes shown
+    QStringList titles;   ///< their titles
+    QList<int> ends;      ///< statuses given to end_program
+    double now = 1000.0;  ///< the clock the program reads
+
     std::function<void()> on_message; ///< runs while a message box is up
-    QStringList titles;               ///< their titles
-    QList<int> ends;                  ///< statuses given to end_program
-    double now = 1000.0;              ///< the clock the program reads
 
 private:
     QTemporaryDir dir_;

