@@ -126,7 +126,8 @@ void pdf_component::find_from(const QString& text, int from_page) {
     current_hit_ = -1;
     showing_hit_ = false;
     if (!text.trimmed().isEmpty()) {
-        search_ = std::make_unique<text_search>(*store_, text, std::max(0, from_page));
+        search_ = std::make_unique<text_search>(*store_, text, std::max(0, from_page),
+                                                hidden_hits::left_out);
         connect(search_.get(), &text_search::hits_added, this, &pdf_component::take_hits);
         connect(search_.get(), &text_search::first_hit_known, this, &pdf_component::show_first_hit);
         connect(search_.get(), &text_search::done, this, &pdf_component::update_hits_view);

@@ -244,6 +244,41 @@ private slots:
         QTRY_VERIFY(QApplication::clipboard()->text().contains("La cor-\nrection des copies."));
     }
 
+    // Text that does not show whole (past the page's right edge, cut off by its
+    // crop box) is neither counted nor lit; on a turned page a hit is lit where it shows.
+    void only_what_shows_is_found_data() {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<QSizeF>("shown"); // the page's size as shown
+        QTest::newRow("plain") << "plain" << QSizeF(595, 842);
+        QTest::newRow("a line past the right edge") << "past the edge" << QSizeF(595, 842);
+        QTest::newRow("a word cut by the right edge") << "cut by the edge" << QSizeF(595, 842);
+        QTest::newRow("cropped") << "cropped" << QSizeF(595, 421);
+        QTest::newRow("turned") << "turned" << QSizeF(842, 595);
+    }
+    void only_what_shows_is_found() {
+        QFETCH(QString, shape);
+        QFETCH(QSizeF, shown);
+        samples::pdf_builder pdf;
+        samples::page_layout layout;
+        if (shape == "cropped")
+            layout.crop_box = pdf_rect{0, 0, 595, 421};
+        layout.rotate = shape == "turned" ? 90 : 0;
+        pdf.add_page(layout);
+        pdf.add_text(0, 72, shape == "turned" ? 700 : 200, 14, "Conditions de remise");
+        if (shape == "past the edge")
+            pdf.add_text(0, 520, 300, 14, "ligne de code bien trop longue : remise");
+        if (shape == "cut by the edge")
+            pdf.add_text(0, 520, 300, 14, "code : remise");
+        if (shape == "cropped")
+            pdf.add_text(0, 72, 700, 14, "Une autre remise");
+        auto c = probe::open_bytes(path(shape + ".pdf"), pdf.write());
+        search_all(*c, "remise");
+        QCOMPARE(c->hit_count(), 1);
+        QTRY_VERIFY(c->search()->rectangles(c->hits()[0]));
+        for (const QRectF& r : *c->search()->rectangles(c->hits()[0]))
+            QVERIFY(QRectF(QPointF(), shown).contains(r));
+    }
+
     // ------------------------------------------------------------ zoom and pages
     // A zoom step placed whole before its pictures are asked for: one render of
     // what shows, not a first one of a place the view is only passing through.
