@@ -24,6 +24,10 @@ struct text_store_state {
     /// The pages' crop boxes and turns, read for the few pages whose text stands
     /// off the page Qt PDF takes it to be on (pdf thread only; let go once done).
     std::unique_ptr<page_boxes> boxes;
+    /// The size pages are taken to have: the first page's, then that of the last
+    /// page whose box was read (a cover of its own size makes one read, not one a
+    /// page). Reading each page's size from Qt PDF would keep 30 to 90 KiB of it.
+    QSizeF page_size; ///< pdf thread only
 
     // Whether a step waits that runs as soon as the priority in effect asks.
     bool step_waiting() const {
@@ -58,6 +62,8 @@ text_store::text_store(shared_document document, QObject* parent)
     const int pages = document_ ? document_->page_count() : 0;
     pages_.resize(static_cast<std::size_t>(pages));
     state_->done.assign(static_cast<std::size_t>(pages), 0);
+    if (document_)
+        state_->page_size = document_->first_page_size();
 }
 
 text_store::~text_store() {
@@ -103,7 +109,6 @@ struct text_store_step {
     pdf_priority priority;
     QByteArray bytes; ///< the document's, for its pages' boxes
     QString password;
-    QSizeF page_size; ///< the size pages are taken to have (the first page's)
 
     void operator()(QPdfDocument& document) const {
         --state->waiting[static_cast<std::size_t>(priority)];
@@ -122,10 +127,13 @@ struct text_store_step {
         }
         state->done[static_cast<std::size_t>(page)] = 1;
         const QPdfSelection all = document.getAllText(page);
-        auto frame = frame_of(all.bounds(), page_size, [&] {
+        auto frame = frame_of(all.bounds(), state->page_size, [&] {
             if (!state->boxes)
                 state->boxes = std::make_unique<page_boxes>(bytes, password.toStdString());
-            return state->boxes->of(page);
+            const std::optional<page_geometry> geometry = state->boxes->of(page);
+            if (geometry)
+                state->page_size = QSizeF(geometry->view_width, geometry->view_height);
+            return geometry;
         });
         // Folded where it is kept: long-lived text allocated on the pdf thread would
         // pin its heap between what pdfium frees.
@@ -149,8 +157,7 @@ void text_store::post_step(pdf_priority priority) {
     ++state_->waiting[static_cast<std::size_t>(priority)];
     thread->post(*document_, priority,
                  text_store_step{this, state_, thread, document_->id(), page_count(), priority,
-                                 document_->bytes(), document_->password(),
-                                 document_->first_page_size()});
+                                 document_->bytes(), document_->password()});
 }
 
 void text_store::receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame) {
