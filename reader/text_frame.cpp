@@ -41,8 +41,9 @@ QRectF shown_box(const text_frame& frame, const QRectF& box) {
     // Back to the file's space, where y goes up from the bottom: Qt PDF took the
     // page's height as shown (turned) for its y.
     const double height = frame.geometry.view_height;
-    const view_rect shown = to_view(frame.geometry, normalised_rect(box.left(), height - box.bottom(),
-                                                                     box.right(), height - box.top()));
+    const view_rect shown =
+        to_view(frame.geometry, normalised_rect(box.left(), height - box.bottom(), box.right(),
+                                                height - box.top()));
     return {shown.x, shown.y, shown.width, shown.height};
 }
 
