@@ -178,7 +178,8 @@ void pdf_component::search_again_in_copy() {
         from = hits_[static_cast<std::size_t>(current_hit_)].page;
         const auto first = std::find_if(hits_.begin(), hits_.end(),
                                         [from](const search_hit& h) { return h.page == from; });
-        next_first_hit_ = {current_hit_ - static_cast<int>(first - hits_.begin()), true};
+        // Not shown yet (its place on the page was being read): shown in the copy.
+        next_first_hit_ = {current_hit_ - static_cast<int>(first - hits_.begin()), !showing_hit_};
     }
     const QString word = std::exchange(searched_, {});
     find_from(word, from);
