@@ -126,7 +126,8 @@ void pdf_component::find_from(const QString& text, int from_page) {
     current_hit_ = -1;
     showing_hit_ = false;
     if (!text.trimmed().isEmpty()) {
-        search_ = std::make_unique<text_search>(*store_, text, std::max(0, from_page));
+        search_ = std::make_unique<text_search>(*store_, text, std::max(0, from_page),
+                                                hidden_hits::left_out);
         connect(search_.get(), &text_search::hits_added, this, &pdf_component::take_hits);
         connect(search_.get(), &text_search::first_hit_known, this, &pdf_component::show_first_hit);
         connect(search_.get(), &text_search::done, this, &pdf_component::update_hits_view);
@@ -177,7 +178,8 @@ void pdf_component::search_again_in_copy() {
         from = hits_[static_cast<std::size_t>(current_hit_)].page;
         const auto first = std::find_if(hits_.begin(), hits_.end(),
                                         [from](const search_hit& h) { return h.page == from; });
-        next_first_hit_ = {current_hit_ - static_cast<int>(first - hits_.begin()), true};
+        // Not shown yet (its place on the page was being read): shown in the copy.
+        next_first_hit_ = {current_hit_ - static_cast<int>(first - hits_.begin()), !showing_hit_};
     }
     const QString word = std::exchange(searched_, {});
     find_from(word, from);

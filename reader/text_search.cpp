@@ -38,28 +38,11 @@ QString search_status_text(const search_state& state) {
     return state.running ? QStringLiteral("%1, %2").arg(count, progress) : count;
 }
 
-std::vector<QRectF> line_rectangles(const QList<QPolygonF>& boxes) {
-    // The boxes come a character at a time: those of one line make one rectangle.
-    std::vector<QRectF> rects;
-    for (const QPolygonF& polygon : boxes) {
-        const QRectF box = polygon.boundingRect();
-        if (!rects.empty()) {
-            QRectF& last = rects.back();
-            const double overlap =
-                std::min(last.bottom(), box.bottom()) - std::max(last.top(), box.top());
-            if (overlap > 0.5 * std::min(last.height(), box.height())) {
-                last = last.united(box);
-                continue;
-            }
-        }
-        rects.push_back(box);
-    }
-    return rects;
-}
-
-text_search::text_search(text_store& store, const QString& needle, int from_page)
+text_search::text_search(text_store& store, const QString& needle, int from_page,
+                         hidden_hits hidden)
     : store_(store), needle_(fold_for_search(needle.trimmed())),
-      from_(store.page_count() ? std::clamp(from_page, 0, store.page_count() - 1) : 0) {
+      from_(store.page_count() ? std::clamp(from_page, 0, store.page_count() - 1) : 0),
+      hidden_(hidden) {
     searched_pages_.assign(static_cast<std::size_t>(store.page_count()), 0);
     rectangles_asked_.assign(searched_pages_.size(), 0);
 }
@@ -97,9 +80,48 @@ void text_search::search_page(int page) {
     const page_text* text = store_.text(page);
     if (searched || !text)
         return;
-    searched = 1;
-    ++searched_;
     std::vector<search_hit> found = find_in_page(*text, page, needle_);
+    const shared_document& document = store_.document();
+    if (!found.empty() && hidden_ == hidden_hits::left_out && text->frame &&
+        text->frame->partly_hidden && document && document->thread()) {
+        searched = 2;
+        keep_shown_hits(page, std::move(found), text->frame);
+        return;
+    }
+    page_searched(page, std::move(found));
+}
+
+// On a page with text outside it, each hit's boxes tell whether it shows; they are
+// kept to light it.
+void text_search::keep_shown_hits(int page, std::vector<search_hit> found,
+                                  std::shared_ptr<const text_frame> frame) {
+    rectangles_asked_[static_cast<std::size_t>(page)] = 1;
+    const shared_document& document = store_.document();
+    pdf_thread* thread = document->thread();
+    QPointer<text_search> self(this);
+    thread->post(*document, pdf_priority::search, [=](QPdfDocument& pdf) {
+        std::vector<search_hit> shown;
+        std::vector<std::vector<QRectF>> rects;
+        for (const search_hit& hit : found) {
+            auto where = shown_rectangles(
+                pdf.getSelectionAtIndex(page, hit.start, hit.length).bounds(), frame.get());
+            if (!on_page(where, *frame))
+                continue;
+            shown.push_back(hit);
+            rects.push_back(std::move(where));
+        }
+        thread->reply([self, page, shown, rects] {
+            if (!self)
+                return;
+            self->rectangles_[page] = rects;
+            self->page_searched(page, shown);
+        });
+    });
+}
+
+void text_search::page_searched(int page, std::vector<search_hit> found) {
+    searched_pages_[static_cast<std::size_t>(page)] = 1;
+    ++searched_;
     if (!found.empty()) {
         const auto at = std::lower_bound(hits_.begin(), hits_.end(), page,
                                          [](const search_hit& h, int p) { return h.page < p; });
@@ -127,7 +149,7 @@ void text_search::advance_front() {
     const int pages = store_.page_count();
     while (first_hit_ < 0 && front_ < pages) {
         const int page = (from_ + front_) % pages;
-        if (!searched_pages_[static_cast<std::size_t>(page)])
+        if (searched_pages_[static_cast<std::size_t>(page)] != 1)
             return;
         const auto at = std::lower_bound(hits_.begin(), hits_.end(), page,
                                          [](const search_hit& h, int p) { return h.page < p; });
@@ -165,12 +187,14 @@ void text_search::request_rectangles(int page) {
     for (const search_hit& hit : hits_)
         if (hit.page == page)
             of_page.push_back(hit);
+    const page_text* text = store_.text(page);
+    std::shared_ptr<const text_frame> frame = text ? text->frame : nullptr;
     QPointer<text_search> self(this);
     thread->post(*document, pdf_priority::interactive, [=](QPdfDocument& pdf) {
         std::vector<std::vector<QRectF>> rects;
         for (const search_hit& hit : of_page)
-            rects.push_back(
-                line_rectangles(pdf.getSelectionAtIndex(hit.page, hit.start, hit.length).bounds()));
+            rects.push_back(shown_rectangles(
+                pdf.getSelectionAtIndex(hit.page, hit.start, hit.length).bounds(), frame.get()));
         thread->reply([self, page, rects = std::move(rects)] {
             if (!self)
                 return;

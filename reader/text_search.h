@@ -27,9 +27,6 @@ struct search_hit {
 /// Every occurrence of the folded `needle` in a page's text, in text order.
 std::vector<search_hit> find_in_page(const page_text& text, int page, const QString& needle);
 
-/// A hit's boxes (one rectangle per line it spans), from the character boxes.
-std::vector<QRectF> line_rectangles(const QList<QPolygonF>& boxes);
-
 /// Where a search stands, as its bar says it.
 struct search_state {
     int hits = 0;
@@ -42,11 +39,19 @@ struct search_state {
 /// and its progress while it runs.
 QString search_status_text(const search_state& state);
 
+/// What a search makes of the hits that stand outside their page as shown
+/// (text past the page's edge, or cut off by its crop box).
+enum class hidden_hits {
+    counted,  ///< the search in every document: its documents are let go once read
+    left_out, ///< their boxes are read first (only on pages with such text)
+};
+
 class text_search : public QObject {
     Q_OBJECT
 public:
     /// Searches `needle` through `store`'s pages, from `from_page` round to it.
-    text_search(text_store& store, const QString& needle, int from_page);
+    text_search(text_store& store, const QString& needle, int from_page,
+                hidden_hits hidden = hidden_hits::counted);
 
     /// Looks through the pages already extracted, then waits for the others.
     void start();
@@ -76,12 +81,19 @@ signals:
 
 private:
     void search_page(int page);
+    /// A page looked through: its hits come in.
+    void page_searched(int page, std::vector<search_hit> found);
+    /// Keeps those of a page's hits that show, once their boxes are read.
+    void keep_shown_hits(int page, std::vector<search_hit> found,
+                         std::shared_ptr<const text_frame> frame);
     void look_through_extracted();
     void advance_front();
 
     text_store& store_;
     QString needle_;
     int from_;
+    hidden_hits hidden_;
+    /// By page: 0 not looked through yet, 1 looked through, 2 its hits' boxes being read.
     std::vector<char> searched_pages_;
     int searched_ = 0;
     int front_ = 0;   ///< pages looked through in a row from `from_`

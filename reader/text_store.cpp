@@ -1,5 +1,6 @@
 #include "text_store.h"
 
+#include "page_boxes.h"
 #include "text.h"
 
 #include <QElapsedTimer>
@@ -20,6 +21,13 @@ struct text_store_state {
     std::atomic<int> priority{static_cast<int>(pdf_priority::background)};
     std::array<std::atomic<int>, 4> waiting{}; ///< steps waiting, by priority
     std::vector<char> done;                    ///< pages extracted (pdf thread only)
+    /// The pages' crop boxes and turns, read for the few pages whose text stands
+    /// off the page Qt PDF takes it to be on (pdf thread only; let go once done).
+    std::unique_ptr<page_boxes> boxes;
+    /// The size pages are taken to have: the first page's, then that of the last
+    /// page whose box was read (a cover of its own size makes one read, not one a
+    /// page). Reading each page's size from Qt PDF would keep 30 to 90 KiB of it.
+    QSizeF page_size; ///< pdf thread only
 
     // Whether a step waits that runs as soon as the priority in effect asks.
     bool step_waiting() const {
@@ -54,6 +62,8 @@ text_store::text_store(shared_document document, QObject* parent)
     const int pages = document_ ? document_->page_count() : 0;
     pages_.resize(static_cast<std::size_t>(pages));
     state_->done.assign(static_cast<std::size_t>(pages), 0);
+    if (document_)
+        state_->page_size = document_->first_page_size();
 }
 
 text_store::~text_store() {
@@ -97,24 +107,39 @@ struct text_store_step {
     quint64 id;
     int pages;
     pdf_priority priority;
+    QByteArray bytes; ///< the document's, for its pages' boxes
+    QString password;
 
     void operator()(QPdfDocument& document) const {
         --state->waiting[static_cast<std::size_t>(priority)];
-        if (state->stopped)
+        if (state->stopped) {
+            state->boxes.reset();
             return;
+        }
         const int from = state->from.load();
         int page = -1;
         for (int i = 0; i < pages && page < 0; ++i)
             if (!state->done[static_cast<std::size_t>((from + i) % pages)])
                 page = (from + i) % pages;
-        if (page < 0)
+        if (page < 0) {
+            state->boxes.reset();
             return;
+        }
         state->done[static_cast<std::size_t>(page)] = 1;
+        const QPdfSelection all = document.getAllText(page);
+        auto frame = frame_of(all.bounds(), state->page_size, [&] {
+            if (!state->boxes)
+                state->boxes = std::make_unique<page_boxes>(bytes, password.toStdString());
+            const std::optional<page_geometry> geometry = state->boxes->of(page);
+            if (geometry)
+                state->page_size = QSizeF(geometry->view_width, geometry->view_height);
+            return geometry;
+        });
         // Folded where it is kept: long-lived text allocated on the pdf thread would
         // pin its heap between what pdfium frees.
-        thread->reply([store = store, page, raw = document.getAllText(page).text()] {
+        thread->reply([store = store, page, raw = all.text(), frame = std::move(frame)] {
             if (store)
-                store->receive_page(page, raw);
+                store->receive_page(page, raw, frame);
         });
         if (!state->step_waiting()) {
             text_store_step next = *this;
@@ -131,11 +156,12 @@ void text_store::post_step(pdf_priority priority) {
         return;
     ++state_->waiting[static_cast<std::size_t>(priority)];
     thread->post(*document_, priority,
-                 text_store_step{this, state_, thread, document_->id(), page_count(), priority});
+                 text_store_step{this, state_, thread, document_->id(), page_count(), priority,
+                                 document_->bytes(), document_->password()});
 }
 
-void text_store::receive_page(int page, QString raw) {
-    unfolded_.emplace_back(page, std::move(raw));
+void text_store::receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame) {
+    unfolded_.push_back({page, std::move(raw), std::move(frame)});
     if (!fold_timer_.isActive()) // started again at every page, it would never fire
         fold_timer_.start();
 }
@@ -147,9 +173,11 @@ void text_store::fold_some() {
     QElapsedTimer clock;
     clock.start();
     while (!unfolded_.empty() && clock.elapsed() < slice_ms) {
-        auto [page, raw] = std::move(unfolded_.front());
+        unfolded_page next = std::move(unfolded_.front());
         unfolded_.pop_front();
-        take_page(page, page_text_of(raw));
+        page_text text = page_text_of(next.raw);
+        text.frame = std::move(next.frame);
+        take_page(next.page, std::move(text));
     }
     if (!unfolded_.empty())
         fold_timer_.start();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "pdf_thread.h"
+#include "text_frame.h"
 
 #include <QObject>
 #include <QString>
@@ -35,6 +36,9 @@ struct page_text {
         int shift;
     };
     std::vector<shift_from> shifts;
+    /// Where its text shows, for a page turned, cropped off the origin, or with
+    /// text outside it; null for the others, whose text boxes stand as they are.
+    std::shared_ptr<const text_frame> frame;
     int original_index(int folded_index) const {
         const auto after =
             std::upper_bound(shifts.begin(), shifts.end(), folded_index,
@@ -81,7 +85,7 @@ signals:
 private:
     friend struct text_store_step;
     void take_page(int page, page_text text);
-    void receive_page(int page, QString raw);
+    void receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame);
     void fold_some();
     void post_step(pdf_priority priority);
 
@@ -90,7 +94,12 @@ private:
     int extracted_ = 0;
     /// Pages come from the pdf thread faster than a busy GUI thread takes them: they
     /// wait here and are folded a few milliseconds' worth at a time.
-    std::deque<std::pair<int, QString>> unfolded_;
+    struct unfolded_page {
+        int page;
+        QString raw;
+        std::shared_ptr<const text_frame> frame;
+    };
+    std::deque<unfolded_page> unfolded_;
     QTimer fold_timer_;
     std::shared_ptr<text_store_state> state_;
 };

@@ -47,9 +47,6 @@ private slots:
         QTest::newRow("after dropped marks") << "e\u0301te\u0301 chaud"
                                              << "chaud"
                                              << "chaud";
-        QTest::newRow("cut at a line end") << "La cor\uFFFErection finale"
-                                           << "correction"
-                                           << "cor\uFFFErection";
     }
     void hits_cover_the_original_characters() {
         QFETCH(QString, text);

@@ -97,8 +97,6 @@ private slots:
                                              << "jean-\npierre";
         QTest::newRow("a number's hyphen") << "320-\n314"
                                            << "320-\n314";
-        QTest::newRow("a hyphen inside a line") << "porte-manteau"
-                                                << "porte-manteau";
     }
     void folding_for_search() {
         QFETCH(QString, text);

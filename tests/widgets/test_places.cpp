@@ -12,7 +12,6 @@
 #include "sample_pdf.h"
 #include "test_main.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -54,6 +53,7 @@ QByteArray places_document(bool with_field = false) {
 class test_places : public QObject {
     Q_OBJECT
     program_fixture fixture_;
+    QByteArray champs_; ///< places.pdf with a form field
 
     pdf_component* component() { return find_form<affic_pdf>()->APDF_Objet; }
 
@@ -67,7 +67,7 @@ private slots:
     void initTestCase() {
         QVERIFY(fixture_.set_up());
         QVERIFY(samples::write_file(fixture_.path("places.pdf"), places_document()));
-        QVERIFY(samples::write_file(fixture_.path("champs.pdf"), places_document(true)));
+        QVERIFY(samples::write_file(fixture_.path("champs.pdf"), champs_ = places_document(true)));
         QVERIFY(samples::write_colour_pdf(fixture_.path("Documentation.pdf"), Qt::white, "Doc"));
     }
     void cleanup() { fixture_.reset(); }
@@ -100,9 +100,8 @@ private slots:
         QVERIFY(!c.can_go_back()); // where it opened is no jump to come back from
     }
 
-    // The search asked for by the place, or typed as soon as the document
-    // shows; a document with form fields is then replaced by its copy with the
-    // fields drawn in, and the search stays as it was.
+    // A search asked for by the place, or typed as soon as the document shows,
+    // stays as it was when the copy with the form fields drawn in replaces it.
     void a_search_opens_on_its_first_hit_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("typed"); // Ctrl+F and the word, without Enter
@@ -125,17 +124,12 @@ private slots:
             });
         c.set_src(fixture_.path(file), typed ? document_place{} : parse_place("search=REMISE"));
         QVERIFY(probe::opened(c));
-        if (file == "champs.pdf") {
-            QFile original(fixture_.path(file));
-            QVERIFY(original.open(QIODevice::ReadOnly));
-            const QByteArray bytes = original.readAll();
-            QTRY_VERIFY(c.document() && c.document()->bytes() != bytes); // the copy shows
-        }
+        if (file == "champs.pdf") // the copy shows
+            QTRY_VERIFY(c.document() && c.document()->bytes() != champs_);
         QVERIFY(c.search_open());
         QCOMPARE(c.search_field()->text(), QStringLiteral("REMISE"));
         if (typed) {
             QVERIFY(c.search_field()->hasFocus()); // the word can be finished
-            QCOMPARE(c.hit_count(), 0);
             return;
         }
         QTRY_VERIFY(c.current_hit() >= 0);
