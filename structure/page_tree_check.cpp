@@ -5,7 +5,9 @@
 #include "raw_objects.h"
 
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace krv {
@@ -67,7 +69,7 @@ page_tree walk_page_tree(QPDF& pdf, raw_objects& raw, const std::atomic<bool>& c
         if (r == role::page) {
             if (tree.pages.size() >= limits.max_pages)
                 throw limit_error("too many pages");
-            tree.pages.push_back({object, parent});
+            tree.pages.push_back({object, parent, strict && object.isIndirect()});
         } else if (r == role::node) {
             if (tree.nodes.size() >= limits.max_nodes)
                 throw limit_error("too many page tree nodes");
@@ -79,9 +81,84 @@ page_tree walk_page_tree(QPDF& pdf, raw_objects& raw, const std::atomic<bool>& c
         }
     }
     auto count = key_of(root, "/Count");
-    if (!count.isInteger() || count.getIntValue() != static_cast<long long>(tree.pages.size()))
-        tree.sound = false;
+    tree.counted =
+        count.isInteger() && count.getIntValue() == static_cast<long long>(tree.pages.size());
     return tree;
+}
+
+namespace {
+
+// What a page inherits from the nodes above it, from the nearest one.
+void inherit(QPDFObjectHandle page, const page_tree& tree, int parent,
+             const page_tree_limits& limits) {
+    for (const char* key : {"/Resources", "/MediaBox", "/CropBox", "/Rotate"}) {
+        int node = parent;
+        for (int up = 0; !page.hasKey(key) && node >= 0 && up <= limits.max_depth; ++up) {
+            const auto& above = tree.nodes[static_cast<std::size_t>(node)];
+            auto value = key_of(above.object, key);
+            if (!value.isNull())
+                page.replaceKey(key, value.isIndirect() ? value : value.shallowCopy());
+            node = above.parent;
+        }
+    }
+}
+
+QByteArray reference(QPDFObjGen id) {
+    return QByteArray::number(id.getObj()) + ' ' + QByteArray::number(id.getGen()) + " R";
+}
+
+QByteArray object_text(QPDFObjGen id, const QByteArray& body) {
+    return '\n' + QByteArray::number(id.getObj()) + ' ' + QByteArray::number(id.getGen()) +
+           " obj\n" + body + "\nendobj\n";
+}
+
+// A dictionary written out, `replaced` keys given as raw text.
+QByteArray dictionary_text(QPDFObjectHandle dictionary,
+                           const std::vector<std::pair<std::string, QByteArray>>& replaced) {
+    QByteArray text = "<<";
+    for (const auto& key : dictionary.getKeys()) {
+        if (std::none_of(replaced.begin(), replaced.end(),
+                         [&](const auto& r) { return r.first == key; }))
+            text += ' ' + QByteArray::fromStdString(QPDFObjectHandle::newName(key).unparse()) +
+                    ' ' + QByteArray::fromStdString(dictionary.getKey(key).unparse());
+    }
+    for (const auto& [key, value] : replaced)
+        if (!value.isEmpty())
+            text += ' ' + QByteArray::fromStdString(key) + ' ' + value;
+    return text + " >>";
+}
+
+} // namespace
+
+QByteArray flat_page_tree_update(QPDF& pdf, const page_tree& tree, long long root_number,
+                                 const page_tree_limits& limits) {
+    const QPDFObjGen root(static_cast<int>(root_number), 0);
+    QByteArray update, kids;
+    long long next_number = root_number + 1;
+    qsizetype count = 0;
+    for (const auto& entry : tree.pages) {
+        auto page = entry.object;
+        if (!page.isDictionary() || page.isStream())
+            continue;
+        QPDFObjGen id =
+            page.isIndirect() ? page.getObjGen() : QPDFObjGen(static_cast<int>(next_number++), 0);
+        if (!entry.as_is) {
+            auto mended = page.shallowCopy();
+            inherit(mended, tree, entry.parent, limits);
+            update += object_text(
+                id, dictionary_text(
+                        mended, {{"/Kids", {}}, {"/Type", "/Page"}, {"/Parent", reference(root)}}));
+        }
+        kids += ' ' + reference(id);
+        ++count;
+    }
+    update += object_text(root, "<< /Type /Pages /Count " + QByteArray::number(count) + " /Kids [" +
+                                    kids + " ] >>");
+    auto catalog = pdf.getRoot();
+    if (!catalog.isIndirect())
+        throw QPDFExc(qpdf_e_damaged_pdf, "document", "", 0, "a catalog written in the trailer");
+    return update + object_text(catalog.getObjGen(),
+                                dictionary_text(catalog, {{"/Pages", reference(root)}}));
 }
 
 void flatten_page_tree(QPDF& pdf, const page_tree& tree, const page_tree_limits& limits) {
@@ -93,17 +170,7 @@ void flatten_page_tree(QPDF& pdf, const page_tree& tree, const page_tree_limits&
             continue;
         if (!page.isIndirect())
             page = pdf.makeIndirectObject(page.shallowCopy());
-        // What a page inherits from the nodes above it, from the nearest one.
-        for (const char* key : {"/Resources", "/MediaBox", "/CropBox", "/Rotate"}) {
-            int node = entry.parent;
-            for (int up = 0; !page.hasKey(key) && node >= 0 && up <= limits.max_depth; ++up) {
-                const auto& above = tree.nodes[static_cast<std::size_t>(node)];
-                auto value = key_of(above.object, key);
-                if (!value.isNull())
-                    page.replaceKey(key, value.isIndirect() ? value : value.shallowCopy());
-                node = above.parent;
-            }
-        }
+        inherit(page, tree, entry.parent, limits);
         page.removeKey("/Kids");
         page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
         page.replaceKey("/Parent", root);

@@ -5,10 +5,13 @@
 // stack on a deep one without a count. Here a tree is sound when every node and
 // page is reached once, by reference, at most max_depth levels down, each object
 // is a node or a page for both of pdfium's readings of it (one goes by /Kids, the
-// other by /Type), and the root's /Count is the number of pages found.
+// other by /Type). A root /Count other than the pages found only shows blank
+// pages at the end, or hides some: it is noted (`counted`), for a repair.
 #pragma once
 
 #include <qpdf/QPDFObjectHandle.hh>
+
+#include <QByteArray>
 
 #include <atomic>
 #include <cstddef>
@@ -31,9 +34,11 @@ struct page_tree_limits {
 struct page_tree {
     struct entry {
         QPDFObjectHandle object;
-        int parent = -1; ///< index in nodes; -1: none
+        int parent = -1;   ///< index in nodes; -1: none
+        bool as_is = true; ///< a page that a flat tree can list as it stands
     };
     bool sound = true;
+    bool counted = true; ///< the root's /Count is the number of pages found
     std::vector<entry> pages;
     std::vector<entry> nodes;
 };
@@ -45,5 +50,12 @@ page_tree walk_page_tree(QPDF& pdf, raw_objects& raw, const std::atomic<bool>& c
 /// Replaces the document's tree by one node listing `tree`'s pages, each given
 /// the attributes it inherited; pages that are no dictionary are left out.
 void flatten_page_tree(QPDF& pdf, const page_tree& tree, const page_tree_limits& limits = {});
+
+/// The same as objects to append to the document (an update, for a document
+/// that is not encrypted): a new root numbered `root_number`, the catalog
+/// pointing to it, and the pages that cannot be listed as they stand, mended.
+/// A page keeps its /Parent, through which it inherits what it did before.
+QByteArray flat_page_tree_update(QPDF& pdf, const page_tree& tree, long long root_number,
+                                 const page_tree_limits& limits = {});
 
 } // namespace krv

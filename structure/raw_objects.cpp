@@ -3,6 +3,7 @@
 #include "byte_array_pipeline.h"
 #include "outcome.h"
 #include "pdf_objects.h"
+#include "pdf_text.h"
 
 #include <qpdf/QPDF.hh>
 
@@ -18,47 +19,6 @@ constexpr std::size_t max_page_length = 1 * mebibyte;     // a page's dictionary
 constexpr qsizetype max_stream_text = 64 * mebibyte;      // one object stream, decompressed
 constexpr std::size_t max_cached = 64 * mebibyte;         // the object streams kept at once
 constexpr std::size_t max_decompressed = 1024 * mebibyte; // all of them, over one check
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
-}
-
-bool is_delimiter(char c) {
-    return std::string_view("()<>[]{}/%").find(c) != std::string_view::npos;
-}
-
-std::size_t skip_blanks(std::string_view text, std::size_t at) {
-    while (at < text.size() && is_blank(text[at]))
-        ++at;
-    return at;
-}
-
-// A non-negative integer at `at` (after blanks); `at` moves past it.
-std::optional<long long> read_number(std::string_view text, std::size_t& at) {
-    at = skip_blanks(text, at);
-    const std::size_t start = at;
-    long long value = 0;
-    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 12)
-        value = value * 10 + (text[at++] - '0');
-    if (at == start || (at < text.size() && !is_blank(text[at]) && !is_delimiter(text[at])))
-        return std::nullopt;
-    return value;
-}
-
-// One past a literal string's closing parenthesis; `at` is on its opening one.
-std::optional<std::size_t> literal_string_end(std::string_view text, std::size_t at) {
-    int nesting = 0;
-    while (at < text.size()) {
-        const char c = text[at++];
-        if (c == '\\')
-            ++at; // the escaped character, whatever it is
-        else if (c == '(')
-            ++nesting;
-        else if (c == ')' && --nesting == 0)
-            return at;
-    }
-    return std::nullopt;
-}
 
 // A page of the tree as Qt PDF's two readings of it agree: no /Kids, no /Type
 // /Pages, and nothing that could spell them another way (a #-escaped name, a
@@ -80,54 +40,6 @@ raw_objects::kind page_text_kind(std::string_view text, std::size_t from) {
 }
 
 } // namespace
-
-std::optional<std::size_t> dictionary_end(std::string_view text, std::size_t from,
-                                          std::size_t max_length) {
-    if (from > text.size())
-        return std::nullopt;
-    text = text.substr(0, from + std::min(max_length, text.size() - from));
-    std::size_t at = skip_blanks(text, from);
-    if (text.substr(at, 2) != "<<")
-        return std::nullopt;
-    int depth = 0;
-    while (at < text.size()) {
-        const char c = text[at];
-        if (is_blank(c)) {
-            ++at;
-        } else if (c == '%') { // a comment, to the end of its line
-            while (at < text.size() && text[at] != '\n' && text[at] != '\r')
-                ++at;
-        } else if (c == '(') {
-            const auto end = literal_string_end(text, at);
-            if (!end)
-                return std::nullopt;
-            at = *end;
-        } else if (c == '<' && at + 1 < text.size() && text[at + 1] == '<') {
-            ++depth;
-            at += 2;
-        } else if (c == '<') { // a hexadecimal string
-            at = text.find('>', at);
-            if (at == text.npos)
-                return std::nullopt;
-            ++at;
-        } else if (c == '>') {
-            if (at + 1 >= text.size() || text[at + 1] != '>')
-                return std::nullopt;
-            at += 2;
-            if (--depth == 0)
-                return at;
-        } else if (c == ')') {
-            return std::nullopt;
-        } else if (c == '[' || c == ']' || c == '{' || c == '}') {
-            ++at;
-        } else { // a name, a number or a keyword
-            ++at;
-            while (at < text.size() && !is_blank(text[at]) && !is_delimiter(text[at]))
-                ++at;
-        }
-    }
-    return std::nullopt;
-}
 
 raw_objects::raw_objects(QPDF& pdf, std::string_view data, const std::atomic<bool>& cancelled)
     : pdf_(pdf), data_(data), cancelled_(cancelled), xref_(pdf.getXRefTable()) {}

@@ -24,12 +24,6 @@ class QPDF;
 
 namespace krv {
 
-/// One past the end of the dictionary that starts at `from` (after blanks and
-/// comments), or nothing when no dictionary starts there or it does not end
-/// within `text` and `max_length` bytes.
-std::optional<std::size_t> dictionary_end(std::string_view text, std::size_t from,
-                                          std::size_t max_length);
-
 class raw_objects {
 public:
     enum class kind {

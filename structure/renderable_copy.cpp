@@ -1,6 +1,7 @@
 #include "renderable_copy.h"
 
 #include "byte_array_pipeline.h"
+#include "cross_reference_rebuild.h"
 #include "page_tree_check.h"
 #include "qpdf_guard.h"
 #include "raw_objects.h"
@@ -12,6 +13,7 @@
 #include <qpdf/QPDFWriter.hh>
 
 #include <memory>
+#include <optional>
 
 namespace krv {
 
@@ -78,25 +80,79 @@ QByteArray write(QPDF& pdf, qsizetype limit, const std::atomic<bool>& cancelled)
     return output;
 }
 
+QPDFExc unsound(const char* why) {
+    return QPDFExc(qpdf_e_damaged_pdf, "document", "", 0, why);
+}
+
+// The whole document as qpdf writes it again: for an encrypted one (qpdf keeps
+// its protection), and for one that qpdf reads cleanly but Qt PDF refused.
+QByteArray written_by_qpdf(inspected& view, qsizetype limit, const std::string& password,
+                           const std::atomic<bool>& cancelled) {
+    if (!view.tree.sound || !view.tree.counted)
+        flatten_page_tree(*view.pdf, view.tree);
+    QByteArray output = write(*view.pdf, limit, cancelled);
+    view.tree = {};
+    view.pdf.reset();
+    if (!inspect(output, password, cancelled).tree.sound)
+        throw unsound("page tree unsound once written");
+    return output;
+}
+
+// What qpdf makes of `bytes`; nothing when it cannot open them at all.
+std::optional<inspected> try_inspect(const QByteArray& bytes, const std::string& password,
+                                     const std::atomic<bool>& cancelled) {
+    try {
+        return inspect(bytes, password, cancelled);
+    } catch (const QPDFExc& error) {
+        if (error.getErrorCode() == qpdf_e_password || error.getErrorCode() == qpdf_e_unsupported)
+            throw;
+        return std::nullopt;
+    }
+}
+
+long long highest_object_number(QPDF& pdf) {
+    const auto table = pdf.getXRefTable();
+    return table.empty() ? 0 : table.rbegin()->first.getObj();
+}
+
 } // namespace
 
 outcome<renderable_document> renderable_copy(const QByteArray& bytes, const std::string& password,
                                              rewrite_policy policy,
                                              const std::atomic<bool>& cancelled) {
     return guarded([&]() -> renderable_document {
-        auto first = inspect(bytes, password, cancelled);
-        if (policy == rewrite_policy::when_needed && first.tree.sound && !first.repaired)
+        auto view = try_inspect(bytes, password, cancelled);
+        const bool clean = view && !view->repaired;
+        if (clean && view->tree.sound && policy == rewrite_policy::when_needed)
             return {bytes, false};
-        if (!first.tree.sound)
-            flatten_page_tree(*first.pdf, first.tree);
         // A flat tree copies inherited resources into each page: room for that.
         const qsizetype limit = 2 * bytes.size() + 16 * 1024 * 1024;
-        QByteArray output = write(*first.pdf, limit, cancelled);
-        first = {};
-        // What qpdf wrote is walked again, so that nothing unchecked reaches Qt PDF.
-        if (!inspect(output, password, cancelled).tree.sound)
-            throw QPDFExc(qpdf_e_damaged_pdf, "document", "", 0, "page tree unsound once written");
-        return {std::move(output), true};
+        if ((view && view->pdf->isEncrypted()) || (clean && view->tree.sound))
+            return {written_by_qpdf(*view, limit, password, cancelled), true};
+        // What qpdf read other than as written (or not at all) is given to Qt PDF
+        // with cross-references made again from the bytes, which both then read alike.
+        QByteArray patched = bytes;
+        if (!clean) {
+            view.reset();
+            patched = with_rebuilt_cross_references(bytes, cancelled);
+            if (patched.isEmpty())
+                throw unsound("no document found in the bytes");
+            view = inspect(patched, password, cancelled);
+            if (view->pdf->isEncrypted())
+                return {written_by_qpdf(*view, limit, password, cancelled), true};
+        }
+        if (!view->tree.sound || (policy == rewrite_policy::always && !view->tree.counted)) {
+            const QByteArray update = flat_page_tree_update(*view->pdf, view->tree,
+                                                            highest_object_number(*view->pdf) + 1);
+            view.reset();
+            patched = with_rebuilt_cross_references(patched + update, cancelled);
+            view = inspect(patched, password, cancelled);
+        }
+        if (!view->tree.sound)
+            throw unsound("page tree unsound once mended");
+        if (!clean && view->tree.pages.empty())
+            throw unsound("no page left in a damaged file");
+        return {patched, true};
     });
 }
 

@@ -3,7 +3,9 @@
 // document goes through qpdf first: its page tree is walked (page_tree_check), and
 // a tree that is not sound is made flat, a cycle or a shared node dropped. What
 // qpdf had to rebuild (the cross-references of a damaged file) is handed on only
-// as qpdf writes it again, so that Qt PDF reads what was checked.
+// as qpdf writes it again, so that Qt PDF reads what was checked; a file qpdf
+// cannot open at all gets its cross-references made again from a scan of its
+// bytes first (cross_reference_rebuild).
 #pragma once
 
 #include "outcome.h"
