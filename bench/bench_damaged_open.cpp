@@ -3,7 +3,7 @@
 // of its corpus, in a process of its own under a time limit (Qt PDF alone may
 // hang for ever).
 //   bench_damaged_open [--qt-pdf-alone] FILE
-// prints "shown MS PAGES" or "refused MS MESSAGE"; --qt-pdf-alone gives the
+// prints "shown MS PAGES [rewritten]" or "refused MS MESSAGE"; --qt-pdf-alone gives the
 // bytes to Qt PDF as they are, as the reader did before it checked them.
 #include "document_loading.h"
 #include "pdf_thread.h"
@@ -53,7 +53,10 @@ int open_as_reader(const QString& path, clock_type::time_point start) {
         });
     });
     loop.exec();
-    return report(*drawn, start, QString::number(opened->document->page_count()));
+    const bool rewritten = opened->document->bytes() != opened->bytes;
+    return report(*drawn, start,
+                  QString::number(opened->document->page_count()) +
+                      (rewritten ? QStringLiteral(" rewritten") : QString()));
 }
 
 int open_with_qt_pdf_alone(const QString& path, clock_type::time_point start) {
