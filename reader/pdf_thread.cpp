@@ -222,11 +222,6 @@ struct pdf_thread::opening {
 
 namespace {
 
-// Checks and repairs run in the order of the pdf thread's priorities.
-int pool_priority(pdf_priority priority) {
-    return int(pdf_priority::background) - int(priority);
-}
-
 bool worth_repairing(QPdfDocument::Error error) {
     return error != QPdfDocument::Error::IncorrectPassword &&
            error != QPdfDocument::Error::UnsupportedSecurityScheme;
@@ -279,7 +274,7 @@ void pdf_thread::load(std::shared_ptr<opening> o, const QByteArray& bytes, bool 
         result.failure = pdf_failure_text(error, o->name);
     if (!rewritten && worth_repairing(error)) { // other readers may still show it
         o->refusal = result.failure;
-        checks_->start([this, o] { check(o, true); }, pool_priority(pdf_priority::interactive));
+        checks_->start([this, o] { check(o, true); });
         return;
     }
     finish(*o, std::move(result));
@@ -294,7 +289,7 @@ void pdf_thread::finish(const opening& o, opened_document result) {
 void pdf_thread::open_bytes(const QByteArray& bytes, const QString& password,
                             std::function<void(opened_document)> done, const QString& name) {
     auto o = std::make_shared<opening>(opening{{}, name, password, bytes, std::move(done), {}});
-    checks_->start([this, o] { check(o, false); }, pool_priority(pdf_priority::interactive));
+    checks_->start([this, o] { check(o, false); });
 }
 
 void pdf_thread::open_file(const QString& path, const QString& password,
@@ -311,8 +306,7 @@ void pdf_thread::open_file(const QString& path, const QString& password,
             finish(*o, {});
         } else {
             o->file = std::move(read.data);
-            checks_->start([this, o] { check(o, false); },
-                           pool_priority(pdf_priority::interactive));
+            checks_->start([this, o] { check(o, false); });
         }
     });
 }
