@@ -167,6 +167,15 @@ def loop_beside(test, folder):
     exchange(folder, "Documentation.pdf")
 
 
+def repair_under_way(test, folder):
+    # A million objects and no trailer: their cross-references are made again for
+    # seconds, while Esc is pressed.
+    objects = [b"%d 0 obj\n<< /N %d >>\nendobj\n" % (n, n) for n in range(5, 1000000)]
+    with open(os.path.join(folder, "abime.pdf"), "wb") as f:
+        f.write(b"%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n" + b"".join(objects))
+    exchange(folder, "abime.pdf")
+
+
 def closed_stderr(test, folder):
     exchange(folder, "Documentation.pdf")
 
@@ -185,6 +194,7 @@ ROWS = [
     Row("closed_stderr", closed_stderr, colour=RED, closed_stderr=True),
     Row("page_tree_lists_itself", loop_shown, colour=GREEN),
     Row("page_tree_loop_beside", loop_beside, colour=RED, then=(["End"], LAST_OF_MULTI)),
+    Row("repair_under_way", repair_under_way),
 ]
 
 def outline(shape):
