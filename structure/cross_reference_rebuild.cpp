@@ -103,6 +103,8 @@ public:
     }
 
     const std::map<long long, location>& objects() const { return objects_; }
+    /// The objects of damaged object streams, to be appended to the file.
+    const QByteArray& recovered() const { return recovered_; }
 
 private:
     // After an object's "obj": notes a catalog or a trailer, indexes an object
@@ -128,11 +130,13 @@ private:
             ++data;
         const std::size_t stop = std::min(text_.find("endstream", data), text_.size());
         if (typed(dictionary, "/ObjStm"))
-            index_stream(header.number, dictionary, text_.substr(data, stop - data));
+            index_stream(header.number, dictionary, text_.substr(data, stop - data),
+                         stop < text_.size());
         return stop;
     }
 
-    void index_stream(long long number, std::string_view dictionary, std::string_view data) {
+    void index_stream(long long number, std::string_view dictionary, std::string_view data,
+                      bool whole) {
         const std::string_view filter = value_text(dictionary, "/Filter");
         const auto count = number_of(dictionary, "/N");
         const auto first = number_of(dictionary, "/First");
@@ -150,7 +154,9 @@ private:
         } catch (const cancelled_error&) {
             throw;
         } catch (const std::exception&) {
-            // Cut short or spoilt: what was decoded still names its objects.
+            // Cut short or spoilt: what was decoded still holds objects, which
+            // readers would not decode again: they are written out on their own.
+            whole = false;
         }
         const std::string_view text(decoded.constData(), static_cast<std::size_t>(decoded.size()));
         const std::string_view header = text.substr(0, static_cast<std::size_t>(*first));
@@ -167,12 +173,21 @@ private:
             const auto [object, offset] = entries[i];
             if (object <= 0 || object > max_object_number)
                 continue;
-            objects_[object] = {2, number, static_cast<long long>(i)};
             const std::size_t from = header.size() + offset;
             const std::size_t to =
                 i + 1 < entries.size() ? header.size() + entries[i + 1].second : text.size();
-            if (from < to && to <= text.size() && typed(text.substr(from, to - from), "/Catalog"))
+            const std::string_view body =
+                from < to && to <= text.size() ? text.substr(from, to - from) : std::string_view();
+            if (typed(body, "/Catalog"))
                 catalog_ = std::to_string(object) + " 0 R";
+            if (whole) {
+                objects_[object] = {2, number, static_cast<long long>(i)};
+            } else if (!body.empty()) {
+                objects_[object] = {3, recovered_.size(), 0};
+                recovered_ += QByteArray::number(object) + " 0 obj\n" +
+                              QByteArray(body.data(), static_cast<qsizetype>(body.size())) +
+                              "\nendobj\n";
+            }
         }
     }
 
@@ -204,6 +219,7 @@ private:
     std::string_view trailer_;
     std::size_t trailer_at_ = 0;
     std::string catalog_;
+    QByteArray recovered_;
 };
 
 void put_field(QByteArray& out, long long value, int bytes) {
@@ -223,14 +239,17 @@ QByteArray with_rebuilt_cross_references(const QByteArray& bytes,
     const long long own_number = found.objects().rbegin()->first + 1;
     QByteArray output = bytes;
     output.append('\n');
+    const long long recovered_at = output.size();
+    output.append(found.recovered());
     const long long own_offset = output.size();
     QByteArray table;
     auto next = found.objects().begin();
     for (long long number = 0; number <= own_number; ++number) {
         if (next != found.objects().end() && next->first == number) {
-            table.append(static_cast<char>(next->second.type));
-            put_field(table, next->second.offset_or_stream, 8);
-            put_field(table, next->second.generation_or_index, 4);
+            const location& at = next->second;
+            table.append(static_cast<char>(at.type == 3 ? 1 : at.type));
+            put_field(table, at.offset_or_stream + (at.type == 3 ? recovered_at : 0), 8);
+            put_field(table, at.generation_or_index, 4);
             ++next;
         } else if (number == own_number) {
             table.append(char(1));

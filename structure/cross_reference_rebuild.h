@@ -3,7 +3,8 @@
 // cut short: the trailer, or the cross-reference stream that holds it, comes
 // last) and never looks inside object streams when it rebuilds, which leaves
 // most of a compressed document out. Here every "n g obj" outside stream data is
-// found, the objects inside each object stream too, the root is taken from the
+// found, the objects inside each object stream too (those of a stream that no
+// longer decompresses whole written out on their own), the root is taken from the
 // last trailer (or cross-reference stream) that names one, else from the last
 // catalog, and a cross-reference stream listing them all is appended, which qpdf
 // then reads as any other.

@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t mebibyte = 1024 * 1024;
 constexpr std::size_t max_page_length = 1 * mebibyte;     // a page's dictionary, resources and all
 constexpr qsizetype max_stream_text = 64 * mebibyte;      // one object stream, decompressed
-constexpr std::size_t max_cached = 64 * mebibyte;         // the object streams kept at once
+constexpr std::size_t max_cached = 8 * mebibyte;          // the object streams kept at once
 constexpr std::size_t max_decompressed = 1024 * mebibyte; // all of them, over one check
 
 // A page of the tree as Qt PDF's two readings of it agree: no /Kids, no /Type
