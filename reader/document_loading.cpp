@@ -75,6 +75,24 @@ QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name) {
     return QStringLiteral("Impossible d’afficher le document\u00a0: %1").arg(file_name);
 }
 
+QString structure_failure_text(failure_kind kind, const QString& file_name) {
+    switch (kind) {
+    case failure_kind::password_required:
+        return pdf_failure_text(QPdfDocument::Error::IncorrectPassword, file_name);
+    case failure_kind::damaged:
+        return pdf_failure_text(QPdfDocument::Error::InvalidFileFormat, file_name);
+    case failure_kind::unsupported:
+        return pdf_failure_text(QPdfDocument::Error::UnsupportedSecurityScheme, file_name);
+    case failure_kind::limit_exceeded:
+        return QStringLiteral("Ce document est trop complexe pour être affiché sans risque (pages "
+                              "trop nombreuses ou imbriquées trop profondément)\u00a0: %1")
+            .arg(file_name);
+    case failure_kind::internal:
+        break;
+    }
+    return pdf_failure_text(QPdfDocument::Error::Unknown, file_name);
+}
+
 namespace {
 
 constexpr qint64 mebibyte = 1024 * 1024;

@@ -3,6 +3,8 @@
 // failure worded in French for the user. Qt PDF opens it on the pdf thread.
 #pragma once
 
+#include "outcome.h"
+
 #include <QByteArray>
 #include <QPdfDocument>
 #include <QString>
@@ -17,6 +19,8 @@ namespace krv {
 /// What to tell the user when a document cannot be shown; `file_name` is the name
 /// without its folder.
 QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name);
+/// The same when qpdf, which reads every document before Qt PDF does, cannot.
+QString structure_failure_text(failure_kind kind, const QString& file_name);
 
 /// The largest document the reader opens: 256 MiB. The whole file is held in
 /// memory, twice while a changed file is read again, and a help document is far

@@ -2,10 +2,12 @@
 
 #include "document_loading.h"
 #include "file_names.h"
+#include "renderable_copy.h"
 
 #include <QBuffer>
 #include <QMutex>
 #include <QPdfDocument>
+#include <QThreadPool>
 #include <QWaitCondition>
 
 #include <array>
@@ -162,12 +164,19 @@ pdf_document::~pdf_document() {
 
 pdf_thread::pdf_thread(QObject* parent)
     : QObject(parent), queue_(std::make_shared<pdf_queue>()),
-      runner_(std::make_unique<runner>(queue_)) {
+      runner_(std::make_unique<runner>(queue_)), checks_(std::make_unique<QThreadPool>()) {
     // Never below normal: a GUI waiting for a picture would wait for this thread.
     runner_->start();
+    // Two: a document asked for is not held up by the repair of one read in the
+    // background.
+    checks_->setMaxThreadCount(2);
 }
 
 pdf_thread::~pdf_thread() {
+    // A check or a repair ends at its next read or write once called off.
+    cancelled_ = true;
+    checks_->clear();
+    checks_->waitForDone();
     // Stopped before the runner goes: the job running meanwhile (an opening) still
     // reaches it through this object.
     runner_->stop();
@@ -202,51 +211,104 @@ int pdf_thread::documents_open() const {
     return queue_->documents_open.load();
 }
 
-opened_document pdf_thread::open_now(const QByteArray& bytes, const QString& password,
-                                     const QString& name) {
-    opened_document result;
-    result.bytes = bytes;
-    QPdfDocument::Error error;
-    const auto [id, document] = runner_->load(bytes, password, &error);
-    if (!document) {
-        if (error == QPdfDocument::Error::IncorrectPassword)
+struct pdf_thread::opening {
+    QString path; ///< empty for bytes already read
+    QString name; ///< the file's, for messages
+    QString password;
+    QByteArray file; ///< the document's own bytes
+    std::function<void(opened_document)> done;
+    QString refusal; ///< why Qt PDF refused the document as it was, once it has
+};
+
+namespace {
+
+bool worth_repairing(QPdfDocument::Error error) {
+    return error != QPdfDocument::Error::IncorrectPassword &&
+           error != QPdfDocument::Error::UnsupportedSecurityScheme;
+}
+
+} // namespace
+
+void pdf_thread::check(std::shared_ptr<opening> o, bool rewrite) {
+    const auto copy =
+        renderable_copy(o->file, o->password.toStdString(),
+                        rewrite ? rewrite_policy::always : rewrite_policy::when_needed, cancelled_);
+    if (!copy) {
+        opened_document result;
+        if (copy.error().kind == failure_kind::password_required)
             result.needs_password = true;
         else
-            result.failure = pdf_failure_text(error, name);
-        return result;
+            result.failure = o->refusal.isEmpty()
+                                 ? structure_failure_text(copy.error().kind, o->name)
+                                 : o->refusal;
+        finish(*o, std::move(result));
+        return;
     }
-    if (document->pageCount() <= 0) {
+    post(pdf_priority::interactive,
+         [this, o, bytes = copy->bytes, rewritten = copy->rewritten || rewrite] {
+             load(o, bytes, rewritten);
+         });
+}
+
+void pdf_thread::load(std::shared_ptr<opening> o, const QByteArray& bytes, bool rewritten) {
+    opened_document result;
+    QPdfDocument::Error error;
+    const auto [id, document] = runner_->load(bytes, o->password, &error);
+    if (document && document->pageCount() > 0) {
+        result.password = o->password;
+        result.document = std::make_shared<const pdf_document>(
+            *this, id, document->pageCount(), document->pagePointSize(0), bytes, o->password);
+        finish(*o, std::move(result));
+        return;
+    }
+    if (document)
         queue_->close(id);
-        result.failure = QStringLiteral("Ce document ne contient aucune page\u00a0: %1").arg(name);
-        return result;
+    if (error == QPdfDocument::Error::IncorrectPassword)
+        result.needs_password = true;
+    else if (!o->refusal.isEmpty())
+        result.failure = o->refusal;
+    else if (document)
+        result.failure =
+            QStringLiteral("Ce document ne contient aucune page\u00a0: %1").arg(o->name);
+    else
+        result.failure = pdf_failure_text(error, o->name);
+    if (!rewritten && worth_repairing(error)) { // other readers may still show it
+        o->refusal = result.failure;
+        checks_->start([this, o] { check(o, true); });
+        return;
     }
-    result.password = password;
-    result.document = std::make_shared<const pdf_document>(
-        *this, id, document->pageCount(), document->pagePointSize(0), bytes, password);
-    return result;
+    finish(*o, std::move(result));
+}
+
+void pdf_thread::finish(const opening& o, opened_document result) {
+    result.path = o.path;
+    result.bytes = o.file;
+    reply([result = std::move(result), done = o.done] { done(result); });
 }
 
 void pdf_thread::open_bytes(const QByteArray& bytes, const QString& password,
                             std::function<void(opened_document)> done, const QString& name) {
-    post(pdf_priority::interactive, [this, bytes, password, done = std::move(done), name] {
-        opened_document result = open_now(bytes, password, name);
-        reply([result = std::move(result), done] { done(result); });
-    });
+    auto o = std::make_shared<opening>(opening{{}, name, password, bytes, std::move(done), {}});
+    checks_->start([this, o] { check(o, false); });
 }
 
 void pdf_thread::open_file(const QString& path, const QString& password,
                            std::function<void(opened_document)> done, QByteArray unless_bytes) {
-    post(pdf_priority::interactive,
-         [this, path, password, done = std::move(done), unless_bytes = std::move(unless_bytes)] {
-             opened_document result;
-             document_bytes read = read_document(path);
-             if (!read.failure.isEmpty())
-                 result.failure = read.failure;
-             else if (unless_bytes.isEmpty() || read.data != unless_bytes)
-                 result = open_now(read.data, password, readable_file_name(file_name_of(path)));
-             result.path = path;
-             reply([result = std::move(result), done] { done(result); });
-         });
+    auto o = std::make_shared<opening>(
+        opening{path, readable_file_name(file_name_of(path)), password, {}, std::move(done), {}});
+    post(pdf_priority::interactive, [this, o, unless_bytes = std::move(unless_bytes)] {
+        document_bytes read = read_document(o->path);
+        if (!read.failure.isEmpty()) {
+            opened_document result;
+            result.failure = read.failure;
+            finish(*o, std::move(result));
+        } else if (!unless_bytes.isEmpty() && read.data == unless_bytes) {
+            finish(*o, {});
+        } else {
+            o->file = std::move(read.data);
+            checks_->start([this, o] { check(o, false); });
+        }
+    });
 }
 
 } // namespace krv

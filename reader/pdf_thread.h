@@ -13,11 +13,13 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QPdfDocument;
+class QThreadPool;
 
 namespace krv {
 
@@ -101,6 +103,11 @@ public:
     /// Reads the file at `path` and opens it with `password`; `done` runs on the
     /// GUI thread. A file whose bytes equal `unless_bytes` is not opened again:
     /// `done` gets an outcome with neither document nor failure.
+    ///
+    /// Qt PDF never sees a document's bytes before qpdf has read them on a thread
+    /// of checks (`renderable_copy`): a page tree that would hang it is given to it
+    /// repaired, or refused; and a document it refuses as damaged is tried once
+    /// more as qpdf writes it again.
     void open_file(const QString& path, const QString& password,
                    std::function<void(opened_document)> done, QByteArray unless_bytes = {});
     /// Opens a document from bytes already read; `name` is its file's, for messages.
@@ -116,11 +123,19 @@ public:
 
 private:
     friend class pdf_document;
-    /// On the pdf thread: opens bytes; `name` is the file's, for the messages.
-    opened_document open_now(const QByteArray& bytes, const QString& password, const QString& name);
+    struct opening;
+    /// On a thread of checks: what Qt PDF may be given, then its loading.
+    void check(std::shared_ptr<opening> o, bool rewrite);
+    /// On the pdf thread: loads what the check gave, or has it repaired once.
+    void load(std::shared_ptr<opening> o, const QByteArray& bytes, bool rewritten);
+    void finish(const opening& o, opened_document result);
     class runner;
     std::shared_ptr<pdf_queue> queue_;
     std::unique_ptr<runner> runner_;
+    /// The checks and repairs, off the pdf thread, so that what shows keeps
+    /// rendering meanwhile; called off when the thread ends.
+    std::unique_ptr<QThreadPool> checks_;
+    std::atomic<bool> cancelled_{false};
 };
 
 } // namespace krv

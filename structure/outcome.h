@@ -2,6 +2,7 @@
 // (std::expected is C++23; the program is C++20).
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <variant>
@@ -11,8 +12,18 @@ namespace krv {
 enum class failure_kind {
     password_required, ///< encrypted, and the password given (maybe empty) does not open it
     damaged,           ///< qpdf could not make sense of the file, even with recovery
+    unsupported,       ///< a protection (or another feature) qpdf does not know
     limit_exceeded,    ///< a safety bound was hit (memory, depth, count)
     internal,          ///< anything else thrown
+};
+
+/// Thrown inside the layer when a safety bound is hit (guarded() makes it
+/// failure_kind::limit_exceeded), or when the work was called off.
+struct limit_error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+struct cancelled_error : std::runtime_error {
+    cancelled_error() : std::runtime_error("cancelled") {}
 };
 
 struct failure {

@@ -18,9 +18,13 @@ auto guarded(body_type&& body) -> outcome<std::invoke_result_t<body_type>> {
     try {
         return body();
     } catch (const QPDFExc& error) {
-        const auto kind = error.getErrorCode() == qpdf_e_password ? failure_kind::password_required
-                                                                  : failure_kind::damaged;
+        const auto code = error.getErrorCode();
+        const auto kind = code == qpdf_e_password      ? failure_kind::password_required
+                          : code == qpdf_e_unsupported ? failure_kind::unsupported
+                                                       : failure_kind::damaged;
         return failure{kind, error.what()};
+    } catch (const limit_error& error) {
+        return failure{failure_kind::limit_exceeded, error.what()};
     } catch (const std::bad_alloc&) {
         return failure{failure_kind::limit_exceeded, "out of memory"};
     } catch (const std::exception& error) {

@@ -23,6 +23,7 @@ RESIDENT_LIMIT = 1 * GIB
 ESC_SECONDS = 1.0
 
 RED, GREEN, BLUE = (250, 200, 200), (200, 240, 200), (190, 215, 250)
+LAST_OF_MULTI = (230, 200, 250)  # the fifth page of krv_make_pdf's "multi"
 MENU, VIEWER, LIST, BOX = dt.MENU, dt.is_viewer, dt.LIST, "Aide KRV"
 # The magnifying glass, in the menu window's client area.
 BT_RECH = (10 + 36, 538 + 36)
@@ -72,9 +73,10 @@ class Row:
     out byte for byte as they went in, and whether they are links."""
 
     def __init__(self, name, prepare, message=None, box=None, colour=None, choose=None,
-                 kept=(), starts=1, as_nobody=False, closed_stderr=False):
+                 kept=(), starts=1, as_nobody=False, closed_stderr=False, then=None):
         self.name, self.prepare = name, prepare
         self.message, self.box, self.colour, self.choose = message, box, colour, choose
+        self.then = then  # keys typed in the menu window, and the colour the viewer shows then
         self.kept, self.starts = kept, starts
         self.as_nobody, self.closed_stderr = as_nobody, closed_stderr
 
@@ -134,6 +136,46 @@ def latin1_name(test, folder):
     exchange(folder, "Documentation.pdf")
 
 
+def looping_tree(path, colour):
+    """One page of `colour` whose page tree's root lists itself first: Qt PDF spun
+    for ever loading it, and no other call of it came back."""
+    fill = b"%.3f %.3f %.3f rg 0 0 612 792 re f" % tuple(c / 255 for c in colour)
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [2 0 R 3 0 R] /Count 1 >>",
+               b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R >>",
+               b"<< /Length %d >>\nstream\n%s\nendstream" % (len(fill), fill)]
+    out, offsets = b"%PDF-1.4\n", []
+    for number, body in enumerate(objects, 1):
+        offsets.append(len(out))
+        out += b"%d 0 obj\n%s\nendobj\n" % (number, body)
+    table = b"".join(b"%010d 00000 n \n" % offset for offset in offsets)
+    out += b"xref\n0 5\n0000000000 65535 f \n%strailer\n<< /Size 5 /Root 1 0 R >>\n" \
+           b"startxref\n%d\n%%%%EOF\n" % (table, len(out))
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+def loop_shown(test, folder):
+    looping_tree(os.path.join(folder, "boucle.pdf"), GREEN)
+    exchange(folder, "boucle.pdf")
+
+
+def loop_beside(test, folder):
+    # Read in the background once the first page shows, before the pages asked for next.
+    dt.make_pdf(dt.BUILD, os.path.join(folder, "Documentation.pdf"), "multi", "Cinq", 5)
+    looping_tree(os.path.join(folder, "boucle.pdf"), GREEN)
+    exchange(folder, "Documentation.pdf")
+
+
+def repair_under_way(test, folder):
+    # A million objects and no trailer: their cross-references are made again for
+    # seconds, while Esc is pressed.
+    objects = [b"%d 0 obj\n<< /N %d >>\nendobj\n" % (n, n) for n in range(5, 1000000)]
+    with open(os.path.join(folder, "abime.pdf"), "wb") as f:
+        f.write(b"%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n" + b"".join(objects))
+    exchange(folder, "abime.pdf")
+
+
 def closed_stderr(test, folder):
     exchange(folder, "Documentation.pdf")
 
@@ -150,6 +192,9 @@ ROWS = [
         as_nobody=True),
     Row("latin1_name_chosen", latin1_name, colour=RED, choose=("Café", ["Down", "Return"], GREEN)),
     Row("closed_stderr", closed_stderr, colour=RED, closed_stderr=True),
+    Row("page_tree_lists_itself", loop_shown, colour=GREEN),
+    Row("page_tree_loop_beside", loop_beside, colour=RED, then=(["End"], LAST_OF_MULTI)),
+    Row("repair_under_way", repair_under_way),
 ]
 
 def outline(shape):
@@ -359,6 +404,10 @@ class Hostile(unittest.TestCase):
             sr.wait_for_text(process.pid, title, within=dialog[:4])
             self.desktop.key(*keys, window=LIST)
             dt.wait_for(lambda: LIST not in self.desktop.windows(), what="the list to close")
+            self.viewer_shows(colour)
+        if row.then:
+            keys, colour = row.then
+            self.desktop.key(*keys, window=MENU)
             self.viewer_shows(colour)
 
 

@@ -1,6 +1,8 @@
 // The pdf thread's order: every job of a higher priority first, those of one
 // priority in the order they came; a render asked for while the text of every
-// page waits goes before it.
+// page waits goes before it. And what it gives Qt PDF: page trees that hung it
+// for ever come to it flat, or not at all.
+#include "document_loading.h"
 #include "pdf_thread.h"
 #include "sample_pdf.h"
 #include "test_main.h"
@@ -11,9 +13,53 @@
 #include <QSemaphore>
 #include <QTemporaryDir>
 
+#include <map>
+
 using namespace krv;
 
 namespace {
+
+// One red page's content is object 9, the catalog object 1; `objects` the rest.
+QByteArray tree_pdf(std::map<int, QByteArray> objects) {
+    objects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
+    objects[9] = "<< /Length 25 >>\nstream\n1 0 0 rg 0 0 612 792 re f\nendstream";
+    QByteArray out = "%PDF-1.4\n";
+    std::map<int, qsizetype> offsets;
+    for (const auto& [number, body] : objects) {
+        offsets[number] = out.size();
+        out += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
+    }
+    const qsizetype xref = out.size();
+    const int size = objects.rbegin()->first + 1;
+    out += "xref\n0 " + QByteArray::number(size) + "\n0000000000 65535 f \n";
+    for (int n = 1; n < size; ++n)
+        out += offsets.count(n)
+                   ? QByteArray::number(offsets[n]).rightJustified(10, '0') + " 00000 n \n"
+                   : QByteArray("0000000000 65535 f \n");
+    return out + "trailer\n<< /Size " + QByteArray::number(size) + " /Root 1 0 R >>\nstartxref\n" +
+           QByteArray::number(xref) + "\n%%EOF\n";
+}
+
+QByteArray page(int parent) {
+    return "<< /Type /Page /Parent " + QByteArray::number(parent) +
+           " 0 R /MediaBox [0 0 612 792] /Contents 9 0 R >>";
+}
+
+QByteArray node(const QByteArray& kids, const QByteArray& count = {}) {
+    return "<< /Type /Pages /Kids [" + kids + "]" + (count.isEmpty() ? "" : " /Count " + count) +
+           " >>";
+}
+
+// `levels` nodes from object 10 down, each listing the next one `times` times.
+std::map<int, QByteArray> chain(int levels, int times, bool counted) {
+    std::map<int, QByteArray> objects{{2, node("10 0 R", counted ? "1" : "")}};
+    for (int level = 0; level < levels; ++level) {
+        const QByteArray next = QByteArray::number(11 + level) + " 0 R ";
+        objects[10 + level] = node(next.repeated(times), counted ? "1" : "");
+    }
+    objects[10 + levels] = page(9 + levels);
+    return objects;
+}
 
 // Holds the pdf thread in a job until let go, so that what is posted meanwhile
 // waits in its queues.
@@ -100,6 +146,52 @@ private slots:
         g.open();
         QTRY_VERIFY(store.complete());
         QCOMPARE(ran_at.load(), before + 1); // the first job once the gate opened
+    }
+
+    // Qt PDF alone spun for ever on the loops, the shared nodes and the 1,100 levels,
+    // refused the missing kid, and reads a kid written in place its own two ways.
+    void page_trees_given_to_qt_pdf_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("pages");   // 0: refused
+        QTest::addColumn<bool>("mended"); // Qt PDF given other bytes than the file's
+        const QByteArray two = "3 0 R 4 0 R";
+        QTest::newRow("a node listing itself first")
+            << tree_pdf({{2, node("2 0 R " + two, "2")}, {3, page(2)}, {4, page(2)}}) << 2 << true;
+        QTest::newRow("a node listing its parent") << tree_pdf({{2, node("5 0 R", "2")},
+                                                                {5, node("2 0 R " + two, "2")},
+                                                                {3, page(5)},
+                                                                {4, page(5)}})
+                                                   << 2 << true;
+        QTest::newRow("a loop behind a count that matches its kids")
+            << tree_pdf({{2, node("5 0 R 3 0 R", "2")}, {5, node("2 0 R", "1")}, {3, page(2)}}) << 1
+            << true;
+        QTest::newRow("a kid written in place")
+            << tree_pdf({{2, node(page(2) + " 3 0 R", "2")}, {3, page(2)}}) << 2 << true;
+        QTest::newRow("a kid that is missing")
+            << tree_pdf({{2, node("7 0 R " + two, "3")}, {3, page(2)}, {4, page(2)}}) << 2 << true;
+        QTest::newRow("a node shared 2^60 times, no count")
+            << tree_pdf(chain(60, 2, false)) << 1 << true;
+        QTest::newRow("1,100 levels") << tree_pdf(chain(1100, 1, true)) << 1 << true;
+        QTest::newRow("30,000 levels") << tree_pdf(chain(30000, 1, true)) << 0 << false;
+        QTest::newRow("a loop of parents, harmless")
+            << tree_pdf({{2, node(two, "2")}, {3, page(3)}, {4, page(2)}}) << 2 << false;
+    }
+    void page_trees_given_to_qt_pdf() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, pages);
+        QFETCH(bool, mended);
+        std::optional<opened_document> opened;
+        thread_.open_bytes(
+            bytes, {}, [&](opened_document result) { opened = result; }, "arbre.pdf");
+        QTRY_VERIFY(opened);
+        if (pages == 0) {
+            QCOMPARE(opened->failure,
+                     structure_failure_text(failure_kind::limit_exceeded, "arbre.pdf"));
+            return;
+        }
+        QVERIFY2(opened->document, qPrintable(opened->failure));
+        QCOMPARE(opened->document->page_count(), pages);
+        QCOMPARE(opened->document->bytes() != bytes, mended);
     }
 };
 
