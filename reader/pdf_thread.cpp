@@ -1,5 +1,6 @@
 #include "pdf_thread.h"
 
+#include "background_work.h"
 #include "document_loading.h"
 #include "file_names.h"
 
@@ -45,6 +46,12 @@ struct pdf_queue {
         to_close.push_back(id);
         wake.wakeOne();
     }
+    /// The thread ends after the job it runs; the others are dropped.
+    void stop_soon() {
+        QMutexLocker lock(&mutex);
+        stopping = true;
+        wake.wakeAll();
+    }
 };
 
 namespace {
@@ -69,11 +76,7 @@ public:
     /// Lets the job running finish, drops the others, closes the documents, and
     /// returns once the thread has ended.
     void stop() {
-        {
-            QMutexLocker lock(&queue_->mutex);
-            queue_->stopping = true;
-            queue_->wake.wakeAll();
-        }
+        queue_->stop_soon();
         wait();
     }
 
@@ -165,9 +168,11 @@ pdf_thread::pdf_thread(QObject* parent)
       runner_(std::make_unique<runner>(queue_)) {
     // Never below normal: a GUI waiting for a picture would wait for this thread.
     runner_->start();
+    add_background_thread(runner_.get(), [queue = queue_] { queue->stop_soon(); });
 }
 
 pdf_thread::~pdf_thread() {
+    remove_background_thread(runner_.get());
     // Stopped before the runner goes: the job running meanwhile (an opening) still
     // reaches it through this object.
     runner_->stop();
