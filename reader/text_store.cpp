@@ -30,6 +30,15 @@ struct text_store_state {
     }
 };
 
+namespace {
+
+qint64 bytes_of(const page_text& text) {
+    return text.folded.size() * qint64(sizeof(QChar)) +
+           static_cast<qint64>(text.shifts.size() * sizeof(page_text::shift_from));
+}
+
+} // namespace
+
 page_text page_text_of(const QString& text) {
     page_text result;
     std::vector<int> origin;
@@ -74,6 +83,15 @@ const page_text* text_store::text(int page) const {
         return nullptr;
     const auto& slot = pages_[static_cast<std::size_t>(page)];
     return slot ? &*slot : nullptr;
+}
+
+void text_store::forget(int page) {
+    if (page < 0 || page >= page_count())
+        return;
+    auto& slot = pages_[static_cast<std::size_t>(page)];
+    if (slot)
+        text_bytes_ -= bytes_of(*slot);
+    slot.reset();
 }
 
 void text_store::extract_from(int page, pdf_priority priority) {
@@ -160,6 +178,7 @@ void text_store::take_page(int page, page_text text) {
     if (slot)
         return;
     slot = std::move(text);
+    text_bytes_ += bytes_of(*slot);
     ++extracted_;
     emit page_extracted(page);
     if (complete())

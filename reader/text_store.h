@@ -68,10 +68,14 @@ public:
     /// holders let go too); the text extracted stays.
     void release_document();
 
-    /// A page's text, or null while it is not extracted yet.
+    /// A page's text, or null while it is not extracted yet (or once forgotten).
     const page_text* text(int page) const;
     int extracted_count() const { return extracted_; }
     bool complete() const { return extracted_ == page_count(); }
+    /// The memory the texts kept take, in bytes.
+    qint64 text_bytes() const { return text_bytes_; }
+    /// Lets a page's text go (it still counts as extracted: it is not read again).
+    void forget(int page);
 
 signals:
     void page_extracted(int page);
@@ -88,6 +92,7 @@ private:
     shared_document document_;
     std::vector<std::optional<page_text>> pages_;
     int extracted_ = 0;
+    qint64 text_bytes_ = 0;
     /// Pages come from the pdf thread faster than a busy GUI thread takes them: they
     /// wait here and are folded a few milliseconds' worth at a time.
     std::deque<std::pair<int, QString>> unfolded_;
