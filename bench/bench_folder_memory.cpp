@@ -32,7 +32,8 @@ namespace {
 // drawn in a corner (not decoded to read the text; it makes the file large).
 QByteArray large_pdf(int pages, int picture_bytes) {
     const int side = static_cast<int>(std::sqrt(picture_bytes / 3.0));
-    std::vector<QByteArray> objects{"<< /Type /Catalog /Pages 2 0 R >>", {},
+    std::vector<QByteArray> objects{"<< /Type /Catalog /Pages 2 0 R >>",
+                                    {},
                                     "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica "
                                     "/Encoding /WinAnsiEncoding >>"};
     QByteArray kids;
@@ -53,11 +54,10 @@ QByteArray large_pdf(int pages, int picture_bytes) {
                           QByteArray::number(page + 1) + " 0 R >>");
         objects.push_back("<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" +
                           content + "\nendstream");
-        objects.push_back("<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(side) +
-                          " /Height " + QByteArray::number(side) +
-                          " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Length " +
-                          QByteArray::number(noise.size()) + " >>\nstream\n" + noise +
-                          "\nendstream");
+        objects.push_back(
+            "<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(side) + " /Height " +
+            QByteArray::number(side) + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Length " +
+            QByteArray::number(noise.size()) + " >>\nstream\n" + noise + "\nendstream");
     }
     objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>";
     return krv::samples::pdf_file(objects);
@@ -74,8 +74,8 @@ bool make_folders(const QDir& base) {
         if (!krv::samples::write_file(big, large_pdf(100, 2'000'000)))
             return false;
         for (int i = 0; i < 30; ++i)
-            QFile::link(big, QDir(links).filePath(QStringLiteral("lien_%1.pdf").arg(i + 1, 2, 10,
-                                                                                   QChar(u'0'))));
+            QFile::link(big, QDir(links).filePath(
+                                 QStringLiteral("lien_%1.pdf").arg(i + 1, 2, 10, QChar(u'0'))));
     }
     if (!QDir(small).exists()) {
         std::printf("making 300 PDFs of 60 pages...\n");
@@ -84,8 +84,8 @@ bool make_folders(const QDir& base) {
         const auto content = krv::bench::text_pages(60, [](int) { return QString(); });
         for (int i = 0; i < 300; ++i)
             if (!krv::samples::write_text_pdf(
-                    QDir(small).filePath(QStringLiteral("doc_%1.pdf").arg(i + 1, 3, 10,
-                                                                          QChar(u'0'))),
+                    QDir(small).filePath(
+                        QStringLiteral("doc_%1.pdf").arg(i + 1, 3, 10, QChar(u'0'))),
                     content))
                 return false;
     }
@@ -96,8 +96,8 @@ bool make_folders(const QDir& base) {
 // its results listed as the viewer lists them.
 int run_case(const QString& folder, const QString& word) {
     std::vector<krv::folder_document> documents;
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files,
-                                                      QDir::Name))
+    for (const QString& name :
+         QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
         documents.push_back({QDir(folder).filePath(name), krv::nom_lisible(name)});
     krv::pdf_thread pdf;
     krv::folder_search search(pdf);
@@ -153,7 +153,7 @@ void measure(const QString& self, const QString& folder, const QString& word, qi
     const QByteArray said = child.readAll().trimmed();
     const bool ended = child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
     std::printf("%s, \"%s\": peak %.0f MiB%s\n  %s\n", what, qPrintable(word), peak / 1024.0,
-                stopped  ? " (stopped at the limit)"
+                stopped ? " (stopped at the limit)"
                 : ended ? ""
                         : " (failed)",
                 qPrintable(QString::fromUtf8(said.right(600))));
@@ -188,8 +188,8 @@ int main(int argc, char** argv) {
     std::printf("search in every document, peak resident memory (limit %lld MiB):\n",
                 static_cast<long long>(limit_mib));
     const QString self = QCoreApplication::applicationFilePath();
-    measure(self, QDir(base).filePath(QStringLiteral("liens")), QStringLiteral("ligne"),
-            limit_mib, "30 links to one PDF of 200 MB");
+    measure(self, QDir(base).filePath(QStringLiteral("liens")), QStringLiteral("ligne"), limit_mib,
+            "30 links to one PDF of 200 MB");
     for (const char* word : {"ligne", "e"})
         measure(self, QDir(base).filePath(QStringLiteral("petits")), QString::fromLatin1(word),
                 limit_mib, "300 PDFs of 60 pages");

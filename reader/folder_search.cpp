@@ -22,8 +22,8 @@ constexpr qint64 slice_ms = 4;
 // listed hits wait for.
 struct folder_search::walk {
     int document = 0;
-    int page = 0;                ///< the next page to look through
-    bool looked_through = false; ///< every page of the document has been
+    int page = 0;                 ///< the next page to look through
+    bool looked_through = false;  ///< every page of the document has been
     shared_document lines_source; ///< the document open for the lines, until they are in
     bool opening = false;         ///< being opened for them
     std::map<int, std::vector<search_hit>> waiting; ///< by page: hits waiting for their line
@@ -37,8 +37,7 @@ struct folder_search::walk {
 folder_search::folder_search(pdf_thread& pdf, QObject* parent)
     : QObject(parent), pdf_(pdf), texts_(pdf) {
     connect(&texts_, &folder_texts::page_read, this, &folder_search::take_page_read);
-    connect(&texts_, &folder_texts::finished_reading, this,
-            &folder_search::take_finished_reading);
+    connect(&texts_, &folder_texts::finished_reading, this, &folder_search::take_finished_reading);
 }
 
 folder_search::~folder_search() = default;
