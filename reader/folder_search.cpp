@@ -28,6 +28,7 @@ struct folder_search::walk {
     bool opening = false;         ///< being opened for them
     std::map<int, std::vector<search_hit>> waiting; ///< by page: hits waiting for their line
     std::set<int> asked;                            ///< pages whose text is asked for
+    std::vector<int> cut_pages; ///< of the document, whose text Qt PDF gave in part
     int listed = 0;
     qint64 found = 0; ///< listed or not
     int documents_with_hits = 0;
@@ -133,6 +134,7 @@ void folder_search::next_document() {
         const QString& path = current_path();
         walk_->page = 0;
         walk_->looked_through = walk_->document_has_hits = false;
+        walk_->cut_pages.clear();
         switch (texts_.state_of(path)) {
         case folder_texts::state::skipped:
             emit document_skipped(walk_->document, texts_.skip_reason(path));
@@ -182,6 +184,8 @@ void folder_search::look_through() {
 }
 
 void folder_search::look_through_page(const page_text& text, int page) {
+    if (text.cut)
+        walk_->cut_pages.push_back(page);
     std::vector<search_hit> hits = find_in_page(text, page, needle_);
     if (hits.empty())
         return;
@@ -269,6 +273,8 @@ void folder_search::end_of_document() {
         return;
     walk_->lines_source.reset();
     const quint64 generation = generation_;
+    if (!walk_->cut_pages.empty())
+        emit document_partly_searched(walk_->document, partial_search_note(walk_->cut_pages));
     emit counted(walk_->found, walk_->documents_with_hits);
     if (generation != generation_)
         return;

@@ -67,6 +67,8 @@ signals:
     void hits_found(const std::vector<krv::folder_hit>& hits);
     /// A document the search does not look through, and why.
     void document_skipped(int document, const QString& reason);
+    /// A document looked through in part only, and why (once all of it is).
+    void document_partly_searched(int document, const QString& reason);
     /// Every hit found so far, listed or not, and the documents they are in.
     void counted(qint64 hits, int documents);
     /// Every document has been looked through.

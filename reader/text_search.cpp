@@ -38,6 +38,17 @@ QString search_status_text(const search_state& state) {
     return state.running ? QStringLiteral("%1, %2").arg(count, progress) : count;
 }
 
+QString partial_search_note(const std::vector<int>& cut_pages) {
+    if (cut_pages.empty())
+        return {};
+    const QString pages =
+        cut_pages.size() == 1
+            ? QStringLiteral("page %1 trop longue").arg(cut_pages.front() + 1)
+            : count_of(static_cast<qint64>(cut_pages.size()), QStringLiteral("page trop longue"),
+                       QStringLiteral("pages trop longues"));
+    return QStringLiteral("recherche partielle\u00a0: %1").arg(pages);
+}
+
 std::vector<QRectF> line_rectangles(const QList<QPolygonF>& boxes) {
     // The boxes come a character at a time: those of one line make one rectangle.
     std::vector<QRectF> rects;
@@ -99,6 +110,8 @@ void text_search::search_page(int page) {
         return;
     searched = 1;
     ++searched_;
+    if (text->cut)
+        cut_pages_.push_back(page);
     std::vector<search_hit> found = find_in_page(*text, page, needle_);
     if (!found.empty()) {
         const auto at = std::lower_bound(hits_.begin(), hits_.end(), page,

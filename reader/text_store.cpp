@@ -39,8 +39,9 @@ qint64 bytes_of(const page_text& text) {
 
 } // namespace
 
-page_text page_text_of(const QString& text) {
+page_text page_text_of(const QString& text, bool cut) {
     page_text result;
+    result.cut = cut;
     std::vector<int> origin;
     result.folded = fold_for_search(text, &origin);
     int shift = 0;
@@ -130,9 +131,13 @@ struct text_store_step {
         state->done[static_cast<std::size_t>(page)] = 1;
         // Folded where it is kept: long-lived text allocated on the pdf thread would
         // pin its heap between what pdfium frees.
-        thread->reply([store = store, page, raw = document.getAllText(page).text()] {
+        const QPdfSelection all = document.getAllText(page);
+        // Qt PDF 6.4 counts a page's characters right but gives its text modulo
+        // 65,536 of them, and none beyond by any index: such a page is read in part.
+        const bool cut = all.endIndex() - all.text().size() >= 32768;
+        thread->reply([store = store, page, raw = all.text(), cut] {
             if (store)
-                store->receive_page(page, raw);
+                store->receive_page(page, raw, cut);
         });
         if (!state->step_waiting()) {
             text_store_step next = *this;
@@ -152,8 +157,8 @@ void text_store::post_step(pdf_priority priority) {
                  text_store_step{this, state_, thread, document_->id(), page_count(), priority});
 }
 
-void text_store::receive_page(int page, QString raw) {
-    unfolded_.emplace_back(page, std::move(raw));
+void text_store::receive_page(int page, QString raw, bool cut) {
+    unfolded_.push_back({page, std::move(raw), cut});
     if (!fold_timer_.isActive()) // started again at every page, it would never fire
         fold_timer_.start();
 }
@@ -165,9 +170,9 @@ void text_store::fold_some() {
     QElapsedTimer clock;
     clock.start();
     while (!unfolded_.empty() && clock.elapsed() < slice_ms) {
-        auto [page, raw] = std::move(unfolded_.front());
+        unfolded_page next = std::move(unfolded_.front());
         unfolded_.pop_front();
-        take_page(page, page_text_of(raw));
+        take_page(next.page, page_text_of(next.raw, next.cut));
     }
     if (!unfolded_.empty())
         fold_timer_.start();

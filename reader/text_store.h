@@ -25,6 +25,7 @@ namespace krv {
 /// A page's text as searches compare it (see fold_for_search).
 struct page_text {
     QString folded;
+    bool cut = false; ///< Qt PDF gave only the first part of it (65,536 characters or more)
     /// Where the folded characters come from in the page's text: from each
     /// `first` on, folded index + `shift`, until the next. Empty when they are
     /// the same (no ligature, nothing dropped). Kept as the few places where the
@@ -44,7 +45,7 @@ struct page_text {
 };
 
 /// A page's text, folded.
-page_text page_text_of(const QString& text);
+page_text page_text_of(const QString& text, bool cut = false);
 
 struct text_store_state;
 struct text_store_step;
@@ -85,7 +86,7 @@ signals:
 private:
     friend struct text_store_step;
     void take_page(int page, page_text text);
-    void receive_page(int page, QString raw);
+    void receive_page(int page, QString raw, bool cut);
     void fold_some();
     void post_step(pdf_priority priority);
 
@@ -95,7 +96,12 @@ private:
     qint64 text_bytes_ = 0;
     /// Pages come from the pdf thread faster than a busy GUI thread takes them: they
     /// wait here and are folded a few milliseconds' worth at a time.
-    std::deque<std::pair<int, QString>> unfolded_;
+    struct unfolded_page {
+        int page;
+        QString raw;
+        bool cut;
+    };
+    std::deque<unfolded_page> unfolded_;
     QTimer fold_timer_;
     std::shared_ptr<text_store_state> state_;
 };
