@@ -120,7 +120,7 @@ void folder_search::cancel() {
 }
 
 void folder_search::drop_search() {
-    if (running_ || walk_)
+    if (running_)
         texts_.stop_reading(); // one read for the search, at its pace
     running_ = false;
     word_.clear();
