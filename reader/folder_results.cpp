@@ -200,9 +200,9 @@ void folder_results::update_unlisted() {
         unlisted_->setFont(0, italic);
         tree_->addTopLevelItem(unlisted_);
     }
-    unlisted_->setText(
-        0, QStringLiteral("… et %1, non affichés\u00a0: précisez le mot cherché")
-               .arg(count_of(more, QStringLiteral("autre résultat"), QStringLiteral("autres résultats"))));
+    unlisted_->setText(0, QStringLiteral("… et %1, non affichés\u00a0: précisez le mot cherché")
+                              .arg(count_of(more, QStringLiteral("autre résultat"),
+                                            QStringLiteral("autres résultats"))));
 }
 
 void folder_results::finish() {
@@ -234,13 +234,14 @@ void folder_results::update_status() {
                    : QStringLiteral("«\u00a0%1\u00a0» ne figure dans aucun document du dossier")
                          .arg(word_);
     else
-        text = QStringLiteral("%1 dans %2%3%4")
-                   .arg(count_of(total, QStringLiteral("résultat"), QStringLiteral("résultats")),
-                        count_of(documents, QStringLiteral("document"), QStringLiteral("documents")),
-                        total > hits_ ? QStringLiteral("\u00a0; les %1 premiers sont affichés")
-                                            .arg(number_text(hits_))
-                                      : QString(),
-                        running_ ? QStringLiteral(" (recherche en cours…)") : QString());
+        text =
+            QStringLiteral("%1 dans %2%3%4")
+                .arg(count_of(total, QStringLiteral("résultat"), QStringLiteral("résultats")),
+                     count_of(documents, QStringLiteral("document"), QStringLiteral("documents")),
+                     total > hits_ ? QStringLiteral("\u00a0; les %1 premiers sont affichés")
+                                         .arg(number_text(hits_))
+                                   : QString(),
+                     running_ ? QStringLiteral(" (recherche en cours…)") : QString());
     status_->setText(text);
 }
 
