@@ -16,8 +16,12 @@ int main(int argc, char** argv) {
     if (one.handed_over())
         return 0;
     krv::load_form<krv::menu_pdf>().show_modeless();
-    if (krv::program_ending())
-        return krv::program_exit_status();
-    one.serve();
-    return app.exec();
+    int status = krv::program_exit_status();
+    if (!krv::program_ending()) {
+        one.serve();
+        status = app.exec();
+    }
+    // Ending waits for no work in progress.
+    krv::end_background_work();
+    return status;
 }

@@ -32,11 +32,11 @@ QString literal_rich_text(const QString& text) {
         .arg(wraps ? QStringLiteral("pre-wrap") : QStringLiteral("pre"), text.toHtmlEscaped());
 }
 
-QString number_text(int number) {
+QString number_text(qint64 number) {
     return QLocale(QLocale::French).toString(number);
 }
 
-QString count_of(int count, const QString& one, const QString& many) {
+QString count_of(qint64 count, const QString& one, const QString& many) {
     return QStringLiteral("%1\u00a0%2").arg(number_text(count), count > 1 ? many : one);
 }
 

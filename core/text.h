@@ -35,11 +35,11 @@ QString literal_rich_text(const QString& text);
 QString fold_for_search(const QString& text, std::vector<int>* origin = nullptr);
 
 /// A number as French writes it: groups of three digits apart ("12 345").
-QString number_text(int number);
+QString number_text(qint64 number);
 
 /// A count with its noun, singular for 0 and 1 as French has it: "1 résultat",
 /// "12 résultats".
-QString count_of(int count, const QString& one, const QString& many);
+QString count_of(qint64 count, const QString& one, const QString& many);
 
 /// The line of a page's text round a hit, as a list of results shows it.
 struct line_excerpt {

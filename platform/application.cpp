@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "accessibility.h"
+#include "events.h"
 #include "form.h"
 #include "identity.h"
 
@@ -39,6 +40,35 @@ bool run_key_hooks(QObject* receiver, QEvent* e) {
     return false;
 }
 
+// The user's input while a user_input_pause lives: dropped, but for Esc.
+bool paused_input(QEvent* e) {
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        return static_cast<QKeyEvent*>(e)->key() != Qt::Key_Escape;
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Two heaps, not one per thread that allocates (up to eight per core): the pdf
 // thread's arena and the others' each kept a few MiB of freed memory that
 // malloc_trim could not give back. Set before Qt starts its own threads.
@@ -74,6 +104,8 @@ application::~application() {
 }
 
 bool application::notify(QObject* receiver, QEvent* e) {
+    if (user_input_paused() && paused_input(e))
+        return true;
     if (rest_of_closing_key(e) || run_key_hooks(receiver, e) || preview_key(receiver, e))
         return true;
     return QApplication::notify(receiver, e);

@@ -1,5 +1,6 @@
 #include "failures.h"
 
+#include "background_work.h"
 #include "errors.h"
 #include "record_file.h"
 
@@ -9,12 +10,18 @@
 
 #include <exception>
 
+#include <unistd.h>
+
 namespace krv {
 
 namespace {
 
 bool ending = false;
 int exit_status = 0;
+// How long ending waits for the threads, from end_program: Esc ends the help
+// within a second, whatever runs.
+constexpr int thread_wait_ms = 300;
+QDeadlineTimer threads_deadline;
 
 void default_end(int status) {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -86,14 +93,25 @@ void run_ignoring_failures(std::initializer_list<std::function<void()>> statemen
 }
 
 void message_box(const QString& text, const QString& title) {
-    box_action()(text, title);
+    if (!ending) // work cut short by the end says so: nobody is there to read it
+        box_action()(text, title);
 }
 
 void end_program(int status) {
     close_all_files();
     ending = true;
     exit_status = status;
+    threads_deadline = QDeadlineTimer(thread_wait_ms);
     end_action()(status);
+}
+
+void end_background_work() {
+    if (!ending)
+        threads_deadline = QDeadlineTimer(thread_wait_ms);
+    // A thread still inside a library is not waited for: the files are closed,
+    // the windows gone, and the destructors would wait for it.
+    if (!stop_background_threads(threads_deadline))
+        _exit(exit_status);
 }
 
 bool program_ending() {

@@ -25,11 +25,17 @@ void run_ignoring_failures(std::initializer_list<std::function<void()>> statemen
 /// The French text of the exception being handled.
 QString current_failure_text();
 
-/// A modal message box with the text, shown as plain text, an OK button and no icon.
+/// A modal message box with the text, shown as plain text, an OK button and no
+/// icon; none once the program is ending.
 void message_box(const QString& text, const QString& title = identity::title);
 
 /// Closes every open file, hides every window and leaves the event loop with `status`.
 void end_program(int status = 0);
+
+/// Once the event loop has ended: asks the program's threads to stop, and ends the
+/// process at once, with the status end_program was given, when one of them is
+/// still busy some 300 ms after end_program (nothing is left to save then).
+void end_background_work();
 
 /// True once end_program has been called: waits and nested loops stop then.
 bool program_ending();

@@ -41,6 +41,10 @@ void pdf_component::ensure_folder_search() {
             &folder_results::add_hits);
     connect(folder_search_.get(), &folder_search::document_skipped, folder_results_,
             &folder_results::add_skipped);
+    connect(folder_search_.get(), &folder_search::document_partly_searched, folder_results_,
+            &folder_results::add_skipped);
+    connect(folder_search_.get(), &folder_search::counted, folder_results_,
+            &folder_results::set_count);
     connect(folder_search_.get(), &folder_search::finished, folder_results_,
             &folder_results::finish);
     connect(folder_results_, &folder_results::hit_chosen, this,

@@ -226,12 +226,17 @@ void pdf_component::find_previous() {
 void pdf_component::update_hits_view() {
     const bool running = search_running();
     const int pages = store_ ? store_->page_count() : 0;
-    if (searched_.trimmed().isEmpty())
-        set_search_status({});
-    else
-        set_search_status(search_status_text(
+    QString status;
+    if (!searched_.trimmed().isEmpty()) {
+        status = search_status_text(
             {hit_count(), current_hit_,
-             running && pages ? search_->pages_searched() * 100 / pages : 100, running}));
+             running && pages ? search_->pages_searched() * 100 / pages : 100, running});
+        // Pages whose text could be read only in part: their hits may be missing.
+        if (const QString note = search_ ? partial_search_note(search_->cut_pages()) : QString();
+            !note.isEmpty())
+            status += QStringLiteral(" — ") + note;
+    }
+    set_search_status(status);
     view_->viewport()->update();
 }
 

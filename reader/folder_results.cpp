@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace krv {
 
 namespace {
@@ -63,6 +65,9 @@ public:
     }
 };
 
+// The row that says how many hits are not listed stands after every document's.
+constexpr int after_every_document = std::numeric_limits<int>::max();
+
 } // namespace
 
 folder_results::folder_results(QWidget* parent) : QWidget(parent) {
@@ -108,8 +113,11 @@ void folder_results::start(const std::vector<folder_document>& documents, const 
     documents_ = documents;
     word_ = word;
     hits_ = 0;
+    counted_hits_ = 0;
+    counted_documents_ = 0;
     running_ = true;
     tree_->clear();
+    unlisted_ = nullptr;
     update_status();
 }
 
@@ -172,6 +180,31 @@ void folder_results::add_skipped(int document, const QString& reason) {
     group->insertChild(0, item);
 }
 
+void folder_results::set_count(qint64 hits, int documents) {
+    counted_hits_ = hits;
+    counted_documents_ = documents;
+    update_unlisted();
+    update_status();
+}
+
+void folder_results::update_unlisted() {
+    const qint64 more = counted_hits_ - hits_;
+    if (more <= 0)
+        return;
+    if (!unlisted_) {
+        unlisted_ = new QTreeWidgetItem;
+        unlisted_->setFlags(Qt::ItemIsEnabled);
+        unlisted_->setData(0, document_role, after_every_document);
+        QFont italic = tree_->font();
+        italic.setItalic(true);
+        unlisted_->setFont(0, italic);
+        tree_->addTopLevelItem(unlisted_);
+    }
+    unlisted_->setText(0, QStringLiteral("… et %1, non affichés\u00a0: précisez le mot cherché")
+                              .arg(count_of(more, QStringLiteral("autre résultat"),
+                                            QStringLiteral("autres résultats"))));
+}
+
 void folder_results::finish() {
     running_ = false;
     update_status();
@@ -191,8 +224,10 @@ void folder_results::update_status() {
                 break;
             }
     }
+    documents = std::max(documents, counted_documents_);
+    const qint64 total = std::max<qint64>(hits_, counted_hits_);
     QString text;
-    if (hits_ == 0)
+    if (total == 0)
         text = running_
                    ? QStringLiteral("Recherche de «\u00a0%1\u00a0» dans tous les documents…")
                          .arg(word_)
@@ -200,9 +235,12 @@ void folder_results::update_status() {
                          .arg(word_);
     else
         text =
-            QStringLiteral("%1 dans %2%3")
-                .arg(count_of(hits_, QStringLiteral("résultat"), QStringLiteral("résultats")),
+            QStringLiteral("%1 dans %2%3%4")
+                .arg(count_of(total, QStringLiteral("résultat"), QStringLiteral("résultats")),
                      count_of(documents, QStringLiteral("document"), QStringLiteral("documents")),
+                     total > hits_ ? QStringLiteral("\u00a0; les %1 premiers sont affichés")
+                                         .arg(number_text(hits_))
+                                   : QString(),
                      running_ ? QStringLiteral(" (recherche en cours…)") : QString());
     status_->setText(text);
 }

@@ -23,6 +23,9 @@ public:
     void start(const std::vector<folder_document>& documents, const QString& word);
     void add_hits(const std::vector<folder_hit>& hits);
     void add_skipped(int document, const QString& reason);
+    /// Every hit found so far, listed or not, and the documents they are in:
+    /// those beyond the list are said at its end.
+    void set_count(qint64 hits, int documents);
     /// Every document has been looked through.
     void finish();
 
@@ -40,6 +43,7 @@ protected:
 
 private:
     QTreeWidgetItem* group_of(int document);
+    void update_unlisted();
     void update_status();
     void choose(QTreeWidgetItem* item);
 
@@ -48,6 +52,9 @@ private:
     std::vector<folder_document> documents_;
     QString word_;
     int hits_ = 0;
+    qint64 counted_hits_ = 0;
+    int counted_documents_ = 0;
+    QTreeWidgetItem* unlisted_ = nullptr; ///< the last row, when hits are not listed
     bool running_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include "pdf_thread.h"
 
+#include "background_work.h"
 #include "document_loading.h"
 #include "file_names.h"
 #include "renderable_copy.h"
@@ -47,6 +48,12 @@ struct pdf_queue {
         to_close.push_back(id);
         wake.wakeOne();
     }
+    /// The thread ends after the job it runs; the others are dropped.
+    void stop_soon() {
+        QMutexLocker lock(&mutex);
+        stopping = true;
+        wake.wakeAll();
+    }
 };
 
 namespace {
@@ -71,11 +78,7 @@ public:
     /// Lets the job running finish, drops the others, closes the documents, and
     /// returns once the thread has ended.
     void stop() {
-        {
-            QMutexLocker lock(&queue_->mutex);
-            queue_->stopping = true;
-            queue_->wake.wakeAll();
-        }
+        queue_->stop_soon();
         wait();
     }
 
@@ -170,9 +173,11 @@ pdf_thread::pdf_thread(QObject* parent)
     // Two: a document asked for is not held up by the repair of one read in the
     // background.
     checks_->setMaxThreadCount(2);
+    add_background_thread(runner_.get(), [queue = queue_] { queue->stop_soon(); });
 }
 
 pdf_thread::~pdf_thread() {
+    remove_background_thread(runner_.get());
     // A check or a repair ends at its next read or write once called off.
     cancelled_ = true;
     checks_->clear();

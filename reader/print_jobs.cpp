@@ -4,7 +4,9 @@
 // goes back to the system once it is written.
 #include "printing.h"
 
+#include "background_work.h"
 #include "cups_queue.h"
+#include "events.h"
 #include "page_extraction.h"
 #include "structure_document.h"
 
@@ -16,6 +18,8 @@
 
 #include <malloc.h>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 
 namespace krv {
@@ -31,20 +35,36 @@ public:
     busy_pointer& operator=(const busy_pointer&) = delete;
 };
 
-// Runs `work` on a thread of its own while this one keeps painting (user input
-// waits, so that nothing else starts meanwhile).
-template <typename work_type> auto off_the_gui(work_type work) -> decltype(work()) {
-    std::optional<decltype(work())> result;
+// Runs `work` on a thread of its own while this one keeps painting; the user's
+// input is dropped meanwhile (nothing else starts), but for Esc. Ending the help
+// does not wait for the work: it is left to the end, and nothing comes of it.
+template <typename work_type> auto off_the_gui(work_type work) -> std::optional<decltype(work())> {
+    struct shared_state {
+        std::optional<decltype(work())> result;
+        std::atomic<bool> done{false};
+    };
+    auto state = std::make_shared<shared_state>();
+    QThread* thread = QThread::create([state, work = std::move(work)]() mutable {
+        state->result = work();
+        state->done = true;
+    });
     QEventLoop loop;
-    QThread* thread = QThread::create([&] { result = work(); });
     QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
     thread->start();
-    if (!thread->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!state->done) {
+        user_input_pause paused;
+        loop.exec(); // also left when the program ends
+    }
+    if (!state->done) {
+        abandon_background_thread(thread);
+        return std::nullopt;
+    }
     thread->wait();
     delete thread;
-    return std::move(*result);
+    return std::move(state->result);
 }
+
+const QString cut_short = QStringLiteral("L’impression a été interrompue.");
 
 const QString cannot_copy =
     QStringLiteral("L’impression a échoué\u00a0: les pages n’ont pas pu être copiées du document.");
@@ -90,6 +110,41 @@ std::vector<int> with_copies(const std::vector<int>& pages, int copies, bool col
     return all;
 }
 
+struct queue_outcome {
+    print_outcome outcome;
+    bool needs_pictures = false; ///< nothing sent: the queue cannot take PDF
+};
+
+// The PDF of the pages sent to the queue (off the GUI thread).
+queue_outcome send_to_queue(const QByteArray& bytes, const QString& password,
+                            const std::vector<int>& pages, const job_settings& settings) {
+    const QString queue = QStringLiteral("«\u00a0%1\u00a0»").arg(settings.queue);
+    auto connection = cups_connection::open();
+    if (!connection)
+        return {{false, QStringLiteral("L’impression a échoué\u00a0: le service d’impression "
+                                       "ne répond pas.")}};
+    auto formats = query_queue(*connection.value(), settings.queue.toStdString());
+    if (!formats)
+        return {{false, QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 est "
+                                       "introuvable.")
+                            .arg(queue)}};
+    if (!formats->accepts_pdf)
+        return {{}, true};
+    // A raw queue passes the document on untouched: the copies are made here.
+    const bool raw = formats->raw_queue;
+    const auto copy = copy_of_pages(
+        bytes, password, raw ? with_copies(pages, settings.copies, settings.collate) : pages);
+    if (!copy)
+        return {{false, cannot_copy}};
+    job_options options{raw ? 1 : settings.copies, settings.collate, settings.sides.toStdString(),
+                        settings.title.toStdString()};
+    if (!submit_pdf(*connection.value(), settings.queue.toStdString(), *copy, options))
+        return {{false, QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 n’a pas "
+                                       "accepté le document.")
+                            .arg(queue)}};
+    return {};
+}
+
 } // namespace
 
 print_outcome print_to_file(const QByteArray& bytes, const QString& password,
@@ -102,7 +157,11 @@ print_outcome print_to_file(const QByteArray& bytes, const QString& password,
                                       "été remplacé.")
                            .arg(path)};
     busy_pointer busy;
-    const auto copy = off_the_gui([&] { return copy_of_pages(bytes, password, pages); });
+    const auto copied =
+        off_the_gui([bytes, password, pages] { return copy_of_pages(bytes, password, pages); });
+    if (!copied)
+        return {false, cut_short};
+    const std::optional<QByteArray>& copy = *copied;
     if (!copy)
         return {false, cannot_copy};
     // Written beside and renamed: a failure never leaves half a file.
@@ -117,37 +176,15 @@ print_outcome print_to_queue(const QByteArray& bytes, const QString& password,
                              bool* needs_pictures) {
     if (pages.empty())
         return {false, QStringLiteral("Aucune page à imprimer.")};
-    const QString queue = QStringLiteral("«\u00a0%1\u00a0»").arg(settings.queue);
     busy_pointer busy;
-    return off_the_gui([&]() -> print_outcome {
-        auto connection = cups_connection::open();
-        if (!connection)
-            return {false, QStringLiteral("L’impression a échoué\u00a0: le service d’impression "
-                                          "ne répond pas.")};
-        auto formats = query_queue(*connection.value(), settings.queue.toStdString());
-        if (!formats)
-            return {false, QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 est "
-                                          "introuvable.")
-                               .arg(queue)};
-        if (!formats->accepts_pdf) {
-            if (needs_pictures)
-                *needs_pictures = true;
-            return {};
-        }
-        // A raw queue passes the document on untouched: the copies are made here.
-        const bool raw = formats->raw_queue;
-        const auto copy = copy_of_pages(
-            bytes, password, raw ? with_copies(pages, settings.copies, settings.collate) : pages);
-        if (!copy)
-            return {false, cannot_copy};
-        job_options options{raw ? 1 : settings.copies, settings.collate,
-                            settings.sides.toStdString(), settings.title.toStdString()};
-        if (!submit_pdf(*connection.value(), settings.queue.toStdString(), *copy, options))
-            return {false, QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 n’a pas "
-                                          "accepté le document.")
-                               .arg(queue)};
-        return {};
+    const auto sent = off_the_gui([bytes, password, pages, settings] {
+        return send_to_queue(bytes, password, pages, settings);
     });
+    if (!sent)
+        return {false, cut_short};
+    if (needs_pictures)
+        *needs_pictures = sent->needs_pictures;
+    return sent->outcome;
 }
 
 } // namespace krv

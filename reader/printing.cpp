@@ -1,5 +1,7 @@
 #include "printing.h"
 
+#include "events.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -87,8 +89,10 @@ page_renderer pdf_thread_renderer(const shared_document& document) {
                     waiting->quit();
             });
         });
-        if (!picture->has_value())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (!picture->has_value()) {
+            user_input_pause paused;
+            loop.exec(); // also left when the program ends: no picture then
+        }
         return picture->value_or(QImage());
     };
 }

@@ -35,7 +35,8 @@ using page_renderer =
     std::function<QImage(int page, const std::function<QSize(QSizeF points)>& size_for)>;
 
 /// Has the document's pdf thread render each page while the calling thread waits
-/// for it, painting meanwhile (user input waits, so that nothing else starts).
+/// for it, painting meanwhile (the user's input is dropped, so that nothing else
+/// starts, but for Esc); a null picture when the program ends meanwhile.
 page_renderer pdf_thread_renderer(const shared_document& document);
 
 /// How a print went; `failure` is French and set when it did not.

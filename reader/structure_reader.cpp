@@ -1,9 +1,12 @@
 #include "structure_reader.h"
 
+#include "background_work.h"
 #include "form_appearance.h"
 #include "link_reader.h"
 #include "outline_reader.h"
 #include "structure_document.h"
+
+#include <limits>
 
 #include <malloc.h>
 
@@ -64,9 +67,15 @@ structure_reader::structure_reader(QObject* parent)
     thread_.setObjectName(QStringLiteral("structure"));
     worker_->moveToThread(&thread_);
     thread_.start();
+    // At the end of the program, the work waiting is dropped: none matches then.
+    add_background_thread(&thread_, [current = current_, thread = &thread_] {
+        current->store(std::numeric_limits<quint64>::max());
+        thread->quit();
+    });
 }
 
 structure_reader::~structure_reader() {
+    remove_background_thread(&thread_);
     close();
     thread_.quit();
     thread_.wait();

@@ -38,6 +38,17 @@ QString search_status_text(const search_state& state) {
     return state.running ? QStringLiteral("%1, %2").arg(count, progress) : count;
 }
 
+QString partial_search_note(const std::vector<int>& cut_pages) {
+    if (cut_pages.empty())
+        return {};
+    const QString pages =
+        cut_pages.size() == 1
+            ? QStringLiteral("page %1 trop longue").arg(cut_pages.front() + 1)
+            : count_of(static_cast<qint64>(cut_pages.size()), QStringLiteral("page trop longue"),
+                       QStringLiteral("pages trop longues"));
+    return QStringLiteral("recherche partielle\u00a0: %1").arg(pages);
+}
+
 text_search::text_search(text_store& store, const QString& needle, int from_page,
                          hidden_hits hidden)
     : store_(store), needle_(fold_for_search(needle.trimmed())),
@@ -80,6 +91,8 @@ void text_search::search_page(int page) {
     const page_text* text = store_.text(page);
     if (searched || !text)
         return;
+    if (text->cut)
+        cut_pages_.push_back(page);
     std::vector<search_hit> found = find_in_page(*text, page, needle_);
     const shared_document& document = store_.document();
     if (!found.empty() && hidden_ == hidden_hits::left_out && text->frame &&

@@ -27,6 +27,10 @@ struct search_hit {
 /// Every occurrence of the folded `needle` in a page's text, in text order.
 std::vector<search_hit> find_in_page(const page_text& text, int page, const QString& needle);
 
+/// What a search says of the pages whose text Qt PDF gave only in part (their
+/// indices, from 0, in any order); empty when there are none.
+QString partial_search_note(const std::vector<int>& cut_pages);
+
 /// Where a search stands, as its bar says it.
 struct search_state {
     int hits = 0;
@@ -62,6 +66,8 @@ public:
     int first_hit() const { return first_hit_; }
     bool finished() const { return searched_ == store_.page_count(); }
     int pages_searched() const { return searched_; }
+    /// The pages looked through whose text Qt PDF gave only in part.
+    const std::vector<int>& cut_pages() const { return cut_pages_; }
 
     /// Where a hit stands on its page, in points; empty until asked for and read.
     const std::vector<QRectF>* rectangles(const search_hit& hit) const;
@@ -99,6 +105,7 @@ private:
     int front_ = 0;   ///< pages looked through in a row from `from_`
     int scanned_ = 0; ///< pages from `from_` whose extracted text has been looked at
     std::vector<search_hit> hits_;
+    std::vector<int> cut_pages_;
     int first_hit_ = -1;
     QElapsedTimer since_progress_;
     std::unordered_map<int, std::vector<std::vector<QRectF>>> rectangles_; ///< by page, by hit

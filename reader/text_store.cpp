@@ -38,8 +38,18 @@ struct text_store_state {
     }
 };
 
-page_text page_text_of(const QString& text) {
+namespace {
+
+qint64 bytes_of(const page_text& text) {
+    return text.folded.size() * qint64(sizeof(QChar)) +
+           static_cast<qint64>(text.shifts.size() * sizeof(page_text::shift_from));
+}
+
+} // namespace
+
+page_text page_text_of(const QString& text, bool cut) {
     page_text result;
+    result.cut = cut;
     std::vector<int> origin;
     result.folded = fold_for_search(text, &origin);
     int shift = 0;
@@ -84,6 +94,15 @@ const page_text* text_store::text(int page) const {
         return nullptr;
     const auto& slot = pages_[static_cast<std::size_t>(page)];
     return slot ? &*slot : nullptr;
+}
+
+void text_store::forget(int page) {
+    if (page < 0 || page >= page_count())
+        return;
+    auto& slot = pages_[static_cast<std::size_t>(page)];
+    if (slot)
+        text_bytes_ -= bytes_of(*slot);
+    slot.reset();
 }
 
 void text_store::extract_from(int page, pdf_priority priority) {
@@ -137,9 +156,12 @@ struct text_store_step {
         });
         // Folded where it is kept: long-lived text allocated on the pdf thread would
         // pin its heap between what pdfium frees.
-        thread->reply([store = store, page, raw = all.text(), frame = std::move(frame)] {
+        // Qt PDF 6.4 counts a page's characters right but gives its text modulo
+        // 65,536 of them, and none beyond by any index: such a page is read in part.
+        const bool cut = all.endIndex() - all.text().size() >= 32768;
+        thread->reply([store = store, page, raw = all.text(), frame = std::move(frame), cut] {
             if (store)
-                store->receive_page(page, raw, frame);
+                store->receive_page(page, raw, frame, cut);
         });
         if (!state->step_waiting()) {
             text_store_step next = *this;
@@ -160,8 +182,9 @@ void text_store::post_step(pdf_priority priority) {
                                  document_->bytes(), document_->password()});
 }
 
-void text_store::receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame) {
-    unfolded_.push_back({page, std::move(raw), std::move(frame)});
+void text_store::receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame,
+                              bool cut) {
+    unfolded_.push_back({page, std::move(raw), std::move(frame), cut});
     if (!fold_timer_.isActive()) // started again at every page, it would never fire
         fold_timer_.start();
 }
@@ -175,7 +198,7 @@ void text_store::fold_some() {
     while (!unfolded_.empty() && clock.elapsed() < slice_ms) {
         unfolded_page next = std::move(unfolded_.front());
         unfolded_.pop_front();
-        page_text text = page_text_of(next.raw);
+        page_text text = page_text_of(next.raw, next.cut);
         text.frame = std::move(next.frame);
         take_page(next.page, std::move(text));
     }
@@ -188,6 +211,7 @@ void text_store::take_page(int page, page_text text) {
     if (slot)
         return;
     slot = std::move(text);
+    text_bytes_ += bytes_of(*slot);
     ++extracted_;
     emit page_extracted(page);
     if (complete())

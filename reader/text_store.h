@@ -26,6 +26,7 @@ namespace krv {
 /// A page's text as searches compare it (see fold_for_search).
 struct page_text {
     QString folded;
+    bool cut = false; ///< Qt PDF gave only the first part of it (65,536 characters or more)
     /// Where the folded characters come from in the page's text: from each
     /// `first` on, folded index + `shift`, until the next. Empty when they are
     /// the same (no ligature, nothing dropped). Kept as the few places where the
@@ -48,7 +49,7 @@ struct page_text {
 };
 
 /// A page's text, folded.
-page_text page_text_of(const QString& text);
+page_text page_text_of(const QString& text, bool cut = false);
 
 struct text_store_state;
 struct text_store_step;
@@ -72,10 +73,14 @@ public:
     /// holders let go too); the text extracted stays.
     void release_document();
 
-    /// A page's text, or null while it is not extracted yet.
+    /// A page's text, or null while it is not extracted yet (or once forgotten).
     const page_text* text(int page) const;
     int extracted_count() const { return extracted_; }
     bool complete() const { return extracted_ == page_count(); }
+    /// The memory the texts kept take, in bytes.
+    qint64 text_bytes() const { return text_bytes_; }
+    /// Lets a page's text go (it still counts as extracted: it is not read again).
+    void forget(int page);
 
 signals:
     void page_extracted(int page);
@@ -85,19 +90,21 @@ signals:
 private:
     friend struct text_store_step;
     void take_page(int page, page_text text);
-    void receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame);
+    void receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame, bool cut);
     void fold_some();
     void post_step(pdf_priority priority);
 
     shared_document document_;
     std::vector<std::optional<page_text>> pages_;
     int extracted_ = 0;
+    qint64 text_bytes_ = 0;
     /// Pages come from the pdf thread faster than a busy GUI thread takes them: they
     /// wait here and are folded a few milliseconds' worth at a time.
     struct unfolded_page {
         int page;
         QString raw;
         std::shared_ptr<const text_frame> frame;
+        bool cut;
     };
     std::deque<unfolded_page> unfolded_;
     QTimer fold_timer_;

@@ -73,12 +73,17 @@ class Row:
     out byte for byte as they went in, and whether they are links."""
 
     def __init__(self, name, prepare, message=None, box=None, colour=None, choose=None,
-                 kept=(), starts=1, as_nobody=False, closed_stderr=False, then=None):
+                 kept=(), starts=1, as_nobody=False, closed_stderr=False, then=None, act=None,
+                 escapes=1, own_home=False):
         self.name, self.prepare = name, prepare
         self.message, self.box, self.colour, self.choose = message, box, colour, choose
         self.then = then  # keys typed in the menu window, and the colour the viewer shows then
         self.kept, self.starts = kept, starts
         self.as_nobody, self.closed_stderr = as_nobody, closed_stderr
+        # `act(test, process)` starts long work, which Esc (pressed `escapes` times:
+        # the first closes a search) must not wait for; `own_home` gives the
+        # program a home of its own, without a print system, to print into.
+        self.act, self.escapes, self.own_home = act, escapes, own_home
 
 
 def fifo_document(test, folder):
@@ -216,6 +221,76 @@ OUTLINE_ROWS = [
 ]
 
 
+def large_pdf(path, megabytes):
+    """A page with a line of text over a picture of `megabytes` of zeros."""
+    height = (megabytes << 20) // 3072
+    content = b"BT /F1 24 Tf 50 700 Td (Une ligne de texte) Tj ET"
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+               b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources "
+               b"<< /Font << /F1 5 0 R >> /XObject << /Im 6 0 R >> >> >>",
+               b"<< /Length %d >>\nstream\n%s\nendstream" % (len(content), content),
+               b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+               b"<< /Type /XObject /Subtype /Image /Width 1024 /Height %d /ColorSpace /DeviceRGB "
+               b"/BitsPerComponent 8 /Length %d >>\nstream\n" % (height, 3072 * height)]
+    with open(path, "wb") as f:
+        offsets = []
+        f.write(b"%PDF-1.4\n")
+        for number, body in enumerate(objects, 1):
+            offsets.append(f.tell())
+            f.write(b"%d 0 obj\n%s" % (number, body))
+            if number == len(objects):
+                f.write(b"\0" * (3072 * height) + b"\nendstream")
+            f.write(b"\nendobj\n")
+        xref = f.tell()
+        f.write(b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1))
+        f.write(b"".join(b"%010d 00000 n \n" % o for o in offsets))
+        f.write(b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n"
+                % (len(objects) + 1, xref))
+
+
+def links_to_a_large_pdf(test, folder):
+    """30 links to one PDF of 100 MB: read all at once, they would take 3 GB."""
+    target = os.path.join(os.path.dirname(folder), "grand_%s.pdf" % os.path.basename(folder))
+    large_pdf(target, 100)
+    for i in range(30):
+        os.symlink(target, os.path.join(folder, "lien_%02d.pdf" % (i + 1)))
+    exchange(folder, "Documentation.pdf")
+
+
+def bytes_read(pid):
+    with open("/proc/%d/io" % pid) as f:
+        return next(int(line.split()[1]) for line in f if line.startswith("rchar:"))
+
+
+def search_every_document(test, process):
+    test.desktop.key("ctrl+shift+f", window=VIEWER)
+    test.desktop.run(["xdotool", "type", "--delay", "30", "ligne"])
+    before = bytes_read(process.pid)
+    test.desktop.key("Return")
+    # Half the documents read (all of them kept, 1.5 GB): Esc comes while it goes on.
+    dt.wait_for(lambda: bytes_read(process.pid) - before > 15 * (100 << 20), timeout=60,
+                what="the search under way")
+
+
+def long_document(test, folder):
+    dt.make_pdf(dt.BUILD, os.path.join(folder, "Documentation.pdf"), "multi", "Long", 10000)
+
+
+def print_to_file(test, process):
+    test.desktop.key("ctrl+p", window=VIEWER)
+    test.desktop.window("Imprimer")
+    test.desktop.key("Return", window="Imprimer")  # to a file: there is no printer
+    dt.wait_for(lambda: test.desktop.find("Imprimer") is None, what="the pages being copied")
+
+
+# Long work under way when Esc comes.
+BUSY_ROWS = [
+    Row("search_in_links_to_a_large_pdf", links_to_a_large_pdf, colour=RED,
+        act=search_every_document, escapes=2),
+    Row("printing_10000_pages", long_document, colour=RED, act=print_to_file, own_home=True),
+]
+
+
 # ------------------------------------------------------------------ the test
 class MemoryWatch(threading.Thread):
     """Ends the program when its resident memory passes the limit (the address-space
@@ -313,6 +388,9 @@ class Hostile(unittest.TestCase):
         if self.sanitized:  # AddressSanitizer's own memory limit
             env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":hard_rss_limit_mb=%d" % (
                 MEMORY_LIMIT >> 20)
+        if row.own_home:
+            env["HOME"] = tempfile.mkdtemp(prefix="home-", dir=self.base)
+            env["CUPS_SERVER"] = os.path.join(env["HOME"], "no-print-system")
         self.log = os.path.join(self.base, row.name + ".log")
         if row.closed_stderr:
             # Standard output and error on a pipe whose reader is gone; and Qt's
@@ -351,10 +429,10 @@ class Hostile(unittest.TestCase):
         dt.wait_for(lambda: dt.near(dt.dominant(self.desktop.screenshot(), box), colour),
                     what="the viewer to show %s" % (colour,))
 
-    def escape_ends(self, process):
+    def escape_ends(self, process, escapes=1):
         self.desktop.activate(MENU)
         began = time.monotonic()
-        self.desktop.key("Escape")
+        self.desktop.key(*["Escape"] * escapes)
         status = process.wait(10)
         took = time.monotonic() - began
         self.assertEqual(status, 0, "Esc ends the help with status 0")
@@ -379,7 +457,7 @@ class Hostile(unittest.TestCase):
             finally:
                 watch.stopped.set()
             self.assertFalse(watch.exceeded, "resident memory passed %d MiB" % (watch.limit >> 20))
-            self.escape_ends(process)
+            self.escape_ends(process, row.escapes)
             self.assertEqual(self.snapshot(folder, row.kept), kept, "the host's files are untouched")
         # Nothing written into the folder but an exchange file, when there was none.
         after = sorted(os.listdir(folder.encode()))
@@ -409,13 +487,15 @@ class Hostile(unittest.TestCase):
             keys, colour = row.then
             self.desktop.key(*keys, window=MENU)
             self.viewer_shows(colour)
+        if row.act:
+            row.act(self, process)
 
 
 def make_test(row):
     return lambda self: self.run_row(row)
 
 
-for _row in ROWS + OUTLINE_ROWS:
+for _row in ROWS + OUTLINE_ROWS + BUSY_ROWS:
     setattr(Hostile, "test_" + _row.name, make_test(_row))
 
 

@@ -14,6 +14,7 @@
 #include "sample_pdf.h"
 #include "test_main.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTreeWidget>
@@ -172,6 +173,41 @@ private slots:
         for (const folder_hit& hit : hits)
             QCOMPARE(hit.line.text, QStringLiteral("Page %1 du guide").arg(hit.page + 1));
         QTRY_COMPARE(pdf.documents_open(), 0);
+    }
+
+    // Beyond the first thousand, hits are counted, not listed: the list says how
+    // many more there are, and those listed are the first, in the list's order.
+    void a_long_list_ends_with_the_count_of_the_others() {
+        QDir(fixture_.folder()).mkdir("long");
+        std::map<int, QStringList> lines;
+        for (int page = 0; page < 40; ++page)
+            for (int line = 0; line < 20; ++line)
+                lines[page] << QStringLiteral("Remise %1").arg(line + 1);
+        std::vector<folder_document> documents;
+        for (const char* name : {"long/f.pdf", "long/g.pdf"}) {
+            QVERIFY(samples::write_text_pdf(fixture_.path(name), pages_with(40, lines)));
+            documents.push_back({fixture_.path(name), nom_lisible(name)});
+        }
+        pdf_thread pdf;
+        folder_search search(pdf);
+        folder_results results(nullptr);
+        connect(&search, &folder_search::hits_found, &results, &folder_results::add_hits);
+        connect(&search, &folder_search::counted, &results, &folder_results::set_count);
+        QSignalSpy finished(&search, &folder_search::finished);
+        search.set_documents(documents);
+        results.start(documents, "remise");
+        search.find("remise");
+        QVERIFY(finished.wait(60'000));
+        results.finish();
+        QCOMPARE(results.status(), "1\u202f600\u00a0résultats dans 2\u00a0documents\u00a0; les "
+                                   "1\u202f000 premiers sont affichés");
+        const QTreeWidget* tree = results.tree();
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 800);
+        QCOMPARE(tree->topLevelItem(1)->childCount(), 200);
+        QCOMPARE(tree->topLevelItem(1)->child(199)->text(0), "Page 10\u00a0: Remise 20");
+        QCOMPARE(tree->topLevelItem(2)->text(0),
+                 "… et 600\u00a0autres résultats, non affichés\u00a0: précisez le mot cherché");
     }
 
     // Through the windows: Ctrl+Shift+F, a word, Enter; a click on a hit shows its

@@ -171,6 +171,35 @@ private slots:
         QCOMPARE(c->current_hit(), (first + step + 5) % 5);
     }
 
+    // Qt PDF gives a page's text modulo 65,536 characters: a longer page is said
+    // to be searched in part; a shorter one is searched whole, and says nothing.
+    void a_long_page_is_said_searched_in_part_data() {
+        QTest::addColumn<int>("lines"); // of 100 characters, the word on every 50th
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("60,000 characters") << 600 << true;
+        QTest::newRow("70,000 characters") << 700 << false;
+        QTest::newRow("140,000 characters") << 1400 << false;
+    }
+    void a_long_page_is_said_searched_in_part() {
+        QFETCH(int, lines);
+        QFETCH(bool, whole);
+        text_page page;
+        page.line_gap = 780.0 / lines;
+        page.font_size = page.line_gap * 0.8;
+        for (int i = 0; i < lines; ++i)
+            page.lines << QStringLiteral("%1 %2 ")
+                                  .arg(i % 50 ? "texte" : "ligne")
+                                  .arg(i, 4, 10, QChar(u'0')) +
+                              QString(89, u'x');
+        const QString name = QStringLiteral("long_%1.pdf").arg(lines);
+        QVERIFY(samples::write_text_pdf(path(name), {page}));
+        auto c = open(name);
+        search_all(*c, "ligne");
+        const QString note = QStringLiteral(" — recherche partielle\u00a0: page 1 trop longue");
+        QCOMPARE(c->hit_count() == lines / 50, whole);
+        QVERIFY2(c->search_status().endsWith(note) != whole, qPrintable(c->search_status()));
+    }
+
     void search_starts_at_the_page_being_read() {
         auto c = open("cinq.pdf");
         c->go_to_page_number(4);
