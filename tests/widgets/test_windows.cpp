@@ -8,6 +8,7 @@
 #include "krv_pdf2.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
+#include "one_help.h"
 #include "pdf_component.h"
 #include "pixels.h"
 #include "resources.h"
@@ -26,6 +27,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
+
+#include <cstdio>
+#include <future>
 
 using namespace krv;
 
@@ -56,6 +60,23 @@ class test_windows : public QObject {
     }
     pdf_component* component() { return viewer().APDF_Objet; }
     QString shown_file() { return QFileInfo(component()->src()).fileName(); }
+
+    // The host names another document, the file replaced at once as a whole.
+    static void host_names(const char* document) {
+        samples::write_file("W_intlog.wdo.new", samples::exchange_file({{"DOC:FCAIS", document}}));
+        std::rename("W_intlog.wdo.new", "W_intlog.wdo");
+    }
+    // A wait runs on the program's clock: moved on only while the busy pointer
+    // shows, so that a wait ends (and is seen) instead of holding a test for ever.
+    void move_clock_while_busy(QTimer& timer, bool& busy_seen) {
+        connect(&timer, &QTimer::timeout, this, [&] {
+            if (current_mouse_pointer() == mouse_pointer::busy) {
+                busy_seen = true;
+                fixture_.now += 0.25;
+            }
+        });
+        timer.start(5);
+    }
 
 private slots:
     void initTestCase() {
@@ -259,6 +280,61 @@ private slots:
             QVERIFY(fixture_.now >= first + gap + wait_seconds);
             QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
         }
+    }
+
+    // The host was told its request was taken: one inside the half second is
+    // shown once the half second has passed, without holding anyone off.
+    void the_hosts_request_waits_out_the_half_second() {
+        start(samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF"}}));
+        const double first = fixture_.now;
+        one_help one(hand_over::nobody);
+        one.serve();
+        host_names("tarifs_HT.Pdf");
+        fixture_.now = first + 0.3;
+        bool busy_seen = false;
+        QTimer clock;
+        move_clock_while_busy(clock, busy_seen);
+        auto asked = std::async(std::launch::async,
+                                [] { return ask_running_help(own_instance_name(), 5000); });
+        QTRY_VERIFY(asked.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+        QCOMPARE(asked.get(), hand_over::taken);
+        QVERIFY(shared().requested_path.endsWith("/guide_de_saisie.PDF"));
+        fixture_.now = first + 0.51;
+        QTRY_COMPARE(shown_file(), QStringLiteral("tarifs_HT.Pdf"));
+        QVERIFY(!busy_seen);
+        QVERIFY(fixture_.messages.isEmpty());
+    }
+
+    // Thousands of requests at once: no lookup inside another, no wait inside
+    // another; one waits at most, and the latest shows what the host names last.
+    void a_flood_of_requests() {
+        start(samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF"}}));
+        one_help one(hand_over::nobody);
+        one.serve();
+        fixture_.now += 1; // the clock stands still: all but the first wait
+        bool busy_seen = false;
+        QTimer clock;
+        move_clock_while_busy(clock, busy_seen);
+        constexpr int flood = 4000;
+        auto taken = std::async(std::launch::async, [name = own_instance_name()] {
+            int count = 0;
+            for (int i = 0; i < flood; ++i) {
+                if (i == flood / 2)
+                    host_names("tarifs_HT.Pdf");
+                count += ask_running_help(name, 5000) == hand_over::taken;
+            }
+            return count;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            taken.wait_for(std::chrono::seconds(0)) == std::future_status::ready, 120'000);
+        QCOMPARE(taken.get(), flood);
+        const double still = fixture_.now;
+        QCOMPARE(*shared().heure_ouverture, still); // the first, taken at once
+        fixture_.now += 1;
+        QTRY_COMPARE(shown_file(), QStringLiteral("tarifs_HT.Pdf"));
+        QCOMPARE(*shared().heure_ouverture, still + 1); // then the one that waited
+        QVERIFY(!busy_seen);
+        QVERIFY2(fixture_.messages.isEmpty(), qPrintable(fixture_.messages.join(u'\n')));
     }
 
     // ------------------------------------------------------------ titles and icon
