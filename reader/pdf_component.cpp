@@ -383,8 +383,12 @@ void pdf_component::print() {
 }
 
 void pdf_component::preview() {
-    if (shown_ && show_print_preview(shown_, window()))
-        print();
+    if (!shown_)
+        return;
+    const print_outcome done =
+        preview_then_print({shown_, src_}, std::max(0, view_->current_page()), window());
+    if (!done.ok)
+        emit notice(done.failure);
 }
 
 } // namespace krv
