@@ -61,23 +61,6 @@ class test_windows : public QObject {
     pdf_component* component() { return viewer().APDF_Objet; }
     QString shown_file() { return QFileInfo(component()->src()).fileName(); }
 
-    // The host names another document, the file replaced at once as a whole.
-    static void host_names(const char* document) {
-        samples::write_file("W_intlog.wdo.new", samples::exchange_file({{"DOC:FCAIS", document}}));
-        std::rename("W_intlog.wdo.new", "W_intlog.wdo");
-    }
-    // A wait runs on the program's clock: moved on only while the busy pointer
-    // shows, so that a wait ends (and is seen) instead of holding a test for ever.
-    void move_clock_while_busy(QTimer& timer, bool& busy_seen) {
-        connect(&timer, &QTimer::timeout, this, [&] {
-            if (current_mouse_pointer() == mouse_pointer::busy) {
-                busy_seen = true;
-                fixture_.now += 0.25;
-            }
-        });
-        timer.start(5);
-    }
-
 private slots:
     void initTestCase() {
         QVERIFY(fixture_.set_up());
@@ -282,57 +265,48 @@ private slots:
         }
     }
 
-    // The host was told its request was taken: one inside the half second is
-    // shown once the half second has passed, without holding anyone off.
-    void the_hosts_request_waits_out_the_half_second() {
-        start(samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF"}}));
-        const double first = fixture_.now;
-        one_help one(hand_over::nobody);
-        one.serve();
-        host_names("tarifs_HT.Pdf");
-        fixture_.now = first + 0.3;
-        bool busy_seen = false;
-        QTimer clock;
-        move_clock_while_busy(clock, busy_seen);
-        auto asked = std::async(std::launch::async,
-                                [] { return ask_running_help(own_instance_name(), 5000); });
-        QTRY_VERIFY(asked.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
-        QCOMPARE(asked.get(), hand_over::taken);
-        QVERIFY(shared().requested_path.endsWith("/guide_de_saisie.PDF"));
-        fixture_.now = first + 0.51;
-        QTRY_COMPARE(shown_file(), QStringLiteral("tarifs_HT.Pdf"));
-        QVERIFY(!busy_seen);
-        QVERIFY(fixture_.messages.isEmpty());
+    // The host's request within the half second waits it out, holding nobody off; of
+    // a flood, one waits (no lookup or wait inside another), and shows the latest.
+    void the_hosts_requests_wait_out_the_half_second_data() {
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<double>("gap");
+        QTest::newRow("one, 0.3 s after") << 1 << 0.3;
+        QTest::newRow("a flood, from 1 s after") << 4000 << 1.0;
     }
-
-    // Thousands of requests at once: no lookup inside another, no wait inside
-    // another; one waits at most, and the latest shows what the host names last.
-    void a_flood_of_requests() {
+    void the_hosts_requests_wait_out_the_half_second() {
+        QFETCH(int, requests);
+        QFETCH(double, gap);
         start(samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF"}}));
         one_help one(hand_over::nobody);
         one.serve();
-        fixture_.now += 1; // the clock stands still: all but the first wait
+        const double still = fixture_.now += gap; // and stands still
+        // A wait runs on this clock: moved on while it shows, so that it ends, and is seen.
         bool busy_seen = false;
         QTimer clock;
-        move_clock_while_busy(clock, busy_seen);
-        constexpr int flood = 4000;
-        auto taken = std::async(std::launch::async, [name = own_instance_name()] {
+        connect(&clock, &QTimer::timeout, this, [&] {
+            if (current_mouse_pointer() == mouse_pointer::busy)
+                busy_seen = true, fixture_.now += 0.25;
+        });
+        clock.start(5);
+        auto taken = std::async(std::launch::async, [requests, name = own_instance_name()] {
             int count = 0;
-            for (int i = 0; i < flood; ++i) {
-                if (i == flood / 2)
-                    host_names("tarifs_HT.Pdf");
+            for (int i = 0; i < requests; ++i) {
+                if (i == requests / 2) { // another document, the file replaced whole
+                    samples::write_file("new.wdo",
+                                        samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}));
+                    std::rename("new.wdo", "W_intlog.wdo");
+                }
                 count += ask_running_help(name, 5000) == hand_over::taken;
             }
             return count;
         });
         QTRY_VERIFY_WITH_TIMEOUT(
             taken.wait_for(std::chrono::seconds(0)) == std::future_status::ready, 120'000);
-        QCOMPARE(taken.get(), flood);
-        const double still = fixture_.now;
-        QCOMPARE(*shared().heure_ouverture, still); // the first, taken at once
-        fixture_.now += 1;
+        QCOMPARE(taken.get(), requests);
+        QCOMPARE(*shared().heure_ouverture, gap > 0.5 ? still : still - gap); // the rest waits
+        fixture_.now = still + 1;
         QTRY_COMPARE(shown_file(), QStringLiteral("tarifs_HT.Pdf"));
-        QCOMPARE(*shared().heure_ouverture, still + 1); // then the one that waited
+        QCOMPARE(*shared().heure_ouverture, still + 1);
         QVERIFY(!busy_seen);
         QVERIFY2(fixture_.messages.isEmpty(), qPrintable(fixture_.messages.join(u'\n')));
     }
