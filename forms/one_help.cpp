@@ -42,10 +42,6 @@ one_help::one_help(hand_over asked) {
                          [this] { listener_.close(); });
 }
 
-one_help::~one_help() {
-    listener_.close();
-}
-
 void one_help::serve() {
     serving_ = true;
     serve_waiting();

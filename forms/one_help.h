@@ -20,9 +20,6 @@ public:
     /// (when nobody listened but the name is taken now, another start was quicker:
     /// it is asked in turn).
     explicit one_help(hand_over asked);
-    ~one_help();
-    one_help(const one_help&) = delete;
-    one_help& operator=(const one_help&) = delete;
 
     /// A running help took the request: this process ends, with status 0.
     bool handed_over() const { return handed_over_; }
