@@ -82,7 +82,7 @@ class OneHelp(dt.ProgramTest):
         self.ask_for(THIRD[0])
         third = self.start_again()
         self.assertEqual(third.process.wait(10), 0)
-        self.desktop.window("Notes de version — Aide KRV")
+        self.viewer_shows(THIRD[1])  # the first help's, come to the front
         self.assertEqual(self.count(dt.MENU), 2)
         self.assertFalse(self.desktop.find("Aide KRV"), "no message")
 
