@@ -29,6 +29,9 @@ constexpr int piece_count = 8;
 // Loop counter of the picture copy, kept at module level as the design has it.
 std::int16_t piece_index = 0;
 
+// Clock reading at which the running wait ends; none while no wait runs.
+std::optional<double> fin_attente;
+
 } // namespace
 
 shared_state& shared() {
@@ -47,17 +50,32 @@ void set_clock(std::function<double()> clock) {
     clock_function() = std::move(clock);
 }
 
+double seconds_until_accepted(const shared_state& state, double now) {
+    if (!state.heure_ouverture)
+        return 0; // the first request is always accepted
+    const double left = *state.heure_ouverture + debounce_seconds - now;
+    // Exactly the half second is still too soon.
+    return left >= 0 ? std::max(left, 1e-3) : 0;
+}
+
 void attente() {
     set_mouse_pointer(mouse_pointer::busy);
-    const double fin_attente = clock_seconds() + wait_seconds;
-    for (double left = fin_attente - clock_seconds(); left > 0 && !program_ending();
-         left = fin_attente - clock_seconds()) {
+    if (fin_attente) {
+        // Refused again from inside the running wait: that wait holds on longer.
+        // A wait inside a wait would grow the stack with every request of a flood.
+        fin_attente = clock_seconds() + wait_seconds;
+        return;
+    }
+    fin_attente = clock_seconds() + wait_seconds;
+    for (double left = *fin_attente - clock_seconds(); left > 0 && !program_ending();
+         left = *fin_attente - clock_seconds()) {
         // Sleep in the event loop until an event comes or the time is up.
         QEventLoop loop;
         const int ms = static_cast<int>(std::ceil(std::min(left, 0.1) * 1000.0));
         QTimer::singleShot(ms, &loop, &QEventLoop::quit);
         loop.exec();
     }
+    fin_attente.reset();
     set_mouse_pointer(mouse_pointer::arrow);
 }
 

@@ -30,11 +30,20 @@ double clock_seconds();
 void set_clock(std::function<double()> clock);
 
 /// Holds the user off for two seconds with the busy pointer, handling window
-/// events meanwhile without spinning the processor.
+/// events meanwhile without spinning the processor. Called while a wait runs
+/// (from an event it handles), it makes that wait last two seconds from now
+/// instead of starting another inside it: waits never nest.
 void attente();
 
 /// Seconds that attente holds the user off.
 inline constexpr double wait_seconds = 2.0;
+
+/// A request this close after the last accepted one (or closer) is too soon.
+inline constexpr double debounce_seconds = 0.5;
+
+/// Seconds until a request made at `now` is no longer too soon after the last
+/// accepted one; 0 when it may be accepted at once.
+double seconds_until_accepted(const shared_state& state, double now);
 
 /// Lays the eight border holders `ccb` of `fenetre` around its edges and gives
 /// them the pictures of the picture store `store`, each sent to the back.

@@ -1,5 +1,6 @@
 #include "document_place.h"
 
+#include "file_names.h"
 #include "text.h"
 
 #include <QUrl>
@@ -21,10 +22,54 @@ int page_number(const QString& text) {
     return text.toInt();
 }
 
-// A value as written in an address: percent-escapes decoded; a search may be
-// quoted, as some hosts write it.
+int hex_digit(QChar c) {
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    const char16_t lower = c.toLower().unicode();
+    return lower >= u'a' && lower <= u'f' ? lower - u'a' + 10 : -1;
+}
+
+// The byte of a "%XX" escape at `at`, or -1 when there is none.
+int escaped_byte(const QString& text, qsizetype at) {
+    if (at + 2 >= text.size() || text[at] != u'%')
+        return -1;
+    const int high = hex_digit(text[at + 1]);
+    const int low = hex_digit(text[at + 2]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
+// A value as written in an address: each run of "%XX" escapes is decoded as
+// UTF-8, or, where its bytes are not valid UTF-8, as Windows-1252, the host's
+// code page ("%E9" is "é" either way); a "%" not followed by two hexadecimal
+// digits stays as typed. A NUL decoded ends the value, as a NUL ends the
+// host's values: what is shown is what is searched.
 QString decoded(const QString& text) {
-    return QUrl::fromPercentEncoding(text.toUtf8());
+    QString out;
+    for (qsizetype i = 0; i < text.size();) {
+        QByteArray run;
+        for (int byte = escaped_byte(text, i); byte >= 0; byte = escaped_byte(text, i)) {
+            run.append(static_cast<char>(byte));
+            i += 3;
+        }
+        if (run.isEmpty())
+            out.append(text[i++]);
+        else
+            out.append(readable_file_name(decode_file_name(run)));
+    }
+    return before_first_nul(out);
+}
+
+// Whether what follows a "#" asks for a place: some page, hit, destination or
+// word, among parameters all written key=value.
+bool reads_as_place(const QString& parameters) {
+    bool asks = false;
+    for (const QString& parameter : parameters.split(u'&')) {
+        if (!parameter.contains(u'='))
+            return false;
+        const document_place one = parse_place(parameter);
+        asks = asks || !one.empty();
+    }
+    return asks;
 }
 
 QString unquoted(QString text) {
@@ -45,13 +90,13 @@ document_place parse_place(const QString& parameters) {
         const QString key = parameter.left(equals).trimmed().toLower();
         const QString value = parameter.mid(equals + 1);
         if (key == u"page" && place.page == 0)
-            place.page = page_number(value.trimmed());
+            place.page = page_number(decoded(value).trimmed());
         else if (key == u"nameddest" && place.destination.isEmpty())
             place.destination = decoded(value);
         else if (key == u"search" && place.search.isEmpty())
             place.search = unquoted(decoded(value));
         else if (key == u"hit" && place.occurrence == 0)
-            place.occurrence = std::max(0, page_number(value.trimmed()) - 1);
+            place.occurrence = std::max(0, page_number(decoded(value).trimmed()) - 1);
     }
     return place;
 }
@@ -84,6 +129,14 @@ placed_name split_place(const QString& value, const std::function<bool(const QSt
         const QString name = text.left(hash);
         if (exists(name))
             return {name, parse_place(text.mid(hash + 1))};
+    }
+    // No file has the name (it vanished since it was chosen, or the host names
+    // one the folder lacks): a place is still told apart from the name, so
+    // that the message names the file alone.
+    for (qsizetype hash = text.lastIndexOf(u'#'); hash > 0;
+         hash = text.lastIndexOf(u'#', hash - 1)) {
+        if (reads_as_place(text.mid(hash + 1)))
+            return {text.left(hash), parse_place(text.mid(hash + 1))};
     }
     return {value, {}};
 }

@@ -30,7 +30,9 @@ struct placed_name {
     document_place place;
 };
 
-/// Reads the open parameters that follow a "#" (without it).
+/// Reads the open parameters that follow a "#" (without it). Escapes "%XX" are
+/// decoded, numbers' too: a run of them as UTF-8, or as Windows-1252 where it
+/// is not valid UTF-8; an invalid one stays as typed; a NUL ends the value.
 document_place parse_place(const QString& parameters);
 
 /// The open parameters of a place, "#" included ("#page=3&search=remise"; empty
@@ -40,8 +42,10 @@ QString place_parameters(const document_place& place);
 /// Splits the host's value into the document's name and its place, only when the
 /// whole value (up to its first NUL, without trailing spaces) names no existing
 /// file and the part before a "#" does: a file whose real name holds "#" keeps
-/// it. `exists` tells whether a name exists in the documents' folder. Without a
-/// place the value comes back unchanged.
+/// it. When no part names a file, a place is still split off where what follows
+/// a "#" asks for one ("absent.pdf#page=2"), so that the name is the file's
+/// alone. `exists` tells whether a name exists in the documents' folder.
+/// Without a place the value comes back unchanged.
 placed_name split_place(const QString& value, const std::function<bool(const QString&)>& exists);
 
 } // namespace krv

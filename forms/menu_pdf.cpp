@@ -139,12 +139,13 @@ void menu_pdf::Form_Load() {
         [&] { set_twips_top(0); },
         [&] { load_form<affic_pdf>().show_modeless(); },
     });
-    request_host_document();
+    request_host_document(request_from::user);
 }
 
-void menu_pdf::request_host_document() {
+bool menu_pdf::request_host_document(request_from from) {
     shared_state& state = shared();
     bool use_default = true;
+    bool too_soon = false;
     run_statements({
         [&] { state.nom_document = inter_logg::lit_intlog(QStringLiteral("DOC:FCAIS")); },
         // The host's value ends at its first NUL, as its C strings do.
@@ -153,13 +154,16 @@ void menu_pdf::request_host_document() {
             if (use_default)
                 state.nom_document = QStringLiteral("Documentation.pdf");
         },
-        [&] { affic_document(); },
+        [&] { too_soon = !affic_document(from); },
     });
+    return !too_soon;
 }
 
-void menu_pdf::show_host_document() {
-    // The debounce and the wait of the opening routine apply, as for a choice.
-    request_host_document();
+bool menu_pdf::show_host_document() {
+    // Through the opening routine, as a choice; the host's request is never
+    // refused, only made again once the half second has passed.
+    if (!request_host_document(request_from::host))
+        return false;
     affic_pdf& viewer = load_form<affic_pdf>();
     for (form* window : {static_cast<form*>(&viewer), static_cast<form*>(this)})
         if (window->isMinimized())
@@ -171,6 +175,7 @@ void menu_pdf::show_host_document() {
         modal->raise();
         modal->activateWindow();
     }
+    return true;
 }
 
 void menu_pdf::show_document_at(const QString& name, const document_place& place) {
@@ -188,12 +193,15 @@ void menu_pdf::system_close() {
     bt_fin_Click();
 }
 
-void menu_pdf::affic_document() {
+bool menu_pdf::affic_document(request_from from) {
     shared_state& state = shared();
     const double now = clock_seconds();
-    if (state.heure_ouverture && now - *state.heure_ouverture <= 0.5) {
-        attente();
-        return;
+    if (seconds_until_accepted(state, now) > 0) {
+        // The debounce spares the user a double click; the host has already been
+        // told its request was taken, so its request waits instead.
+        if (from == request_from::user)
+            attente();
+        return false;
     }
     state.heure_ouverture = now;
     set_mouse_pointer(mouse_pointer::busy);
@@ -210,6 +218,7 @@ void menu_pdf::affic_document() {
     viewer.Timer1->set_interval(250);
     viewer.refresh();
     set_mouse_pointer(mouse_pointer::arrow);
+    return true;
 }
 
 void menu_pdf::bt_rech_Click() {

@@ -12,6 +12,10 @@ class QPushButton;
 
 namespace krv {
 
+/// Who asks for a document: the user (a choice, the debounce refuses one that
+/// comes too soon) or the host (starting the help again: never refused).
+enum class request_from { user, host };
+
 class menu_pdf : public form {
     Q_OBJECT
 public:
@@ -21,11 +25,14 @@ public:
     void Form_KeyPress(std::int16_t& key_ascii) override;
     void system_close() override;
 
-    /// Asks the viewer to display nom_document, refusing requests that come too fast.
-    void affic_document();
+    /// Asks the viewer to display nom_document. A request of the user that comes
+    /// too fast is refused and the user held off (attente); one of the host is
+    /// left to its caller to make again later. False when nothing was asked.
+    bool affic_document(request_from from = request_from::user);
     /// The host started the help again: shows the document its exchange file
-    /// names now, as at start-up, and brings the help to the front.
-    void show_host_document();
+    /// names now, as at start-up, and brings the help to the front. False only
+    /// when it came too soon after the last request and must be made again later.
+    bool show_host_document();
     /// Shows a document of the folder at a place (a hit of the search in every
     /// document), through the opening routine, as a choice from the list is.
     void show_document_at(const QString& name, const document_place& place);
@@ -49,7 +56,8 @@ public:
 
 private:
     /// Start-up's last statements: the host's document, or the default one.
-    void request_host_document();
+    /// False only when the request came too soon and nothing was asked.
+    bool request_host_document(request_from from);
     bool choice_key(QObject* receiver, const QKeyEvent* key);
 };
 

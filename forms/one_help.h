@@ -6,6 +6,8 @@
 
 #include "instance_channel.h"
 
+#include <QTimer>
+
 namespace krv {
 
 /// Asks a help running for this user, folder and display to show the host's
@@ -26,12 +28,21 @@ public:
     void serve();
 
 private:
-    void show_host_document();
+    /// Shows the host's document for the request waiting, unless one is being
+    /// shown (its lookup handles events, and lookups never nest) or the last
+    /// request was accepted too recently: it is then shown once the half second
+    /// has passed. The host's requests are never refused: the asking start was
+    /// told it was taken and has ended.
+    void serve_waiting();
 
     instance_listener listener_;
+    QTimer held_; ///< ends the half second a request waits for
     bool handed_over_ = false;
-    bool serving_ = false;
-    bool pending_ = false; ///< a request came before the start-up was done
+    bool serving_ = false; ///< the start-up is done
+    bool showing_ = false; ///< a request is being shown
+    /// A request waits. One at most: each shows what the exchange file names
+    /// when it is served, so the latest wins and a flood costs nothing more.
+    bool waiting_ = false;
 };
 
 /// How long a later start waits for the running help's answer.

@@ -374,17 +374,19 @@ void pdf_component::show_outline(bool shown) {
 }
 
 void pdf_component::print() {
-    if (!shown_)
-        return;
-    const print_outcome done =
-        print_with_dialog({shown_, src_}, std::max(0, view_->current_page()), window());
-    if (!done.ok)
-        emit notice(done.failure);
+    print_shown(&print_with_dialog);
 }
 
 void pdf_component::preview() {
-    if (shown_ && show_print_preview(shown_, window()))
-        print();
+    print_shown(&preview_then_print);
+}
+
+void pdf_component::print_shown(print_outcome (*way)(const printable_document&, int, QWidget*)) {
+    if (!shown_)
+        return;
+    const print_outcome done = way({shown_, src_}, std::max(0, view_->current_page()), window());
+    if (!done.ok)
+        emit notice(done.failure);
 }
 
 } // namespace krv

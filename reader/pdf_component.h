@@ -39,6 +39,8 @@ namespace krv {
 
 class folder_results;
 class outline_panel;
+struct print_outcome;
+struct printable_document;
 
 /// Where a key press that reaches the reader was typed.
 enum class key_origin {
@@ -212,6 +214,8 @@ private:
     /// The search stops and its hits go; the bar stays as it is.
     void drop_search();
     void focus_page_field();
+    /// Prints the document shown, at the page read, the way given; says a failure.
+    void print_shown(print_outcome (*way)(const printable_document&, int, QWidget*));
     void update_toolbar();
     void update_hits_view();
     void watch(const QString& path);

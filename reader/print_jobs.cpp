@@ -7,14 +7,15 @@
 #include "background_work.h"
 #include "cups_queue.h"
 #include "events.h"
+#include "file_replace.h"
 #include "page_extraction.h"
 #include "structure_document.h"
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QThread>
+
+#include <cerrno>
 
 #include <malloc.h>
 
@@ -86,12 +87,16 @@ std::optional<QByteArray> copy_of_pages(const QByteArray& bytes, const QString& 
     return copy;
 }
 
-QString write_failure(const QString& path, QFileDevice::FileError error) {
+QString write_failure(const QString& path, int system_error) {
     const QString name = QStringLiteral("«\u00a0%1\u00a0»").arg(path);
-    switch (error) {
-    case QFileDevice::PermissionsError:
+    switch (system_error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
         return QStringLiteral("Impossible d’écrire le fichier %1\u00a0: accès refusé.").arg(name);
-    case QFileDevice::ResourceError:
+    case ENOSPC:
+    case EDQUOT:
+    case EIO:
         return QStringLiteral("Impossible d’écrire le fichier %1\u00a0: le disque est plein ou "
                               "indisponible.")
             .arg(name);
@@ -100,7 +105,8 @@ QString write_failure(const QString& path, QFileDevice::FileError error) {
     }
 }
 
-// Copies for a queue that applies no option: the pages repeated, in order.
+} // namespace
+
 std::vector<int> with_copies(const std::vector<int>& pages, int copies, bool collate) {
     std::vector<int> all;
     for (int c = 0; collate && c < copies; ++c)
@@ -109,6 +115,8 @@ std::vector<int> with_copies(const std::vector<int>& pages, int copies, bool col
         all.insert(all.end(), static_cast<std::size_t>(copies), pages[i]);
     return all;
 }
+
+namespace {
 
 struct queue_outcome {
     print_outcome outcome;
@@ -152,7 +160,8 @@ print_outcome print_to_file(const QByteArray& bytes, const QString& password,
                             existing_file policy) {
     if (pages.empty())
         return {false, QStringLiteral("Aucune page à imprimer.")};
-    if (policy == existing_file::keep && QFileInfo::exists(path))
+    // A name that is a link exists, dangling or not: it is no less replaced.
+    if (policy == existing_file::keep && kind_of_name(path) != name_kind::missing)
         return {false, QStringLiteral("Le fichier «\u00a0%1\u00a0» existe déjà\u00a0: il n’a pas "
                                       "été remplacé.")
                            .arg(path)};
@@ -164,10 +173,10 @@ print_outcome print_to_file(const QByteArray& bytes, const QString& password,
     const std::optional<QByteArray>& copy = *copied;
     if (!copy)
         return {false, cannot_copy};
-    // Written beside and renamed: a failure never leaves half a file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*copy) != copy->size() || !file.commit())
-        return {false, write_failure(path, file.error())};
+    // Written beside and renamed over the name: a failure never leaves half a
+    // file, and a link under that name is replaced, never written through.
+    if (const int failure = replace_file(path, *copy))
+        return {false, write_failure(path, failure)};
     return {};
 }
 

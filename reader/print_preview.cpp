@@ -64,4 +64,13 @@ bool show_print_preview(const shared_document& document, QWidget* parent) {
     return dialog.print_asked();
 }
 
+print_outcome preview_then_print(const printable_document& source, int current_page,
+                                 QWidget* parent) {
+    // `source` holds the previewed document: another one may take the reader's
+    // place while the preview is open (the host starting the help again).
+    if (!show_print_preview(source.document, parent))
+        return {};
+    return print_with_dialog(source, current_page, parent);
+}
+
 } // namespace krv

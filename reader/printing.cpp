@@ -1,6 +1,7 @@
 #include "printing.h"
 
 #include "events.h"
+#include "print_dialog.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -156,10 +157,12 @@ QString sides_of(QPrinter::DuplexMode duplex) {
 // Where the dialog sent the print: a file, or a queue (pictures where it cannot take PDF).
 print_outcome print_chosen(const printable_document& source, QPrinter& printer,
                            const std::vector<int>& pages) {
+    // A file gets its copies in itself, as a raw queue does.
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        return print_to_file(source.document->bytes(), source.document->password(), pages,
-                             printer.outputFileName(),
-                             existing_file::replace); // the dialog asked before replacing
+        return print_to_file(
+            source.document->bytes(), source.document->password(),
+            with_copies(pages, std::max(1, printer.copyCount()), printer.collateCopies()),
+            printer.outputFileName(), existing_file::replace); // the dialog asked before
     const job_settings settings{printer.printerName(), std::max(1, printer.copyCount()),
                                 printer.collateCopies(), sides_of(printer.duplex()),
                                 QFileInfo(source.path).fileName()};
@@ -186,6 +189,7 @@ print_outcome print_with_dialog(const printable_document& source, int current_pa
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setMinMax(1, count);
+    adapt_print_dialog(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return print_chosen(source, printer, chosen_pages(printer, count, current_page));

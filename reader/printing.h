@@ -59,7 +59,12 @@ enum class existing_file {
     replace, ///< the user agreed (the print dialog asks)
 };
 
-/// Writes a PDF of the pages (a true copy of them) to `path`.
+/// The pages printed `copies` times: each copy whole after the other when
+/// collated, else each page repeated before the next.
+std::vector<int> with_copies(const std::vector<int>& pages, int copies, bool collate);
+
+/// Writes a PDF of the pages (a true copy of them) to `path`, a new file
+/// renamed over that name: a symbolic link there is replaced, never followed.
 print_outcome print_to_file(const QByteArray& bytes, const QString& password,
                             const std::vector<int>& pages, const QString& path,
                             existing_file policy);
@@ -91,5 +96,10 @@ print_outcome print_with_dialog(const printable_document& source, int current_pa
 /// The preview: the pages as they print, rendered as they show; true when the
 /// user asks to print from it.
 bool show_print_preview(const shared_document& document, QWidget* parent);
+
+/// The preview, then the print dialog when the user asks to print from it: of
+/// the document previewed, whatever the reader shows by then.
+print_outcome preview_then_print(const printable_document& source, int current_page,
+                                 QWidget* parent);
 
 } // namespace krv

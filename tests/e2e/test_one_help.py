@@ -1,10 +1,14 @@
 """One help at a time, with the real program: started again in the same folder on
 the same display, the help shows the host's new document, comes to
 the front, and the second process ends at once with status 0; a help that does not
-answer is left alone and the new one starts normally."""
+answer is left alone, the new one starts normally, and the first drops what it
+missed; a killed help's socket is replaced, and an ended help removes its own."""
+import glob
 import os
+import shutil
 import signal
 import sys
+import tempfile
 import unittest
 
 from Xlib import X, display as xdisplay
@@ -14,13 +18,18 @@ import desktop as dt  # noqa: E402
 
 FIRST = ("guide_de_saisie.PDF", (250, 220, 160))
 SECOND = ("tarifs_HT.Pdf", (190, 215, 250))
+THIRD = ("notes_de_version.pdf", (200, 240, 200))
 
 
 class OneHelp(dt.ProgramTest):
     def setUp(self):
+        self.runtime = tempfile.mkdtemp(prefix="krv-run-")  # mode 0700, ours
+        self.addCleanup(shutil.rmtree, self.runtime, True)  # once the helps are gone
         super().setUp()
+        self.desktop.env["XDG_RUNTIME_DIR"] = self.runtime
         self.add_pdf(*FIRST)
         self.add_pdf(*SECOND)
+        self.add_pdf(*THIRD)
         self.ask_for(FIRST[0])
         self.start()
         self.viewer_shows(FIRST[1])
@@ -32,6 +41,9 @@ class OneHelp(dt.ProgramTest):
         second = dt.Program(self.desktop, dt.BUILD, self.folder)
         self.addCleanup(second.stop)
         return second
+
+    def sockets(self):
+        return glob.glob(os.path.join(self.runtime, "krv_pdf-*"))
 
     def count(self, name):
         return len(self.desktop.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name]).split())
@@ -66,6 +78,26 @@ class OneHelp(dt.ProgramTest):
         self.assertIsNone(second.process.poll(), "the second help runs on its own")
         os.kill(self.program.process.pid, signal.SIGCONT)
         self.assertIsNone(self.program.process.poll(), "the first help is left alone")
+        # Resumed, it drops the request whose asker went on alone, and serves the next.
+        self.ask_for(THIRD[0])
+        third = self.start_again()
+        self.assertEqual(third.process.wait(10), 0)
+        self.viewer_shows(THIRD[1])  # the first help's, come to the front
+        self.assertEqual(self.count(dt.MENU), 2)
+        self.assertFalse(self.desktop.find("Aide KRV"), "no message")
+
+    def test_a_killed_helps_socket_is_replaced_and_an_ended_help_removes_its_own(self):
+        self.assertEqual(len(self.sockets()), 1)
+        self.program.stop()  # killed
+        self.assertEqual(len(self.sockets()), 1, "a killed help leaves its socket")
+        self.start()
+        self.viewer_shows(FIRST[1])
+        self.ask_for(SECOND[0])
+        self.assertEqual(self.start_again().process.wait(10), 0)
+        self.viewer_shows(SECOND[1])
+        self.desktop.key("Escape", window=dt.MENU)
+        self.assertEqual(self.program.process.wait(10), 0)
+        self.assertEqual(self.sockets(), [])
 
 
 if __name__ == "__main__":

@@ -55,11 +55,30 @@ private slots:
         QTest::newRow("searched word holding #")
             << "guide.PDF#search=C#" << guide << "guide.PDF" << 0 << ""
             << "C#";
-        // Nothing before the "#" exists: the value stays whole, and the message
-        // for a missing document names it all.
+        // No file has the name, or a hit's document vanished: the place still
+        // comes apart, so that the message names the file alone.
         QTest::newRow("part before # missing")
-            << "absent.pdf#page=2" << guide << "absent.pdf#page=2" << 0 << ""
+            << "absent.pdf#page=2" << guide << "absent.pdf" << 2 << ""
             << "";
+        QTest::newRow("vanished hit's document")
+            << "parti.pdf#page=1&search=ligne" << guide << "parti.pdf" << 1 << ""
+            << "ligne";
+        QTest::newRow("missing, no place after the #")
+            << "notes#page=2.pdf" << guide << "notes#page=2.pdf" << 0 << ""
+            << "";
+        // Escapes: numbers too; invalid ones as typed; bytes not UTF-8 in the
+        // host's code page; a NUL ends the value, shown and searched alike.
+        QTest::newRow("escaped page") << "guide.PDF#page=%31%32" << guide << "guide.PDF" << 12 << ""
+                                      << "";
+        QTest::newRow("invalid escapes as typed")
+            << "guide.PDF#search=100%&nameddest=a%zz%4" << guide << "guide.PDF" << 0 << "a%zz%4"
+            << "100%";
+        QTest::newRow("Windows-1252 escapes")
+            << "guide.PDF#search=r%E9gl%E9%20%80" << guide << "guide.PDF" << 0 << ""
+            << "réglé €";
+        QTest::newRow("escaped NUL")
+            << "guide.PDF#search=tva%00ligne" << guide << "guide.PDF" << 0 << ""
+            << "tva";
         QTest::newRow("no place") << "guide.PDF" << guide << "guide.PDF" << 0 << ""
                                   << "";
         QTest::newRow("# alone") << "guide.PDF#" << guide << "guide.PDF" << 0 << ""

@@ -2,7 +2,9 @@
 // a real print system the test starts for itself), failures said in French, a
 // preview whose memory stays bounded, and a huge page printed rather than blank.
 #include "exchange.h"
+#include "file_replace.h"
 #include "pixels.h"
+#include "print_dialog.h"
 #include "print_preview.h"
 #include "printing.h"
 #include "private_cups.h"
@@ -11,10 +13,18 @@
 #include "test_documents.h"
 #include "test_main.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -43,6 +53,16 @@ int page_count_of(const QString& path) {
     return document.load(path) == QPdfDocument::Error::None ? document.pageCount() : -1;
 }
 
+// Runs `step` on the modal dialog of type T, from the event loop, until it returns true.
+template <typename T, typename F> void on_each_modal(QTimer& timer, F step) {
+    QObject::connect(&timer, &QTimer::timeout, &timer, [&timer, step] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            dialog && step(*dialog))
+            timer.stop();
+    });
+    timer.start(20);
+}
+
 } // namespace
 
 class test_printing : public QObject {
@@ -54,6 +74,8 @@ class test_printing : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
+        // No print system: whatever the machine has, the dialogs find no printer.
+        qputenv("CUPS_SERVER", dir_.filePath("no-cupsd.sock").toUtf8());
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) is needed to read printed text");
     }
@@ -93,6 +115,94 @@ private slots:
         file.close();
         QVERIFY(print_to_file(five_, {}, {0}, path("existant.pdf"), existing_file::replace).ok);
         QCOMPARE(page_count_of(path("existant.pdf")), 1);
+    }
+
+    // A link under the name is replaced by the file, never written through:
+    // where it points stays as it was, created by nobody, and the name is asked for.
+    void printing_over_a_link_data() {
+        QTest::addColumn<bool>("dangling");
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("dangling, kept") << true << false;
+        QTest::newRow("dangling, replaced") << true << true;
+        QTest::newRow("live, replaced") << false << true;
+    }
+    void printing_over_a_link() {
+        QFETCH(bool, dangling);
+        QFETCH(bool, replace);
+        QTemporaryDir here;
+        const QString target = here.filePath("cible.pdf");
+        const QString link = here.filePath("lien.pdf");
+        QVERIFY(dangling || samples::write_file(target, "garder"));
+        QVERIFY(QFile::link(target, link));
+        const auto policy = replace ? existing_file::replace : existing_file::keep;
+        QCOMPARE(print_to_file(five_, {}, {0, 1}, link, policy).ok, replace);
+        QCOMPARE(page_count_of(link), replace ? 2 : -1);
+        QCOMPARE(kind_of_name(link), replace ? name_kind::regular : name_kind::link);
+        QCOMPARE(kind_of_name(target), dangling ? name_kind::missing : name_kind::regular);
+        QCOMPARE(QFileInfo(target).size(), dangling ? 0 : 6); // "garder", untouched
+    }
+
+    // Qt's own check of the name made an empty file where a dangling link points,
+    // removed the link, and asked nothing; without a print system the dialog
+    // offered a file alone without a word; a file got one copy of two.
+    void the_dialog_asks_before_replacing_a_link() {
+        auto c = probe::open_bytes(path("dialogue.pdf"), five_);
+        QVERIFY(c);
+        const QString link = path("lien.pdf");
+        QVERIFY(QFile::link(path("cible.pdf"), link));
+        QStringList notices, questions;
+        QTimer dialogs, boxes;
+        on_each_modal<QPrintDialog>(dialogs, [&](QPrintDialog& dialog) {
+            for (const QLabel* label : dialog.findChildren<QLabel*>())
+                notices << label->text();
+            auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+            printers->setCurrentIndex(printers->count() - 1); // to a file
+            auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+            name->setText(link);
+            QTest::keyClick(&dialog, Qt::Key_Return); // asks, and is told no
+            name->setText(path("deux_copies.pdf"));
+            dialog.findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(2);
+            QTest::keyClick(&dialog, Qt::Key_Return);
+            return true;
+        });
+        on_each_modal<QMessageBox>(boxes, [&](QMessageBox& box) {
+            questions << box.text();
+            box.done(QMessageBox::No);
+            return true;
+        });
+        QCOMPARE(print_with_dialog({c->document(), c->src()}, 0, nullptr).ok, true);
+        QVERIFY(notices.contains(no_printer_text()));
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(questions.front().contains(QStringLiteral("«\u00a0%1\u00a0»").arg(link)));
+        QCOMPARE(kind_of_name(link), name_kind::link);
+        QCOMPARE(kind_of_name(path("cible.pdf")), name_kind::missing);
+        const QStringList printed = page_labels(text_of(path("deux_copies.pdf")));
+        QCOMPARE(printed.size(), 10);
+        QCOMPARE(printed.mid(4, 2), (QStringList{"Page 5", "Page 1"})); // collated
+    }
+
+    // The host starts the help again on another document while the preview is
+    // open: what prints from the preview is what it shows.
+    void the_preview_prints_what_it_shows() {
+        auto c = probe::open_bytes(path("cinq.pdf"), five_);
+        QVERIFY(c && samples::write_file(path("deux.pdf"), samples::numbered_document(2)));
+        int pages_offered = 0;
+        QTimer previews, dialogs;
+        on_each_modal<print_preview_dialog>(previews, [&](print_preview_dialog& preview) {
+            if (c->src() != path("deux.pdf"))
+                c->set_src(path("deux.pdf"));
+            if (!c->document() || c->document()->page_count() != 2)
+                return false;                          // the other document is not shown yet
+            QTest::keyClick(&preview, Qt::Key_Return); // "Imprimer…"
+            return true;
+        });
+        on_each_modal<QPrintDialog>(dialogs, [&](QPrintDialog& dialog) {
+            pages_offered = dialog.maxPage();
+            dialog.reject();
+            return true;
+        });
+        c->preview();
+        QCOMPARE(pages_offered, 5);
     }
 
     void a_failed_print_says_so_data() {
@@ -167,7 +277,7 @@ private slots:
         QCOMPARE(print_to_queue(five_, {}, {0}, settings).failure,
                  QStringLiteral("L’impression a échoué\u00a0: le service d’impression ne répond "
                                 "pas."));
-        qunsetenv("CUPS_SERVER");
+        qputenv("CUPS_SERVER", dir_.filePath("no-cupsd.sock").toUtf8());
     }
 
     // Qt's own preview kept every page as a full-resolution picture (1.7 GB for 50).

@@ -8,6 +8,7 @@
 #include "krv_pdf2.h"
 #include "menu_pdf.h"
 #include "modu_declarations.h"
+#include "one_help.h"
 #include "pdf_component.h"
 #include "pixels.h"
 #include "resources.h"
@@ -26,6 +27,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
+
+#include <cstdio>
+#include <future>
 
 using namespace krv;
 
@@ -259,6 +263,52 @@ private slots:
             QVERIFY(fixture_.now >= first + gap + wait_seconds);
             QTRY_COMPARE(shown_file(), QStringLiteral("Documentation.pdf"));
         }
+    }
+
+    // The host's request within the half second waits it out, holding nobody off; of
+    // a flood, one waits (no lookup or wait inside another), and shows the latest.
+    void the_hosts_requests_wait_out_the_half_second_data() {
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<double>("gap");
+        QTest::newRow("one, 0.3 s after") << 1 << 0.3;
+        QTest::newRow("a flood, from 1 s after") << 4000 << 1.0;
+    }
+    void the_hosts_requests_wait_out_the_half_second() {
+        QFETCH(int, requests);
+        QFETCH(double, gap);
+        start(samples::exchange_file({{"DOC:FCAIS", "guide_de_saisie.PDF"}}));
+        one_help one(hand_over::nobody);
+        one.serve();
+        const double still = fixture_.now += gap; // and stands still
+        // A wait runs on this clock: moved on while it shows, so that it ends, and is seen.
+        bool busy_seen = false;
+        QTimer clock;
+        connect(&clock, &QTimer::timeout, this, [&] {
+            if (current_mouse_pointer() == mouse_pointer::busy)
+                busy_seen = true, fixture_.now += 0.25;
+        });
+        clock.start(5);
+        auto taken = std::async(std::launch::async, [requests, name = own_instance_name()] {
+            int count = 0;
+            for (int i = 0; i < requests; ++i) {
+                if (i == requests / 2) { // another document, the file replaced whole
+                    samples::write_file("new.wdo",
+                                        samples::exchange_file({{"DOC:FCAIS", "tarifs_HT.Pdf"}}));
+                    std::rename("new.wdo", "W_intlog.wdo");
+                }
+                count += ask_running_help(name, 5000) == hand_over::taken;
+            }
+            return count;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            taken.wait_for(std::chrono::seconds(0)) == std::future_status::ready, 120'000);
+        QCOMPARE(taken.get(), requests);
+        QCOMPARE(*shared().heure_ouverture, gap > 0.5 ? still : still - gap); // the rest waits
+        fixture_.now = still + 1;
+        QTRY_COMPARE(shown_file(), QStringLiteral("tarifs_HT.Pdf"));
+        QCOMPARE(*shared().heure_ouverture, still + 1);
+        QVERIFY(!busy_seen);
+        QVERIFY2(fixture_.messages.isEmpty(), qPrintable(fixture_.messages.join(u'\n')));
     }
 
     // ------------------------------------------------------------ titles and icon
