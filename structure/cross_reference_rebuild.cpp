@@ -17,11 +17,8 @@ constexpr long long max_object_number = 1'048'576; // Qt PDF reads no object bey
 constexpr std::size_t max_dictionary = 16 * 1024 * 1024;
 constexpr qsizetype max_stream_text = 64 * 1024 * 1024;
 
-struct location {
-    int type = 1; ///< 1: at an offset of the file; 2: in an object stream
-    long long offset_or_stream = 0;
-    long long generation_or_index = 0;
-};
+// Type 3: at an offset of the objects recovered from damaged object streams.
+using location = object_location;
 
 struct object_header {
     long long number, generation;
@@ -236,20 +233,30 @@ QByteArray with_rebuilt_cross_references(const QByteArray& bytes,
     const std::string entries = found.trailer_entries();
     if (entries.empty() || found.objects().empty())
         return {};
-    const long long own_number = found.objects().rbegin()->first + 1;
     QByteArray output = bytes;
     output.append('\n');
     const long long recovered_at = output.size();
     output.append(found.recovered());
+    std::map<long long, location> objects = found.objects();
+    for (auto& [number, at] : objects)
+        if (at.type == 3)
+            at = {1, at.offset_or_stream + recovered_at, 0};
+    append_cross_reference_stream(output, objects, entries);
+    return output;
+}
+
+void append_cross_reference_stream(QByteArray& output,
+                                   const std::map<long long, object_location>& objects,
+                                   const std::string& entries) {
+    const long long own_number = objects.empty() ? 1 : objects.rbegin()->first + 1;
     const long long own_offset = output.size();
     QByteArray table;
-    auto next = found.objects().begin();
+    auto next = objects.begin();
     for (long long number = 0; number <= own_number; ++number) {
-        if (next != found.objects().end() && next->first == number) {
-            const location& at = next->second;
-            table.append(static_cast<char>(at.type == 3 ? 1 : at.type));
-            put_field(table, at.offset_or_stream + (at.type == 3 ? recovered_at : 0), 8);
-            put_field(table, at.generation_or_index, 4);
+        if (next != objects.end() && next->first == number) {
+            table.append(static_cast<char>(next->second.type));
+            put_field(table, next->second.offset_or_stream, 8);
+            put_field(table, next->second.generation_or_index, 4);
             ++next;
         } else if (number == own_number) {
             table.append(char(1));
@@ -268,7 +275,6 @@ QByteArray with_rebuilt_cross_references(const QByteArray& bytes,
     output.append(table);
     output.append("\nendstream\nendobj\nstartxref\n" + QByteArray::number(own_offset) +
                   "\n%%EOF\n");
-    return output;
 }
 
 } // namespace krv

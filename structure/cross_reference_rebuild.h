@@ -13,6 +13,8 @@
 #include <QByteArray>
 
 #include <atomic>
+#include <map>
+#include <string>
 
 namespace krv {
 
@@ -21,5 +23,18 @@ namespace krv {
 /// decompressed) and cancelled_error.
 QByteArray with_rebuilt_cross_references(const QByteArray& bytes,
                                          const std::atomic<bool>& cancelled);
+
+/// Where a cross-reference stream says an object is.
+struct object_location {
+    int type = 1; ///< 1: at an offset of the file; 2: in an object stream
+    long long offset_or_stream = 0;
+    long long generation_or_index = 0;
+};
+
+/// Appends to `output` a cross-reference stream that lists `objects` (by number)
+/// and itself, and ends the file with it; `entries` are its trailer's ("/Root 1 0 R").
+void append_cross_reference_stream(QByteArray& output,
+                                   const std::map<long long, object_location>& objects,
+                                   const std::string& entries);
 
 } // namespace krv

@@ -88,6 +88,53 @@ raw_objects::kind raw_objects::in_stream(QPDFObjGen id, int number, int index) {
     return page_text_kind(text, s.first + offset);
 }
 
+std::vector<QPDFObjGen> raw_objects::larger_than(std::size_t bound) {
+    std::vector<QPDFObjGen> found;
+    std::vector<std::pair<qpdf_offset_t, QPDFObjGen>> in_file;
+    std::map<int, std::vector<QPDFObjGen>> in_streams;
+    for (const auto& [id, entry] : xref_) {
+        if (entry.getType() == 1)
+            in_file.emplace_back(entry.getOffset(), id);
+        else if (entry.getType() == 2)
+            in_streams[entry.getObjStreamNumber()].push_back(id);
+    }
+    std::sort(in_file.begin(), in_file.end());
+    for (std::size_t i = 0; i < in_file.size(); ++i) {
+        const auto end = i + 1 < in_file.size() ? in_file[i + 1].first
+                                                : static_cast<qpdf_offset_t>(data_.size());
+        if (end - in_file[i].first > static_cast<qpdf_offset_t>(bound))
+            found.push_back(in_file[i].second);
+    }
+    for (const auto& [number, ids] : in_streams) {
+        if (cancelled_.load(std::memory_order_relaxed))
+            throw cancelled_error();
+        const object_stream& s = stream(number);
+        if (!s.readable)
+            continue;
+        if (!s.consistent) { // readers may find its objects elsewhere than its index says
+            found.insert(found.end(), ids.begin(), ids.end());
+            continue;
+        }
+        if (static_cast<std::size_t>(s.text.size()) - s.first <= bound)
+            continue;
+        std::vector<std::size_t> starts;
+        for (const auto& entry : s.entries)
+            starts.push_back(entry.second);
+        std::sort(starts.begin(), starts.end());
+        const std::size_t size = static_cast<std::size_t>(s.text.size()) - s.first;
+        std::unordered_set<int> large;
+        for (const auto& [object, offset] : s.entries) {
+            const auto next = std::upper_bound(starts.begin(), starts.end(), offset);
+            if ((next == starts.end() ? size : *next) - std::min(offset, size) > bound)
+                large.insert(object);
+        }
+        for (const auto& id : ids)
+            if (large.count(id.getObj()))
+                found.push_back(id);
+    }
+    return found;
+}
+
 const raw_objects::object_stream& raw_objects::stream(int number) {
     if (const auto found = streams_.find(number); found != streams_.end())
         return found->second;

@@ -2,6 +2,7 @@
 
 #include "byte_array_pipeline.h"
 #include "cross_reference_rebuild.h"
+#include "long_text_cut.h"
 #include "page_tree_check.h"
 #include "qpdf_guard.h"
 #include "raw_objects.h"
@@ -47,6 +48,7 @@ private:
 
 struct inspected {
     std::unique_ptr<QPDF> pdf; ///< reads `bytes`, which must outlive it
+    std::unique_ptr<raw_objects> raw;
     page_tree tree;
     bool repaired = false; ///< qpdf warned: it read the file other than as written
 };
@@ -61,9 +63,10 @@ inspected inspect(const QByteArray& bytes, const std::string& password,
         std::make_shared<cancellable_source>(
             std::make_unique<Buffer>(data, static_cast<std::size_t>(bytes.size())), cancelled),
         password.c_str());
-    raw_objects raw(*result.pdf, {bytes.constData(), static_cast<std::size_t>(bytes.size())},
-                    cancelled);
-    result.tree = walk_page_tree(*result.pdf, raw, cancelled);
+    result.raw = std::make_unique<raw_objects>(
+        *result.pdf, std::string_view{bytes.constData(), static_cast<std::size_t>(bytes.size())},
+        cancelled);
+    result.tree = walk_page_tree(*result.pdf, *result.raw, cancelled);
     result.repaired = result.pdf->anyWarnings();
     return result;
 }
@@ -90,8 +93,10 @@ QByteArray written_by_qpdf(inspected& view, qsizetype limit, const std::string& 
                            const std::atomic<bool>& cancelled) {
     if (!view.tree.sound || !view.tree.counted)
         flatten_page_tree(*view.pdf, view.tree);
+    cut_long_texts(*view.pdf, *view.raw);
     QByteArray output = write(*view.pdf, limit, cancelled);
     view.tree = {};
+    view.raw.reset();
     view.pdf.reset();
     if (!inspect(output, password, cancelled).tree.sound)
         throw unsound("page tree unsound once written");
@@ -123,8 +128,13 @@ outcome<renderable_document> renderable_copy(const QByteArray& bytes, const std:
     return guarded([&]() -> renderable_document {
         auto view = try_inspect(bytes, password, cancelled);
         const bool clean = view && !view->repaired;
-        if (clean && view->tree.sound && policy == rewrite_policy::when_needed)
-            return {bytes, false};
+        if (clean && view->tree.sound && policy == rewrite_policy::when_needed) {
+            const auto changed = cut_long_texts(*view->pdf, *view->raw);
+            if (changed.empty())
+                return {bytes, false};
+            if (!view->pdf->isEncrypted()) // else written again by qpdf below, cut
+                return {with_objects_updated(bytes, *view->pdf, changed), true};
+        }
         // A flat tree copies inherited resources into each page: room for that.
         const qsizetype limit = 2 * bytes.size() + 16 * 1024 * 1024;
         if ((view && view->pdf->isEncrypted()) || (clean && view->tree.sound))
@@ -152,6 +162,8 @@ outcome<renderable_document> renderable_copy(const QByteArray& bytes, const std:
             throw unsound("page tree unsound once mended");
         if (!clean && view->tree.pages.empty())
             throw unsound("no page left in a damaged file");
+        if (const auto changed = cut_long_texts(*view->pdf, *view->raw); !changed.empty())
+            patched = with_objects_updated(patched, *view->pdf, changed);
         return {patched, true};
     });
 }

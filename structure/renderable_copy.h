@@ -5,7 +5,9 @@
 // qpdf had to rebuild (the cross-references of a damaged file) is handed on only
 // as qpdf writes it again, so that Qt PDF reads what was checked; a file qpdf
 // cannot open at all gets its cross-references made again from a scan of its
-// bytes first (cross_reference_rebuild).
+// bytes first (cross_reference_rebuild). Annotations' strings too long for Qt
+// PDF to lay out in bounded time and memory are cut in what it gets
+// (long_text_cut).
 #pragma once
 
 #include "outcome.h"
@@ -24,7 +26,7 @@ enum class rewrite_policy {
 
 struct renderable_document {
     QByteArray bytes;
-    bool rewritten = false; ///< what qpdf wrote, not the document's own bytes
+    bool rewritten = false; ///< mended or written again by qpdf: not the document's own bytes
 };
 
 /// Runs in memory, off the GUI thread: a rewrite costs a second or two for a

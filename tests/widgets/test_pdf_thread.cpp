@@ -3,6 +3,7 @@
 // page waits goes before it. And what it gives Qt PDF: page trees that hung it
 // for ever come to it flat, or not at all.
 #include "document_loading.h"
+#include "long_text_cut.h"
 #include "pdf_thread.h"
 #include "sample_pdf.h"
 #include "test_main.h"
@@ -12,6 +13,9 @@
 #include <QPdfDocument>
 #include <QSemaphore>
 #include <QTemporaryDir>
+
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
 
 #include <map>
 
@@ -59,6 +63,42 @@ std::map<int, QByteArray> chain(int levels, int times, bool counted) {
     }
     objects[10 + levels] = page(9 + levels);
     return objects;
+}
+
+// One page (object 3) whose annotations are `annotations`, `objects` besides.
+QByteArray note_pdf(const QByteArray& annotations, std::map<int, QByteArray> objects = {}) {
+    objects[2] = node("3 0 R", "1");
+    objects[3] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 9 0 R /Annots [" +
+                 annotations + "] >>";
+    return tree_pdf(objects);
+}
+
+QByteArray note(const QByteArray& text) {
+    return "<< /Type /Annot /Subtype /Text /Rect [0 0 612 792] /Contents " + text + " >>";
+}
+
+QByteArray in_object_streams(const QByteArray& bytes) {
+    QPDF pdf;
+    pdf.processMemoryFile("note", bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    QPDFWriter writer(pdf);
+    writer.setOutputMemory();
+    writer.setObjectStreamMode(qpdf_o_generate);
+    writer.write();
+    const auto buffer = writer.getBufferSharedPointer();
+    return {reinterpret_cast<const char*>(buffer->getBuffer()),
+            static_cast<qsizetype>(buffer->getSize())};
+}
+
+// The longest text of an annotation in `bytes`, as qpdf reads them.
+std::size_t longest_note(const QByteArray& bytes) {
+    QPDF pdf;
+    pdf.processMemoryFile("given", bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::size_t longest = 0;
+    for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages())
+        for (auto& annotation : page.getAnnotations())
+            if (auto text = annotation.getObjectHandle().getKey("/Contents"); text.isString())
+                longest = std::max(longest, text.getStringValue().size());
+    return longest;
 }
 
 // Holds the pdf thread in a job until let go, so that what is posted meanwhile
@@ -175,6 +215,16 @@ private slots:
         QTest::newRow("30,000 levels") << tree_pdf(chain(30000, 1, true)) << 0 << false;
         QTest::newRow("a loop of parents, harmless")
             << tree_pdf({{2, node(two, "2")}, {3, page(3)}, {4, page(2)}}) << 2 << false;
+        // Qt PDF took minutes and gigabytes to lay out a long note's popup.
+        const QByteArray text = '(' + QByteArray(200'000, 'x') + ')';
+        QTest::newRow("a note of 200 kB") << note_pdf("5 0 R", {{5, note(text)}}) << 1 << true;
+        QTest::newRow("a note of 200 kB written in its page") << note_pdf(note(text)) << 1 << true;
+        QTest::newRow("a note's text an object of its own")
+            << note_pdf("5 0 R", {{5, note("6 0 R")}, {6, text}}) << 1 << true;
+        QTest::newRow("a note of 200 kB in an object stream")
+            << in_object_streams(note_pdf("5 0 R", {{5, note(text)}})) << 1 << true;
+        QTest::newRow("a note of 60 kB, as it stands")
+            << note_pdf("5 0 R", {{5, note('(' + QByteArray(60'000, 'x') + ')')}}) << 1 << false;
     }
     void page_trees_given_to_qt_pdf() {
         QFETCH(QByteArray, bytes);
@@ -192,6 +242,7 @@ private slots:
         QVERIFY2(opened->document, qPrintable(opened->failure));
         QCOMPARE(opened->document->page_count(), pages);
         QCOMPARE(opened->document->bytes() != bytes, mended);
+        QVERIFY(longest_note(opened->document->bytes()) <= max_annotation_text);
     }
 };
 
