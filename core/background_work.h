@@ -8,9 +8,43 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 namespace krv {
+
+/// The generations of one owner's background work (a document's, its text's,
+/// its structure's). A job carries the ticket of the generation it was asked in;
+/// a new document or a close starts the next generation, and the jobs of the
+/// ones before are then dropped unrun, at their next step at the latest. This is
+/// the one way our background work is called off.
+class work_generation {
+public:
+    class ticket {
+    public:
+        ticket() = default; ///< of no generation: never stale
+        /// Whether its generation has ended (any thread).
+        bool stale() const { return current_ && current_->load() != number_; }
+
+    private:
+        friend class work_generation;
+        ticket(std::shared_ptr<const std::atomic<quint64>> current, quint64 number)
+            : current_(std::move(current)), number_(number) {}
+        std::shared_ptr<const std::atomic<quint64>> current_;
+        quint64 number_ = 0;
+    };
+
+    /// A ticket of the generation in effect.
+    ticket current() const { return {current_, current_->load()}; }
+    /// Ends the generation in effect: its tickets go stale.
+    void next() { ++*current_; }
+
+private:
+    std::shared_ptr<std::atomic<quint64>> current_ = std::make_shared<std::atomic<quint64>>(0);
+};
+
+using work_ticket = work_generation::ticket;
 
 /// Registers one of our threads; `ask_to_stop` makes it end soon and never waits.
 void add_background_thread(QThread* thread, std::function<void()> ask_to_stop);

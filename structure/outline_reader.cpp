@@ -29,7 +29,7 @@ public:
         // One frame per open level: where the next sibling goes and which object
         // comes next there. The C++ stack stays flat whatever the file says.
         stack_.push_back({&tree_.roots, key_of(outlines, "/First")});
-        while (!stack_.empty() && step()) {
+        while (!stack_.empty() && !(limits_.stopped && limits_.stopped()) && step()) {
         }
         return std::move(tree_);
     }

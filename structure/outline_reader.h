@@ -11,6 +11,7 @@
 #include "structure_types.h"
 
 #include <cstddef>
+#include <functional>
 
 namespace krv {
 
@@ -19,6 +20,8 @@ class structure_document;
 struct outline_limits {
     int max_depth = 64;                ///< deeper entries are dropped
     std::size_t max_entries = 100'000; ///< a real manual has a few thousand
+    /// Asked between entries: true ends the walk, with what was read so far.
+    std::function<bool()> stopped;
 };
 
 outcome<outline_tree> read_outline(structure_document& document, outline_limits limits = {});

@@ -15,22 +15,30 @@
 #include <atomic>
 #include <deque>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace krv {
 
 // The jobs waiting for the pdf thread, one list per priority. Shared with the
 // document handles, so that a handle let go after the thread has ended finds
 // nobody to tell and does nothing.
+//
+// A job may hold a document's handle, whose end takes this lock: no job is ever
+// destroyed with the lock held. Jobs called off are moved out under it and let go
+// of after.
 struct pdf_queue {
     struct job {
         quint64 document = 0; ///< 0: needs no document
+        work_ticket ticket;
         pdf_thread::document_job on_document;
         std::function<void()> plain;
     };
+    using jobs = std::vector<job>;
     QMutex mutex;
     QWaitCondition wake;
     std::array<std::deque<job>, 4> waiting;
     std::vector<quint64> to_close;
+    std::unordered_set<quint64> ended; ///< documents whose work is over: no job runs
     bool stopping = false;
     std::atomic<quint64> next_id{1};
     std::atomic<quint64> jobs_run{0};
@@ -38,21 +46,44 @@ struct pdf_queue {
 
     void push(pdf_priority priority, job j) {
         QMutexLocker lock(&mutex);
-        if (stopping)
-            return;
+        if (stopping || (j.document != 0 && ended.contains(j.document))) {
+            lock.unlock();
+            return; // `j` goes with its holder's handle, if any, on no lock
+        }
         waiting[static_cast<std::size_t>(priority)].push_back(std::move(j));
         wake.wakeOne();
     }
+    /// Drops the document's jobs and has it closed; the jobs are let go of here,
+    /// once the lock is released.
     void close(quint64 id) {
-        QMutexLocker lock(&mutex);
-        to_close.push_back(id);
-        wake.wakeOne();
+        jobs dropped;
+        {
+            QMutexLocker lock(&mutex);
+            if (!ended.insert(id).second)
+                return;
+            for (auto& list : waiting)
+                take_if(list, dropped, [id](const job& j) { return j.document == id; });
+            to_close.push_back(id);
+            wake.wakeOne();
+        }
     }
     /// The thread ends after the job it runs; the others are dropped.
     void stop_soon() {
         QMutexLocker lock(&mutex);
         stopping = true;
         wake.wakeAll();
+    }
+    /// Under the lock: moves the jobs that match into `out`.
+    template <typename predicate>
+    static void take_if(std::deque<job>& list, jobs& out, predicate matches) {
+        for (auto it = list.begin(); it != list.end();) {
+            if (matches(*it)) {
+                out.push_back(std::move(*it));
+                it = list.erase(it);
+            } else {
+                ++it;
+            }
+        }
     }
 };
 
@@ -108,39 +139,61 @@ protected:
     void run() override {
         for (;;) {
             pdf_queue::job next;
+            pdf_queue::jobs dropped; // let go of after the lock, as the handles they hold ask
+            std::vector<quint64> closing;
+            bool stopping = false;
             {
                 QMutexLocker lock(&queue_->mutex);
                 for (;;) {
-                    for (quint64 id : queue_->to_close)
-                        documents_.erase(id);
-                    queue_->to_close.clear();
-                    queue_->documents_open = static_cast<int>(documents_.size());
-                    if (queue_->stopping)
-                        break;
-                    auto list = std::find_if(queue_->waiting.begin(), queue_->waiting.end(),
-                                             [](const auto& l) { return !l.empty(); });
-                    if (list != queue_->waiting.end()) {
-                        next = std::move(list->front());
-                        list->pop_front();
+                    closing.swap(queue_->to_close);
+                    stopping = queue_->stopping;
+                    if (stopping) {
+                        for (auto& list : queue_->waiting)
+                            pdf_queue::take_if(list, dropped, [](const auto&) { return true; });
                         break;
                     }
+                    if (pick(next, dropped) || !closing.empty())
+                        break;
                     queue_->wake.wait(&queue_->mutex);
                 }
-                if (queue_->stopping) {
-                    // What is left goes here, on the thread its documents belong to.
-                    for (auto& list : queue_->waiting)
-                        list.clear();
-                    lock.unlock();
-                    documents_.clear();
-                    return;
-                }
             }
+            // Closed here, on the thread the documents belong to, and off the lock:
+            // pdfium takes its time over a large one.
+            for (quint64 id : closing)
+                documents_.erase(id);
+            if (stopping)
+                documents_.clear();
+            queue_->documents_open = static_cast<int>(documents_.size());
+            dropped.clear();
+            if (stopping)
+                return;
             run_job(next);
         }
     }
 
 private:
+    // Under the lock: the first job of the highest priority waiting whose work
+    // is still wanted; those before it that are not are moved to `dropped`.
+    bool pick(pdf_queue::job& next, pdf_queue::jobs& dropped) {
+        for (auto& list : queue_->waiting)
+            while (!list.empty()) {
+                pdf_queue::job& front = list.front();
+                const bool wanted =
+                    !front.ticket.stale() && (front.plain || documents_.contains(front.document));
+                if (wanted)
+                    next = std::move(front);
+                else
+                    dropped.push_back(std::move(front));
+                list.pop_front();
+                if (wanted)
+                    return true;
+            }
+        return false;
+    }
+
     void run_job(pdf_queue::job& j) {
+        if (!j.plain && !j.on_document)
+            return; // none picked: only documents to close
         ++queue_->jobs_run;
         if (j.plain) {
             j.plain();
@@ -161,6 +214,10 @@ pdf_document::pdf_document(pdf_thread& thread, quint64 id, int page_count, QSize
       first_page_(first_page), bytes_(std::move(bytes)), password_(std::move(password)) {}
 
 pdf_document::~pdf_document() {
+    end_work();
+}
+
+void pdf_document::end_work() const {
     if (const auto queue = queue_.lock())
         queue->close(id_);
 }
@@ -188,24 +245,22 @@ pdf_thread::~pdf_thread() {
     runner_.reset();
 }
 
-void pdf_thread::post(const pdf_document& document, pdf_priority priority, document_job work) {
-    queue_->push(priority, {document.id(), std::move(work), {}});
+void pdf_thread::post(const pdf_document& document, pdf_priority priority, document_job work,
+                      work_ticket ticket) {
+    post(document.id(), priority, std::move(work), std::move(ticket));
 }
 
-void pdf_thread::post(quint64 document, pdf_priority priority, document_job work) {
-    queue_->push(priority, {document, std::move(work), {}});
+void pdf_thread::post(quint64 document, pdf_priority priority, document_job work,
+                      work_ticket ticket) {
+    queue_->push(priority, {document, std::move(ticket), std::move(work), {}});
 }
 
-void pdf_thread::post(pdf_priority priority, std::function<void()> work) {
-    queue_->push(priority, {0, {}, std::move(work)});
+void pdf_thread::post(pdf_priority priority, std::function<void()> work, work_ticket ticket) {
+    queue_->push(priority, {0, std::move(ticket), {}, std::move(work)});
 }
 
 void pdf_thread::reply(std::function<void()> work) {
     QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
-}
-
-bool pdf_thread::is_current() const {
-    return QThread::currentThread() == runner_.get();
 }
 
 quint64 pdf_thread::jobs_run() const {

@@ -13,6 +13,8 @@
 #include <QString>
 #include <QThread>
 
+#include "background_work.h"
+
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -54,6 +56,10 @@ public:
     const QString& password() const { return password_; }
     /// The thread the document lives on; null once that thread has ended.
     pdf_thread* thread() const { return thread_; }
+    /// Ends every holder's work on the document (a new document shown, or a
+    /// close): its jobs waiting are dropped unrun, new ones are refused, and it
+    /// closes on the pdf thread, though handles to it remain.
+    void end_work() const;
 
     /// Every page's size in points once read (GUI thread; views share them).
     const std::vector<QSizeF>& page_sizes() const { return sizes_; }
@@ -88,14 +94,16 @@ public:
     explicit pdf_thread(QObject* parent = nullptr);
     ~pdf_thread() override;
 
-    /// Work on a document, run on the pdf thread; not run when the document has
-    /// been closed by then.
+    /// Work on a document, run on the pdf thread. It is dropped unrun, and let go
+    /// of on no lock, when the document has been closed or its work ended by then,
+    /// or when `ticket`'s generation has ended.
     using document_job = std::function<void(QPdfDocument& document)>;
-    void post(const pdf_document& document, pdf_priority priority, document_job work);
+    void post(const pdf_document& document, pdf_priority priority, document_job work,
+              work_ticket ticket = {});
     /// The same by the document's id (a job posting the next step of its work).
-    void post(quint64 document, pdf_priority priority, document_job work);
+    void post(quint64 document, pdf_priority priority, document_job work, work_ticket ticket = {});
     /// Work that needs no open document (opening one).
-    void post(pdf_priority priority, std::function<void()> work);
+    void post(pdf_priority priority, std::function<void()> work, work_ticket ticket = {});
     /// From the pdf thread: runs `work` on the GUI thread. `work` checks that
     /// what it touches is still there (a QPointer taken on the GUI thread).
     void reply(std::function<void()> work);
@@ -114,8 +122,6 @@ public:
     void open_bytes(const QByteArray& bytes, const QString& password,
                     std::function<void(opened_document)> done, const QString& name = {});
 
-    /// Whether the calling thread is this pdf thread.
-    bool is_current() const;
     /// How many jobs have run so far (tests: that work did happen there).
     quint64 jobs_run() const;
     /// How many documents are open on the thread (tests: that they do close).

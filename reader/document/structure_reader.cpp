@@ -6,8 +6,6 @@
 #include "outline_reader.h"
 #include "structure_document.h"
 
-#include <limits>
-
 #include <malloc.h>
 
 namespace krv {
@@ -62,14 +60,13 @@ public:
 };
 
 structure_reader::structure_reader(QObject* parent)
-    : QObject(parent), worker_(new structure_worker),
-      current_(std::make_shared<std::atomic<quint64>>(0)) {
+    : QObject(parent), worker_(new structure_worker) {
     thread_.setObjectName(QStringLiteral("structure"));
     worker_->moveToThread(&thread_);
     thread_.start();
-    // At the end of the program, the work waiting is dropped: none matches then.
-    add_background_thread(&thread_, [current = current_, thread = &thread_] {
-        current->store(std::numeric_limits<quint64>::max());
+    // At the end of the program, the work waiting is dropped: none is current then.
+    add_background_thread(&thread_, [generation = generation_, thread = &thread_]() mutable {
+        generation.next();
         thread->quit();
     });
 }
@@ -83,90 +80,113 @@ structure_reader::~structure_reader() {
 }
 
 template <typename work_type> void structure_reader::post(work_type work) {
-    QMetaObject::invokeMethod(worker_, std::move(work), Qt::QueuedConnection);
+    // Work of a generation that has ended is not done: a document shown since
+    // does not wait behind the rest of the last one's.
+    QMetaObject::invokeMethod(
+        worker_,
+        [ticket = generation_.current(), work = std::move(work)]() mutable {
+            if (!ticket.stale())
+                work(ticket);
+        },
+        Qt::QueuedConnection);
 }
 
 template <typename result_type, typename emit_type>
-void structure_reader::reply(quint64 generation, result_type result, emit_type emitter) {
+void structure_reader::reply(const work_ticket& ticket, result_type result, emit_type emitter) {
     // Runs on the worker's thread: the answer crosses to this object's thread.
     QMetaObject::invokeMethod(
         this,
-        [this, generation, result = std::move(result), emitter]() mutable {
-            if (generation == generation_)
+        [ticket, result = std::move(result), emitter]() mutable {
+            if (!ticket.stale())
                 emitter(std::move(result));
         },
         Qt::QueuedConnection);
 }
 
+// Opening goes in steps, each its own event on the worker's thread: the document
+// parsed, its form fields drawn in, its outline read. Between them, and between
+// an outline's entries, the work of a document replaced stops.
 void structure_reader::open(const QByteArray& bytes, const QString& password) {
-    const quint64 generation = ++generation_;
-    current_->store(generation);
+    generation_.next();
     open_ = true;
-    post([this, worker = worker_, bytes, password = password.toStdString(), generation,
-          current = current_] {
-        if (current->load() != generation)
-            return;
+    post([this, worker = worker_, bytes, password = password.toStdString()](const work_ticket& t) {
         if (!worker->open(bytes, password)) {
-            reply(generation, std::make_shared<const outline_tree>(),
-                  [this](std::shared_ptr<const outline_tree> t) { emit outline_read(t); });
+            reply(t, std::make_shared<const outline_tree>(),
+                  [this](std::shared_ptr<const outline_tree> tree) { emit outline_read(tree); });
             return;
         }
-        if (auto merged = worker->merge_forms())
-            reply(generation, std::move(*merged), [this](QByteArray b) { emit form_merged(b); });
-        if (current->load() != generation || !worker->document)
-            return;
-        // An outline that cannot be read at all shows as none.
-        auto tree = read_outline(*worker->document);
-        reply(generation,
-              std::make_shared<const outline_tree>(tree ? std::move(tree.value()) : outline_tree{}),
-              [this](std::shared_ptr<const outline_tree> t) { emit outline_read(t); });
+        post_from_worker(t, [this, worker](const work_ticket& t) {
+            if (auto merged = worker->merge_forms())
+                reply(t, std::move(*merged), [this](QByteArray b) { emit form_merged(b); });
+            post_from_worker(t, [this, worker](const work_ticket& t) {
+                if (!worker->document)
+                    return;
+                // An outline that cannot be read at all shows as none.
+                outline_limits limits;
+                limits.stopped = [t] { return t.stale(); };
+                auto tree = read_outline(*worker->document, limits);
+                if (t.stale())
+                    return;
+                reply(t,
+                      std::make_shared<const outline_tree>(tree ? std::move(tree.value())
+                                                                : outline_tree{}),
+                      [this](std::shared_ptr<const outline_tree> o) { emit outline_read(o); });
+            });
+        });
     });
 }
 
+template <typename work_type>
+void structure_reader::post_from_worker(const work_ticket& ticket, work_type work) {
+    QMetaObject::invokeMethod(
+        worker_,
+        [ticket, work = std::move(work)]() mutable {
+            if (!ticket.stale())
+                work(ticket);
+        },
+        Qt::QueuedConnection);
+}
+
 void structure_reader::close() {
-    current_->store(++generation_);
+    generation_.next();
     open_ = false;
-    post([worker = worker_] { worker->forget(); });
+    // Not called off: it lets the last document's objects go.
+    QMetaObject::invokeMethod(
+        worker_, [worker = worker_] { worker->forget(); }, Qt::QueuedConnection);
 }
 
 void structure_reader::request_page(int page) {
-    const quint64 generation = generation_;
-    post([this, worker = worker_, page, generation, current = current_] {
-        if (current->load() != generation || !worker->links)
+    post([this, worker = worker_, page](const work_ticket& t) {
+        if (!worker->links)
             return;
         auto read = worker->links->annotations_of(page);
         worker->let_annotations_go();
         // A page that cannot be read has no links: an empty answer stops requests.
         auto result = std::make_shared<const page_annotations>(read ? std::move(read.value())
                                                                     : page_annotations{});
-        reply(generation, std::move(result),
+        reply(t, std::move(result),
               [this, page](std::shared_ptr<const page_annotations> a) { emit page_read(page, a); });
     });
 }
 
 void structure_reader::request_outline_action(object_id item) {
-    const quint64 generation = generation_;
-    post([this, worker = worker_, item, generation, current = current_] {
-        if (current->load() != generation || !worker->links)
+    post([this, worker = worker_, item](const work_ticket& t) {
+        if (!worker->links)
             return;
         auto action = worker->links->outline_action(item);
         if (action)
-            reply(generation, std::move(action.value()),
+            reply(t, std::move(action.value()),
                   [this](link_action a) { emit outline_action_read(a); });
     });
 }
 
 void structure_reader::request_destination(const QString& name) {
-    const quint64 generation = generation_;
-    post([this, worker = worker_, name = name.toStdString(), generation, current = current_] {
-        if (current->load() != generation)
-            return;
+    post([this, worker = worker_, name = name.toStdString()](const work_ticket& t) {
         std::optional<jump_target> target;
         if (worker->links)
             if (auto found = worker->links->named_destination(name))
                 target = found.value();
-        reply(generation, target,
-              [this](std::optional<jump_target> t) { emit destination_read(t); });
+        reply(t, target, [this](std::optional<jump_target> j) { emit destination_read(j); });
     });
 }
 

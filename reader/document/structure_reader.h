@@ -5,6 +5,7 @@
 // document that has since been replaced are dropped.
 #pragma once
 
+#include "background_work.h"
 #include "structure_types.h"
 
 #include <QByteArray>
@@ -12,7 +13,6 @@
 #include <QString>
 #include <QThread>
 
-#include <atomic>
 #include <memory>
 
 namespace krv {
@@ -50,14 +50,18 @@ signals:
     void destination_read(const std::optional<krv::jump_target>& target);
 
 private:
+    /// Work of the generation in effect (GUI thread).
     template <typename work_type> void post(work_type work);
+    /// The next step of a piece of work, from the worker's thread.
+    template <typename work_type> void post_from_worker(const work_ticket& ticket, work_type work);
     template <typename result_type, typename emit_type>
-    void reply(quint64 generation, result_type result, emit_type emitter);
+    void reply(const work_ticket& ticket, result_type result, emit_type emitter);
 
     QThread thread_;
     structure_worker* worker_;
-    quint64 generation_ = 0;
-    std::shared_ptr<std::atomic<quint64>> current_; ///< read by the worker, to skip stale work
+    /// Ends with each document opened and with a close: its work waiting and its
+    /// answers on the way are dropped.
+    work_generation generation_;
     bool open_ = false;
 };
 

@@ -13,25 +13,29 @@
 
 namespace krv {
 
-// What the steps on the pdf thread read and keep. `from`, `stopped` and
-// `waiting_steps` are set by the GUI thread too; `done` is the pdf thread's own.
+// What the steps on the pdf thread read and keep. `from` and `priority` are set
+// by the GUI thread too; the rest is the pdf thread's own.
 struct text_store_state {
     std::atomic<int> from{0};
-    std::atomic<bool> stopped{false};
     std::atomic<int> priority{static_cast<int>(pdf_priority::background)};
-    std::array<std::atomic<int>, 4> waiting{}; ///< steps waiting, by priority
-    std::vector<char> done;                    ///< pages extracted (pdf thread only)
-    /// The pages' crop boxes and turns, read for the few pages whose text stands
-    /// off the page Qt PDF takes it to be on (pdf thread only; let go once done).
-    std::unique_ptr<page_boxes> boxes;
+    std::vector<char> done; ///< pages extracted
     /// The size pages are taken to have: the first page's, then that of the last
     /// page whose box was read (a cover of its own size makes one read, not one a
     /// page). Reading each page's size from Qt PDF would keep 30 to 90 KiB of it.
-    QSizeF page_size; ///< pdf thread only
+    QSizeF page_size;
+};
 
-    // Whether a step waits that runs as soon as the priority in effect asks.
-    bool step_waiting() const {
-        for (int p = 0; p <= priority.load(); ++p)
+// One run of extraction, from extract_from until stop: its steps share it, and
+// it goes with the last of them, whether they ran or were dropped as stale.
+struct text_store_run {
+    std::array<std::atomic<int>, 4> waiting{}; ///< steps waiting, by priority
+    /// The pages' crop boxes and turns, read for the few pages whose text stands
+    /// off the page Qt PDF takes it to be on (pdf thread only; let go once done).
+    std::unique_ptr<page_boxes> boxes;
+
+    // Whether a step waits that runs as soon as `priority` asks.
+    bool step_waiting(int priority) const {
+        for (int p = 0; p <= priority; ++p)
             if (waiting[static_cast<std::size_t>(p)].load() > 0)
                 return true;
         return false;
@@ -81,7 +85,8 @@ text_store::~text_store() {
 }
 
 void text_store::stop() {
-    state_->stopped = true;
+    generation_.next();
+    run_.reset();
 }
 
 void text_store::release_document() {
@@ -109,11 +114,12 @@ void text_store::extract_from(int page, pdf_priority priority) {
     if (!document_ || complete())
         return;
     state_->from = std::clamp(page, 0, page_count() - 1);
-    state_->stopped = false;
     state_->priority = static_cast<int>(priority);
+    if (!run_)
+        run_ = std::make_shared<text_store_run>();
     // A step already waiting at this priority serves; otherwise one more goes in
     // (one waiting further back then finds less or nothing left to do).
-    if (!state_->step_waiting())
+    if (!run_->step_waiting(static_cast<int>(priority)))
         post_step(priority);
 }
 
@@ -122,6 +128,8 @@ void text_store::extract_from(int page, pdf_priority priority) {
 struct text_store_step {
     QPointer<text_store> store;
     std::shared_ptr<text_store_state> state;
+    std::shared_ptr<text_store_run> run;
+    work_ticket ticket;
     pdf_thread* thread;
     quint64 id;
     int pages;
@@ -130,26 +138,22 @@ struct text_store_step {
     QString password;
 
     void operator()(QPdfDocument& document) const {
-        --state->waiting[static_cast<std::size_t>(priority)];
-        if (state->stopped) {
-            state->boxes.reset();
-            return;
-        }
+        --run->waiting[static_cast<std::size_t>(priority)];
         const int from = state->from.load();
         int page = -1;
         for (int i = 0; i < pages && page < 0; ++i)
             if (!state->done[static_cast<std::size_t>((from + i) % pages)])
                 page = (from + i) % pages;
         if (page < 0) {
-            state->boxes.reset();
+            run->boxes.reset();
             return;
         }
         state->done[static_cast<std::size_t>(page)] = 1;
         const QPdfSelection all = document.getAllText(page);
         auto frame = frame_of(all.bounds(), state->page_size, [&] {
-            if (!state->boxes)
-                state->boxes = std::make_unique<page_boxes>(bytes, password.toStdString());
-            const std::optional<page_geometry> geometry = state->boxes->of(page);
+            if (!run->boxes)
+                run->boxes = std::make_unique<page_boxes>(bytes, password.toStdString());
+            const std::optional<page_geometry> geometry = run->boxes->of(page);
             if (geometry)
                 state->page_size = QSizeF(geometry->view_width, geometry->view_height);
             return geometry;
@@ -163,11 +167,12 @@ struct text_store_step {
             if (store)
                 store->receive_page(page, raw, frame, cut);
         });
-        if (!state->step_waiting()) {
+        const int priority_now = state->priority.load();
+        if (!run->step_waiting(priority_now)) {
             text_store_step next = *this;
-            next.priority = static_cast<pdf_priority>(state->priority.load());
-            ++state->waiting[static_cast<std::size_t>(next.priority)];
-            thread->post(id, next.priority, next);
+            next.priority = static_cast<pdf_priority>(priority_now);
+            ++run->waiting[static_cast<std::size_t>(next.priority)];
+            thread->post(id, next.priority, next, ticket);
         }
     }
 };
@@ -176,10 +181,12 @@ void text_store::post_step(pdf_priority priority) {
     pdf_thread* thread = document_->thread();
     if (!thread)
         return;
-    ++state_->waiting[static_cast<std::size_t>(priority)];
+    ++run_->waiting[static_cast<std::size_t>(priority)];
+    const work_ticket ticket = generation_.current();
     thread->post(*document_, priority,
-                 text_store_step{this, state_, thread, document_->id(), page_count(), priority,
-                                 document_->bytes(), document_->password()});
+                 text_store_step{this, state_, run_, ticket, thread, document_->id(), page_count(),
+                                 priority, document_->bytes(), document_->password()},
+                 ticket);
 }
 
 void text_store::receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame,

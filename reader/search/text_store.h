@@ -52,6 +52,7 @@ struct page_text {
 page_text page_text_of(const QString& text, bool cut = false);
 
 struct text_store_state;
+struct text_store_run;
 struct text_store_step;
 
 class text_store : public QObject {
@@ -109,6 +110,9 @@ private:
     std::deque<unfolded_page> unfolded_;
     QTimer fold_timer_;
     std::shared_ptr<text_store_state> state_;
+    /// Ends with stop: the steps asked for before are dropped unrun.
+    work_generation generation_;
+    std::shared_ptr<text_store_run> run_;
 };
 
 } // namespace krv

@@ -22,6 +22,8 @@
 namespace krv {
 
 /// A rectangle to paint over a page, in the page's points.
+struct selection_lines;
+
 struct page_highlight {
     QRectF rect;
     bool current = false; ///< the hit the reader is on
@@ -249,8 +251,8 @@ private:
     int selection_page_ = -1;
     QPointF selection_start_;
     QList<QPolygonF> selection_bounds_;
-    /// The selected page's lines of text, top first; filled and read on the pdf thread.
-    std::shared_ptr<const std::vector<QRectF>> selection_lines_;
+    /// The selected page's lines of text, read on the pdf thread.
+    std::shared_ptr<selection_lines> selection_lines_;
     QString selection_text_;
     bool selecting_ = false;
     bool placing_ = false;         ///< the scroll bars move for a new layout: no request yet

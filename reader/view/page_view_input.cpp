@@ -18,8 +18,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace krv {
+
+// The lines of text of the page a selection is on, top first: read once, by
+// whichever job on the pdf thread asks first. The once-flag orders the reading
+// before every use, whatever order the jobs run in.
+struct selection_lines {
+    const std::vector<QRectF>& of(QPdfDocument& document, int page) {
+        std::call_once(read_, [&] {
+            for (const QPolygonF& line : document.getAllText(page).bounds())
+                lines_.push_back(line.boundingRect());
+            std::sort(lines_.begin(), lines_.end(),
+                      [](const QRectF& a, const QRectF& b) { return a.top() < b.top(); });
+        });
+        return lines_;
+    }
+
+private:
+    std::once_flag read_;
+    std::vector<QRectF> lines_;
+};
 
 namespace {
 
@@ -155,12 +175,12 @@ void page_view::request_selection(QPointF end) {
     selection_asked_ = true;
     const int page = selection_page_;
     const QPointF start = selection_start_;
-    const std::shared_ptr<const std::vector<QRectF>> lines = selection_lines_;
+    std::shared_ptr<selection_lines> lines = selection_lines_;
+    if (!lines)
+        lines = selection_lines_ = std::make_shared<selection_lines>();
     QPointer<page_view> self(this);
     thread->post(*document_, pdf_priority::interactive, [=](QPdfDocument& document) {
-        // The page's lines were read by the job the press posted, before this one.
-        const std::vector<QRectF> none;
-        const std::vector<QRectF>& near = lines ? *lines : none;
+        const std::vector<QRectF>& near = lines->of(document, page);
         const QPdfSelection selection =
             document.getSelection(page, in_text(near, start, false), in_text(near, end, true));
         thread->reply([self, page, text = with_linux_line_ends(selection.text()),
@@ -282,16 +302,12 @@ void page_view::mousePressEvent(QMouseEvent* e) {
     pdf_thread* thread = document_->thread();
     if (!selecting_ || !thread)
         return;
-    // The page's lines of text, top first, read on the pdf thread for the
-    // selection jobs that follow (they run in order there; this side never reads them).
-    auto lines = std::make_shared<std::vector<QRectF>>();
+    // The page's lines of text, read on the pdf thread ahead of the selection
+    // jobs that follow (this side never reads them).
+    auto lines = std::make_shared<selection_lines>();
     selection_lines_ = lines;
-    thread->post(*document_, pdf_priority::interactive, [lines, page](QPdfDocument& document) {
-        for (const QPolygonF& line : document.getAllText(page).bounds())
-            lines->push_back(line.boundingRect());
-        std::sort(lines->begin(), lines->end(),
-                  [](const QRectF& a, const QRectF& b) { return a.top() < b.top(); });
-    });
+    thread->post(*document_, pdf_priority::interactive,
+                 [lines, page](QPdfDocument& document) { lines->of(document, page); });
 }
 
 void page_view::mouseMoveEvent(QMouseEvent* e) {

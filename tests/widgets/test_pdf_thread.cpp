@@ -1,7 +1,9 @@
 // The pdf thread's order: every job of a higher priority first, those of one
 // priority in the order they came; a render asked for while the text of every
 // page waits goes before it. And what it gives Qt PDF: page trees that hung it
-// for ever come to it flat, or not at all.
+// for ever come to it flat, or not at all. And how work is called off: a
+// document's work ended, a text's extraction stopped, the program's end.
+#include "background_work.h"
 #include "document_loading.h"
 #include "long_text_cut.h"
 #include "pdf_thread.h"
@@ -188,6 +190,42 @@ private slots:
         QCOMPARE(ran_at.load(), before + 1); // the first job once the gate opened
     }
 
+    // A document shown instead, or closed: its jobs waiting are dropped unrun, those
+    // that hold it too, so that it closes; what is posted after is refused.
+    void ending_a_documents_work() {
+        shared_document document;
+        thread_.open_file(dir_.filePath("cinq.pdf"), {},
+                          [&](opened_document opened) { document = opened.document; });
+        QTRY_VERIFY(document);
+        const int open_before = thread_.documents_open();
+        std::atomic<int> ran{0};
+        gate g;
+        g.hold(thread_);
+        for (int i = 0; i < 3; ++i)
+            thread_.post(*document, pdf_priority(i), [&ran, document](QPdfDocument&) { ++ran; });
+        document->end_work();
+        thread_.post(*document, pdf_priority::interactive, [&ran](QPdfDocument&) { ++ran; });
+        document.reset();
+        g.open();
+        QTRY_COMPARE(thread_.documents_open(), open_before - 1);
+        std::atomic<bool> after{false}; // the thread goes on with other work
+        thread_.post(pdf_priority::background, [&after] { after = true; });
+        QTRY_VERIFY(after);
+        QCOMPARE(ran.load(), 0);
+    }
+
+    // Stopped while its steps wait, then asked again: the text still all comes.
+    void extraction_stopped_and_asked_again() {
+        text_store store(document_);
+        gate g;
+        g.hold(thread_);
+        store.extract_from(2, pdf_priority::search);
+        store.stop();
+        store.extract_from(0, pdf_priority::search);
+        g.open();
+        QTRY_VERIFY(store.complete());
+    }
+
     // Qt PDF alone spun for ever on the loops, the shared nodes and the 1,100 levels,
     // refused the missing kid, and reads a kid written in place its own two ways.
     void page_trees_given_to_qt_pdf_data() {
@@ -243,6 +281,20 @@ private slots:
         QCOMPARE(opened->document->page_count(), pages);
         QCOMPARE(opened->document->bytes() != bytes, mended);
         QVERIFY(longest_note(opened->document->bytes()) <= max_annotation_text);
+    }
+
+    // Last, as it ends the thread: the program's end with jobs waiting that hold
+    // the document. They go on no lock, and the thread ends; letting go of them
+    // under the queue's lock, which the document's end takes, hung it for ever.
+    void the_end_with_jobs_holding_a_document() {
+        gate g;
+        g.hold(thread_);
+        for (int i = 0; i < 3; ++i)
+            thread_.post(*document_, pdf_priority::background, [d = document_](QPdfDocument&) {});
+        document_.reset();
+        stop_background_threads(QDeadlineTimer(0)); // asked to stop; the gate holds it
+        g.open();
+        QVERIFY(stop_background_threads(QDeadlineTimer(20'000)));
     }
 };
 
