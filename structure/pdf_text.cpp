@@ -82,6 +82,35 @@ std::optional<std::size_t> dictionary_end(std::string_view text, std::size_t fro
     return std::nullopt;
 }
 
+bool holds_long_string(std::string_view text, std::size_t bound) {
+    int depth = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const char c = text[at];
+        std::size_t end = at + 1;
+        if (c == '%') {
+            end = std::min(text.find_first_of("\r\n", at), text.size());
+        } else if (c == '(') {
+            end = literal_string_end(text, at).value_or(text.size());
+        } else if (c == '<' && at + 1 < text.size() && text[at + 1] == '<') {
+            ++depth, end = at + 2;
+        } else if (c == '>' && at + 1 < text.size() && text[at + 1] == '>') {
+            --depth, end = at + 2;
+        } else if (c == '<') { // a hexadecimal string
+            end = std::min(text.find('>', at), text.size());
+        } else if (c == '[' || c == ']') {
+            depth += c == '[' ? 1 : -1;
+        } else if (depth <= 0 && text.compare(at, 6, "stream") == 0 &&
+                   (at == 0 || is_blank(text[at - 1]) || text[at - 1] == '>')) {
+            return false; // what follows is the stream's data
+        }
+        if (end - at > bound)
+            return true;
+        at = end;
+    }
+    return false;
+}
+
 std::string_view value_text(std::string_view dictionary, std::string_view key) {
     for (std::size_t at = dictionary.find(key); at != dictionary.npos;
          at = dictionary.find(key, at + 1)) {

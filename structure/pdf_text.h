@@ -35,6 +35,10 @@ std::optional<long long> read_number(std::string_view text, std::size_t& at);
 std::optional<std::size_t> dictionary_end(std::string_view text, std::size_t from,
                                           std::size_t max_length);
 
+/// Whether an object's text holds a string written in more than `bound` bytes
+/// (a stream's data left out): what alone can be a string that long once read.
+bool holds_long_string(std::string_view text, std::size_t bound);
+
 /// The text of a reference ("12 0 R"), a number, a name or an array (without
 /// arrays inside) that follows `key` in `dictionary`, or empty.
 std::string_view value_text(std::string_view dictionary, std::string_view key);

@@ -100,9 +100,11 @@ std::vector<QPDFObjGen> raw_objects::larger_than(std::size_t bound) {
     }
     std::sort(in_file.begin(), in_file.end());
     for (std::size_t i = 0; i < in_file.size(); ++i) {
-        const auto end = i + 1 < in_file.size() ? in_file[i + 1].first
-                                                : static_cast<qpdf_offset_t>(data_.size());
-        if (end - in_file[i].first > static_cast<qpdf_offset_t>(bound))
+        const auto start = static_cast<std::size_t>(std::max<qpdf_offset_t>(in_file[i].first, 0));
+        const auto end =
+            i + 1 < in_file.size() ? static_cast<std::size_t>(in_file[i + 1].first) : data_.size();
+        if (end > start + bound && start < data_.size() &&
+            holds_long_string(data_.substr(start, end - start), bound))
             found.push_back(in_file[i].second);
     }
     for (const auto& [number, ids] : in_streams) {
@@ -123,9 +125,12 @@ std::vector<QPDFObjGen> raw_objects::larger_than(std::size_t bound) {
         std::sort(starts.begin(), starts.end());
         const std::size_t size = static_cast<std::size_t>(s.text.size()) - s.first;
         std::unordered_set<int> large;
+        const std::string_view text(s.text.constData() + s.first, size);
         for (const auto& [object, offset] : s.entries) {
             const auto next = std::upper_bound(starts.begin(), starts.end(), offset);
-            if ((next == starts.end() ? size : *next) - std::min(offset, size) > bound)
+            const std::size_t start = std::min(offset, size);
+            const std::size_t end = next == starts.end() ? size : *next;
+            if (end > start + bound && holds_long_string(text.substr(start, end - start), bound))
                 large.insert(object);
         }
         for (const auto& id : ids)

@@ -40,11 +40,10 @@ public:
     /// cancelled_error.
     kind kind_of(QPDFObjGen id);
 
-    /// The objects whose text may be longer than `bound` bytes, judged by where
-    /// the next object starts, in the file or in its object stream (streams'
-    /// data included): what alone can hold a string that long. Objects of an
-    /// object stream that does not decompress are not listed. May throw as
-    /// kind_of does.
+    /// The objects that may hold a string longer than `bound` bytes: their text
+    /// (up to where the next object starts, in the file or in its object stream)
+    /// holds one written that long. Objects of an object stream that does not
+    /// decompress are not listed. May throw as kind_of does.
     std::vector<QPDFObjGen> larger_than(std::size_t bound);
 
 private:
