@@ -1,5 +1,8 @@
 #include "page_view.h"
 
+#include "page_sizes.h"
+
+#include <QPointer>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -7,64 +10,9 @@
 
 namespace krv {
 
-namespace {
-
-constexpr double margin = page_view::page_margin;
-constexpr double spacing = 8.0; // between pages
-constexpr double points_to_pixels_at_100 = 96.0 / 72.0;
-
-} // namespace
-
-void page_layout::lay_out(double pixels_per_point) {
-    scale = pixels_per_point;
-    tops.resize(points.size());
-    double y = margin;
-    double widest = 0;
-    for (int i = 0; i < page_count(); ++i) {
-        tops[static_cast<std::size_t>(i)] = y;
-        const QSize s = page_pixels(i);
-        y += s.height() + spacing;
-        widest = std::max(widest, static_cast<double>(s.width()));
-    }
-    content_height = page_count() ? y - spacing + margin : 0;
-    content_width = widest + 2 * margin;
-}
-
-QSize page_layout::page_pixels(int page) const {
-    const QSizeF s = points[static_cast<std::size_t>(page)] * scale;
-    return QSize(std::max(1, static_cast<int>(std::lround(s.width()))),
-                 std::max(1, static_cast<int>(std::lround(s.height()))));
-}
-
-double page_layout::fitting_scale(int page, QSize room, bool whole_page) const {
-    if (page < 0 || page >= page_count())
-        return points_to_pixels_at_100;
-    const QSizeF size = points[static_cast<std::size_t>(page)];
-    if (size.width() <= 0 || size.height() <= 0)
-        return points_to_pixels_at_100;
-    const double smallest = page_view::min_zoom * points_to_pixels_at_100;
-    const double by_width = (room.width() - 2 * margin) / size.width();
-    if (!whole_page)
-        return std::max(by_width, smallest);
-    const double by_height = (room.height() - 2 * margin) / size.height();
-    return std::max(std::min(by_width, by_height), smallest);
-}
-
-QPoint page_layout::origin(int page, int view_width) const {
-    const double left = std::max(
-        margin, (std::max<double>(view_width, content_width) - page_pixels(page).width()) / 2.0);
-    return QPoint(static_cast<int>(std::lround(left)),
-                  static_cast<int>(std::lround(tops[static_cast<std::size_t>(page)])));
-}
-
-bool page_view::interest::wants(int page, quint64 asked_at) const {
-    // A page just beyond the view is still worth its picture: it shows next.
-    return epoch.load() == asked_at && page >= first.load() - 1 && page <= last.load() + 1;
-}
-
 page_view::page_view(QWidget* parent)
-    : QAbstractScrollArea(parent), cache_(min_cache_pixels),
-      interest_(std::make_shared<interest>()) {
+    : QAbstractScrollArea(parent), pictures_(new page_pictures(min_cache_pixels, this)),
+      selection_(new text_selection(this)) {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(false);
@@ -73,23 +21,24 @@ page_view::page_view(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
+    auto repaint = [this] { viewport()->update(); };
+    connect(pictures_, &page_pictures::arrived, this, repaint);
+    connect(pictures_, &page_pictures::page_size_found, this, &page_view::take_page_size);
+    connect(selection_, &text_selection::changed, this, repaint);
 }
 
 page_view::~page_view() = default;
 
 void page_view::set_document(shared_document document, bool keep_place) {
-    const place kept = place_at(QPoint(0, 0));
+    const page_place kept = place_at(QPoint(0, 0));
     painted_ = false;
     complete_ = false;
     sizes_asked_ = false;
-    const quint64 id = document ? document->id() : 0;
     // Pictures made ready for this document stay; all others go.
-    cache_.drop_if([id](const tile_key& key) { return key.document != id; });
-    in_flight_.clear();
-    ++interest_->epoch;
+    pictures_->show_document(document ? document->id() : 0);
     pinned_ = {};
     document_ = std::move(document);
-    clear_selection();
+    selection_->set_document(document_);
     layout_.points.clear();
     if (document_) {
         layout_.points.assign(static_cast<std::size_t>(document_->page_count()),
@@ -114,6 +63,18 @@ void page_view::set_document(shared_document document, bool keep_place) {
     check_current_page();
 }
 
+void page_view::prepare_first_screen(const shared_document& document) {
+    if (!document)
+        return;
+    // The new document as set_document will lay it out: from its first page,
+    // fitted to the width of the view as it stands.
+    page_layout ahead;
+    ahead.points.assign(static_cast<std::size_t>(document->page_count()),
+                        document->first_page_size());
+    ahead.lay_out(ahead.fitting_scale(0, viewport()->size(), false));
+    pictures_->prepare(document, ahead, viewport()->size(), devicePixelRatioF());
+}
+
 void page_view::refit(int page) {
     if (mode_ == zoom_mode::factor)
         return;
@@ -121,7 +82,7 @@ void page_view::refit(int page) {
     const double scale =
         layout_.fitting_scale(fitted_page_, viewport()->size(), mode_ == zoom_mode::fit_page);
     if (scale != layout_.scale)
-        ++interest_->epoch;
+        pictures_->move_on();
     layout_.scale = scale;
 }
 
@@ -133,7 +94,7 @@ void page_view::relayout() {
     // A whole page fitted: Page Down goes on by one page exactly.
     verticalScrollBar()->setPageStep(mode_ == zoom_mode::fit_page && fitted_page_ < page_count()
                                          ? layout_.page_pixels(fitted_page_).height() +
-                                               static_cast<int>(spacing)
+                                               static_cast<int>(page_spacing)
                                          : room.height());
     horizontalScrollBar()->setRange(
         0, std::max(0, static_cast<int>(std::ceil(layout_.content_width)) - room.width()));
@@ -141,7 +102,7 @@ void page_view::relayout() {
 }
 
 void page_view::relayout_in_place(std::optional<int> refit_page) {
-    const place kept = place_at(QPoint(0, 0));
+    const page_place kept = place_at(QPoint(0, 0));
     placing_ = true;
     if (refit_page)
         refit(*refit_page);
@@ -151,9 +112,12 @@ void page_view::relayout_in_place(std::optional<int> refit_page) {
     viewport()->update();
 }
 
+QPoint page_view::scrolled() const {
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
 QPointF page_view::to_viewport(int page, QPointF point) const {
-    const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    return QPointF(layout_.origin(page, viewport()->width()) - scrolled) + point * layout_.scale;
+    return QPointF(layout_.origin(page, viewport()->width()) - scrolled()) + point * layout_.scale;
 }
 
 std::pair<int, QPointF> page_view::from_viewport(QPoint position) const {
@@ -167,46 +131,27 @@ std::pair<int, QPointF> page_view::from_viewport(QPoint position) const {
 }
 
 std::pair<int, int> page_view::visible_pages() const {
-    if (page_count() == 0)
-        return {-1, -1};
-    const double top = verticalScrollBar()->value();
-    const double bottom = top + viewport()->height();
-    const auto from = std::upper_bound(layout_.tops.begin(), layout_.tops.end(), top);
-    int first = std::max(0, static_cast<int>(from - layout_.tops.begin()) - 1);
-    // The page above may end in the gap: the first page is the one reaching into the view.
-    if (layout_.tops[static_cast<std::size_t>(first)] + layout_.page_pixels(first).height() < top &&
-        first + 1 < page_count())
-        ++first;
-    const auto to = std::lower_bound(layout_.tops.begin(), layout_.tops.end(), bottom);
-    const int last = std::max(first, static_cast<int>(to - layout_.tops.begin()) - 1);
-    return {first, last};
+    return layout_.pages_in(verticalScrollBar()->value(), viewport()->height());
 }
 
-page_view::place page_view::place_at(QPoint viewport_position) const {
+page_place page_view::place_at(QPoint viewport_position) const {
     if (page_count() == 0)
         return {};
-    const double y = verticalScrollBar()->value() + viewport_position.y();
-    // The last page that starts above the position.
-    const auto it = std::upper_bound(layout_.tops.begin(), layout_.tops.end(), y);
-    const int page = std::max(0, static_cast<int>(it - layout_.tops.begin()) - 1);
-    const QPointF origin = to_viewport(page, {0, 0});
-    return {page, (QPointF(viewport_position) - origin) / layout_.scale};
+    const int page = layout_.page_above(verticalScrollBar()->value() + viewport_position.y());
+    return {page, (QPointF(viewport_position) - to_viewport(page, {0, 0})) / layout_.scale};
 }
 
 std::pair<int, QPointF> page_view::selection_point(QPointF position, int page) const {
-    if (page < 0) {
-        // The page whose band (with half the gap on each side) holds the position.
-        const double y = verticalScrollBar()->value() + position.y() + spacing / 2;
-        const auto it = std::upper_bound(layout_.tops.begin(), layout_.tops.end(), y);
-        page = std::max(0, static_cast<int>(it - layout_.tops.begin()) - 1);
-    }
+    // The page whose band (with half the gap on each side) holds the position.
+    if (page < 0)
+        page = layout_.page_above(verticalScrollBar()->value() + position.y() + page_spacing / 2);
     const QSizeF points = layout_.points[static_cast<std::size_t>(page)];
     const QPointF at = (position - to_viewport(page, {0, 0})) / layout_.scale;
     return {page, QPointF(std::clamp(at.x(), 0.0, points.width()),
                           std::clamp(at.y(), 0.0, points.height()))};
 }
 
-void page_view::show_place(const place& p, QPoint viewport_position) {
+void page_view::show_place(const page_place& p, QPoint viewport_position) {
     if (p.page < 0 || p.page >= page_count())
         return;
     const QPointF now = to_viewport(p.page, p.point);
@@ -224,32 +169,66 @@ int page_view::current_page() const {
         return pinned_.page;
     if (bar->value() >= bar->maximum() && bar->maximum() > 0)
         return page_count() - 1; // at the end: the last page, however short
-    // The page that takes most of the view's height; of several that show whole
-    // (a small zoom), the first.
-    const double top = bar->value();
-    const double bottom = top + viewport()->height();
-    const auto [first, last] = visible_pages();
-    int most_shown = first;
-    double most = -1;
-    for (int page = first; page <= last; ++page) {
-        const double page_top = layout_.tops[static_cast<std::size_t>(page)];
-        const double shown = std::min(bottom, page_top + layout_.page_pixels(page).height()) -
-                             std::max(top, page_top);
-        if (shown > most + 0.5) {
-            most = shown;
-            most_shown = page;
-        }
-    }
-    return most_shown;
+    return layout_.most_shown(bar->value(), viewport()->height());
+}
+
+std::pair<int, QPointF> page_view::top_place() const {
+    const page_place p = place_at(QPoint(0, 0));
+    return {p.page, p.point};
+}
+
+void page_view::go_to_page(int page) {
+    if (page_count() == 0)
+        return;
+    page = std::clamp(page, 0, page_count() - 1);
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::lround(layout_.tops[static_cast<std::size_t>(page)] - page_margin)));
+    pinned_ = {page, verticalScrollBar()->value()};
+    check_current_page();
+}
+
+void page_view::go_to_end() {
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    pinned_ = {page_count() - 1, verticalScrollBar()->value()};
+    check_current_page();
+}
+
+void page_view::go_to_point(int page, QPointF point) {
+    if (page < 0 || page >= page_count())
+        return;
+    // Pages above whose size is not known yet move it later; the place read stays.
+    const QPointF now = to_viewport(page, point);
+    verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                  static_cast<int>(std::lround(now.y())));
+    if (point.x() > 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
+                                        static_cast<int>(std::lround(now.x())));
+    check_current_page();
+}
+
+void page_view::ensure_visible(int page, const QRectF& rect) {
+    if (page < 0 || page >= page_count())
+        return;
+    const QPointF top_left = to_viewport(page, rect.topLeft());
+    const QPointF bottom_right = to_viewport(page, rect.bottomRight());
+    const int h = viewport()->height();
+    const int w = viewport()->width();
+    if (top_left.y() < 0 || bottom_right.y() > h)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                      static_cast<int>(top_left.y() - h / 3.0));
+    if (top_left.x() < 0 || bottom_right.x() > w)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
+                                        static_cast<int>(top_left.x() - w / 3.0));
+    check_current_page();
 }
 
 void page_view::rezoom(QPoint anchor, zoom_mode mode, double factor) {
-    const place kept = place_at(anchor);
+    const page_place kept = place_at(anchor);
     const int reading = current_page();
     mode_ = mode;
     if (mode == zoom_mode::factor) {
-        layout_.scale = std::clamp(factor, min_zoom, max_zoom) * points_to_pixels_at_100;
-        ++interest_->epoch;
+        layout_.scale = scale_of_zoom(factor);
+        pictures_->move_on();
     } else {
         refit(reading); // the page being read fills the view's width, or shows whole
     }
@@ -302,13 +281,43 @@ void page_view::set_spot_source(std::function<page_spot(int, QPointF)> source) {
     viewport()->setMouseTracking(static_cast<bool>(spots_));
 }
 
+void page_view::read_page_sizes() {
+    if (!document_ || sizes_asked_ || page_count() < 2 ||
+        document_->page_sizes().size() == layout_.points.size())
+        return;
+    sizes_asked_ = true;
+    QPointer<page_view> self(this);
+    krv::read_page_sizes(*document_, [self, id = document_->id()](std::vector<QSizeF> sizes) {
+        if (self)
+            self->take_page_sizes(id, std::move(sizes));
+    });
+}
+
+void page_view::take_page_sizes(quint64 document, std::vector<QSizeF> sizes) {
+    if (!document_ || document_->id() != document || sizes.size() != layout_.points.size())
+        return;
+    document_->remember_page_sizes(sizes);
+    emit page_sizes_read();
+    if (sizes == layout_.points)
+        return;
+    layout_.points = std::move(sizes);
+    relayout_in_place();
+}
+
+void page_view::take_page_size(quint64 document, int page, QSizeF size) {
+    if (!document_ || document_->id() != document || page >= page_count())
+        return;
+    layout_.points[static_cast<std::size_t>(page)] = size;
+    relayout_in_place();
+}
+
 void page_view::update_cache_budget() {
     // Twice what a screen of tiles can cover, so that the tiles in view never push
     // each other out, and a little to scroll back into.
     const QSize device = viewport()->size() * devicePixelRatioF();
     const qint64 screen =
         static_cast<qint64>(device.width() + 2 * tile_side) * (device.height() + 2 * tile_side);
-    cache_.set_budget(std::max(min_cache_pixels, 2 * screen));
+    pictures_->cache().set_budget(std::max(min_cache_pixels, 2 * screen));
 }
 
 void page_view::resizeEvent(QResizeEvent* e) {

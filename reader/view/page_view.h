@@ -1,29 +1,23 @@
 // The pages of a PDF, one under the other, at a zoom the reader chooses: fitted to
-// the width, the whole page, or a factor. What shows is painted from tiles that
-// the pdf thread renders (the view never calls Qt PDF itself); until they come,
-// the previous zoom's tiles stand in, stretched. Search hits and the text
-// selection are painted over the pages.
+// the width, the whole page, or a factor. What shows is painted from the pictures
+// that page_pictures has rendered; until they come, the previous zoom's stand in,
+// stretched. Search hits and the text selection are painted over the pages.
 #pragma once
 
-#include "page_tiles.h"
-#include "pdf_thread.h"
+#include "page_layout.h"
+#include "page_pictures.h"
+#include "text_selection.h"
 
 #include <QAbstractScrollArea>
-#include <QImage>
 #include <QPainter>
-#include <QSet>
 
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
 namespace krv {
 
 /// A rectangle to paint over a page, in the page's points.
-struct selection_lines;
-
 struct page_highlight {
     QRectF rect;
     bool current = false; ///< the hit the reader is on
@@ -35,34 +29,14 @@ struct page_spot {
     bool clickable = false; ///< a link: the pointer becomes a hand
 };
 
-/// Where the pages stand at a scale: each page's top and the content's size, in
-/// pixels. Pages stand one under the other, centred, page_margin round them.
-struct page_layout {
-    std::vector<QSizeF> points; ///< each page's size in points
-    std::vector<double> tops;   ///< each page's top in content pixels
-    double scale = 1.0;         ///< pixels per point
-    double content_width = 0;
-    double content_height = 0;
-
-    void lay_out(double pixels_per_point);
-    int page_count() const { return static_cast<int>(points.size()); }
-    /// A page's size on screen, whole pixels (what its picture is rendered at).
-    QSize page_pixels(int page) const;
-    /// The scale that fits a page's width to `room` (and its height, for a whole page).
-    double fitting_scale(int page, QSize room, bool whole_page) const;
-    /// A page's top-left corner in the content, in a view `view_width` wide.
-    QPoint origin(int page, int view_width) const;
-};
-
 class page_view : public QAbstractScrollArea {
     Q_OBJECT
 public:
     enum class zoom_mode { fit_width, fit_page, factor };
 
-    static constexpr double min_zoom = 0.25;   ///< 25 %
-    static constexpr double max_zoom = 4.0;    ///< 400 %
-    static constexpr double zoom_step = 1.25;  ///< one step of Ctrl++ or Ctrl+-
-    static constexpr double page_margin = 8.0; ///< around the pages, pixels
+    static constexpr double min_zoom = smallest_zoom;
+    static constexpr double max_zoom = largest_zoom;
+    static constexpr double zoom_step = 1.25; ///< one step of Ctrl++ or Ctrl+-
     /// The least the tile cache may hold, in pixels (16 MiB): with the view's own
     /// size, its bound (cache_budget).
     static constexpr qint64 min_cache_pixels = 4LL * 1024 * 1024;
@@ -82,7 +56,7 @@ public:
 
     zoom_mode mode() const { return mode_; }
     /// The zoom in effect: 1 is 100 %, a page at its printed size on a 96-dpi screen.
-    double zoom() const { return layout_.scale * 72.0 / 96.0; }
+    double zoom() const { return zoom_of_scale(layout_.scale); }
     void set_zoom_mode(zoom_mode mode);
     /// Sets a zoom factor, clamped to [min_zoom, max_zoom], keeping the place read.
     void set_zoom(double factor);
@@ -122,12 +96,12 @@ public:
     void set_spot_source(std::function<page_spot(int page, QPointF point)> source);
 
     /// Text selected with the mouse or Ctrl+A; empty when none (or not read yet).
-    QString selected_text() const { return selection_text_; }
+    QString selected_text() const { return selection_->text(); }
     /// Selects a page's whole text (it comes from the pdf thread a moment later).
-    void select_page_text(int page);
-    void clear_selection();
+    void select_page_text(int page) { selection_->select_page(page); }
+    void clear_selection() { selection_->clear(); }
     /// Copies the selection, or the current page's text, to the clipboard.
-    void copy_selection();
+    void copy_selection() { selection_->copy(current_page()); }
 
     /// Reads every page's size in the background (until then a page is taken to be
     /// as large as the first, or as large as it was when it showed).
@@ -135,8 +109,8 @@ public:
     /// Lets go of the tiles that do not show (the reader is idle: memory goes back).
     void shed_hidden_tiles();
     /// Pixels held by rendered tiles, and the most they may hold.
-    qint64 cache_pixels() const { return cache_.pixels(); }
-    qint64 cache_budget() const { return cache_.budget(); }
+    qint64 cache_pixels() const { return pictures_->cache().pixels(); }
+    qint64 cache_budget() const { return pictures_->cache().budget(); }
     /// Whether the last paint had every picture it showed, at the zoom in effect.
     bool pictures_complete() const { return complete_; }
 
@@ -149,8 +123,6 @@ signals:
     void pictures_shown();
     /// Every page's size has been read (what reading them kept is let go).
     void page_sizes_read();
-    /// The selection's text changed (a mouse drag or Ctrl+A was answered).
-    void selection_changed();
     /// A click (not a drag) on a clickable spot; `point` in the page's points.
     void spot_clicked(int page, QPointF point);
 
@@ -168,23 +140,13 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
 
 private:
-    struct place {
-        int page = 0;
-        QPointF point; ///< in points
-    };
-    // What jobs on the pdf thread read to tell whether their pictures still matter.
-    struct interest {
-        std::atomic<quint64> epoch{0}; ///< moves on with each document and zoom
-        std::atomic<int> first{-1};
-        std::atomic<int> last{-1};
-        bool wants(int page, quint64 asked_at) const;
-    };
-
-    place place_at(QPoint viewport_position) const;
+    // Places and zoom (page_view.cpp).
+    QPoint scrolled() const;
+    page_place place_at(QPoint viewport_position) const;
     /// The page a press at a viewport position selects on: the one under it, or the
     /// nearest one from a margin; the point is kept inside that page.
     std::pair<int, QPointF> selection_point(QPointF position, int page = -1) const;
-    void show_place(const place& p, QPoint viewport_position);
+    void show_place(const page_place& p, QPoint viewport_position);
     /// Changes the zoom, keeping what stands at `anchor` where it is.
     void rezoom(QPoint anchor, zoom_mode mode, double factor);
     QPoint middle() const;
@@ -196,32 +158,26 @@ private:
     /// again to `refit_page` first, when given.
     void relayout_in_place(std::optional<int> refit_page = std::nullopt);
     void check_current_page();
-    /// Shows that the pages have the keyboard focus (not after a click gave it).
-    void paint_focus_ring(QPainter& painter) const;
-    page_spot spot_at(QPoint viewport_position) const;
-    void paint_page_extras(QPainter& painter, int page);
+    void take_page_size(quint64 document, int page, QSizeF size);
+    void take_page_sizes(quint64 document, std::vector<QSizeF> sizes);
     void update_cache_budget();
 
-    // Pictures (page_view_paint.cpp).
+    // Painting (page_view_paint.cpp).
     /// The page's rectangle in the viewport, whole pixels.
     QRect page_rect(int page) const;
+    QSize device_pixels(int page) const;
     /// Asks for the tiles that show and are missing; true when none is.
     bool request_visible();
     std::vector<tile_key> visible_tiles(int page) const;
     /// Paints a page's tiles, and stand-ins where some are missing.
     void paint_pictures(QPainter& painter, int page);
     void paint_stand_ins(QPainter& painter, int page, const QRect& area, QSize whole);
-    void request_tiles(std::vector<tile_key> tiles, pdf_priority priority, bool always_wanted);
-    void take_tiles(std::vector<std::pair<tile_key, QImage>> pictures,
-                    const std::vector<tile_key>& asked);
-    void take_page_size(quint64 document, int page, QSizeF size,
-                        const std::vector<tile_key>& asked);
-    void take_page_sizes(quint64 document, std::vector<QSizeF> sizes);
-    QSize device_pixels(int page) const;
+    void paint_page_extras(QPainter& painter, int page);
+    /// Shows that the pages have the keyboard focus (not after a click gave it).
+    void paint_focus_ring(QPainter& painter) const;
 
-    // Text under the mouse (page_view_input.cpp).
-    void request_selection(QPointF end);
-    void take_selection(int page, QString text, QList<QPolygonF> bounds, bool whole_page);
+    // Input (page_view_input.cpp).
+    page_spot spot_at(QPoint viewport_position) const;
 
     shared_document document_;
     zoom_mode mode_ = zoom_mode::fit_width;
@@ -236,31 +192,20 @@ private:
     pinned_page pinned_;
     int last_current_ = -1;
     bool sizes_asked_ = false;
+    bool placing_ = false; ///< the scroll bars move for a new layout: no request yet
 
-    tile_cache cache_;
-    QSet<tile_key> in_flight_;
-    std::shared_ptr<interest> interest_;
+    page_pictures* pictures_;
     bool complete_ = false;
-
+    bool painted_ = false; ///< the document's pages have been painted once
     std::function<std::vector<page_highlight>(int)> highlights_;
     page_painter page_painter_;
     std::function<page_spot(int, QPointF)> spots_;
-    bool painted_ = false;  ///< the document's pages have been painted once
+
+    text_selection* selection_;
     QPoint press_position_; ///< where the left button went down
     bool press_on_link_ = false;
-    int selection_page_ = -1;
-    QPointF selection_start_;
-    QList<QPolygonF> selection_bounds_;
-    /// The selected page's lines of text, read on the pdf thread.
-    std::shared_ptr<selection_lines> selection_lines_;
-    QString selection_text_;
     bool selecting_ = false;
-    bool placing_ = false;         ///< the scroll bars move for a new layout: no request yet
     bool focus_from_mouse_ = true; ///< no ring until a key is used (none at start or after a click)
-    bool selection_asked_ = false; ///< a selection is on its way
-    std::optional<QPointF> selection_waiting_; ///< the end to ask for next
-    bool copy_waiting_ = false;                ///< copy once the selection comes
-    bool primary_waiting_ = false;             ///< the drag ended: X selection on answer
 };
 
 } // namespace krv

@@ -1,0 +1,186 @@
+#include "text_selection.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPdfDocument>
+#include <QPdfSelection>
+#include <QPointer>
+
+#include <algorithm>
+#include <mutex>
+
+namespace krv {
+
+// The lines of text of the page a selection is on, top first: read once, by
+// whichever job on the pdf thread asks first. The once-flag orders the reading
+// before every use, whatever order the jobs run in.
+struct selection_lines {
+    const std::vector<QRectF>& of(QPdfDocument& document, int page) {
+        std::call_once(read_, [&] {
+            for (const QPolygonF& line : document.getAllText(page).bounds())
+                lines_.push_back(line.boundingRect());
+            std::sort(lines_.begin(), lines_.end(),
+                      [](const QRectF& a, const QRectF& b) { return a.top() < b.top(); });
+        });
+        return lines_;
+    }
+
+private:
+    std::once_flag read_;
+    std::vector<QRectF> lines_;
+};
+
+QString with_linux_line_ends(QString text) {
+    // Qt PDF gives a hyphen that ended a line as U+FFFE, without the line's end.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    text.replace(QChar(0xFFFE), QStringLiteral("-\n"));
+    return text;
+}
+
+// The text is found only near characters: hence the move to a line.
+QPointF point_in_text(const std::vector<QRectF>& lines, QPointF point, bool end) {
+    if (lines.empty())
+        return point;
+    auto start_of = [](const QRectF& line) {
+        return QPointF(line.left() + 0.5, line.center().y());
+    };
+    auto end_of = [](const QRectF& line) { return QPointF(line.right() - 0.5, line.center().y()); };
+    for (const QRectF& line : lines) {
+        if (point.y() < line.top()) // above this line, below the one before: between them
+            return end ? (&line == &lines.front() ? start_of(line) : end_of(*(&line - 1)))
+                       : start_of(line);
+        if (point.y() <= line.bottom()) {
+            if (point.x() < line.left())
+                return start_of(line);
+            if (point.x() > line.right())
+                return end_of(line);
+            return point;
+        }
+    }
+    return end_of(lines.back()); // below every line
+}
+
+text_selection::text_selection(QObject* parent) : QObject(parent) {}
+
+void text_selection::set_document(shared_document document) {
+    document_ = std::move(document);
+    clear();
+}
+
+void text_selection::start(int page, QPointF point) {
+    clear();
+    page_ = page;
+    start_ = point;
+    lines_.reset();
+    pdf_thread* thread = document_ ? document_->thread() : nullptr;
+    if (!thread)
+        return;
+    // The page's lines of text, read on the pdf thread ahead of the selection
+    // jobs that follow (this side never reads them).
+    auto lines = std::make_shared<selection_lines>();
+    lines_ = lines;
+    thread->post(*document_, pdf_priority::interactive,
+                 [lines, page](QPdfDocument& document) { lines->of(document, page); });
+}
+
+void text_selection::extend(QPointF end) {
+    ask(end);
+}
+
+void text_selection::finish() {
+    if (asked_ || waiting_)
+        primary_waiting_ = true;
+    else if (!text_.isEmpty())
+        QApplication::clipboard()->setText(text_, QClipboard::Selection);
+}
+
+void text_selection::select_page(int page) {
+    if (!document_ || page < 0 || page >= document_->page_count())
+        return;
+    clear();
+    page_ = page;
+    pdf_thread* thread = document_->thread();
+    if (!thread)
+        return;
+    asked_ = true;
+    QPointer<text_selection> self(this);
+    thread->post(*document_, pdf_priority::interactive, [=](QPdfDocument& document) {
+        const QPdfSelection all = document.getAllText(page);
+        thread->reply([self, page, text = with_linux_line_ends(all.text()), bounds = all.bounds()] {
+            if (self)
+                self->take(page, text, bounds, true);
+        });
+    });
+}
+
+void text_selection::ask(QPointF end) {
+    pdf_thread* thread = document_ ? document_->thread() : nullptr;
+    if (!thread || page_ < 0)
+        return;
+    if (asked_) {
+        waiting_ = end;
+        return;
+    }
+    asked_ = true;
+    const int page = page_;
+    const QPointF start = start_;
+    std::shared_ptr<selection_lines> lines = lines_;
+    if (!lines)
+        lines = lines_ = std::make_shared<selection_lines>();
+    QPointer<text_selection> self(this);
+    thread->post(*document_, pdf_priority::interactive, [=](QPdfDocument& document) {
+        const std::vector<QRectF>& near = lines->of(document, page);
+        const QPdfSelection selection = document.getSelection(
+            page, point_in_text(near, start, false), point_in_text(near, end, true));
+        thread->reply([self, page, text = with_linux_line_ends(selection.text()),
+                       bounds = selection.bounds()] {
+            if (self)
+                self->take(page, text, bounds, false);
+        });
+    });
+}
+
+void text_selection::take(int page, QString text, QList<QPolygonF> bounds, bool whole_page) {
+    asked_ = false;
+    if (page != page_)
+        return;
+    bounds_ = std::move(bounds);
+    text_ = std::move(text);
+    emit changed();
+    if (!whole_page && waiting_) {
+        ask(*std::exchange(waiting_, std::nullopt));
+        return;
+    }
+    if (std::exchange(primary_waiting_, false) && !text_.isEmpty())
+        QApplication::clipboard()->setText(text_, QClipboard::Selection);
+    // Copied as it came: a page without text is not asked for again and again.
+    if (std::exchange(copy_waiting_, false) && !text_.isEmpty())
+        QApplication::clipboard()->setText(text_);
+}
+
+void text_selection::clear() {
+    page_ = -1;
+    bounds_.clear();
+    text_.clear();
+    waiting_.reset();
+    primary_waiting_ = false;
+    emit changed();
+}
+
+void text_selection::copy(int current_page) {
+    if (asked_) {
+        copy_waiting_ = true; // once the selection is known
+        return;
+    }
+    if (!text_.isEmpty()) {
+        QApplication::clipboard()->setText(text_);
+        return;
+    }
+    if (current_page < 0)
+        return;
+    select_page(current_page);
+    copy_waiting_ = true;
+}
+
+} // namespace krv
