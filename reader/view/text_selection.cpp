@@ -100,6 +100,7 @@ void text_selection::select_page(int page) {
         return;
     clear();
     page_ = page;
+    copy_waiting_ = false; // a copy asked before is of what was selected then
     pdf_thread* thread = document_->thread();
     if (!thread)
         return;

@@ -609,6 +609,20 @@ private slots:
                          v->selected_text());
     }
 
+    // Ctrl+C on a page without text copies nothing, and leaves nothing waiting to
+    // be copied: the page's text selected later stays out of the clipboard.
+    void copy_of_a_page_without_text() {
+        QVERIFY(
+            samples::write_text_pdf(path("vide.pdf"), {{}, {Qt::white, {"Texte de la page."}}}));
+        auto c = open("vide.pdf");
+        QApplication::clipboard()->setText(QStringLiteral("avant"));
+        QTest::keyClick(c->view(), Qt::Key_C, Qt::ControlModifier);
+        c->go_to_page_number(2);
+        QTest::keyClick(c->view(), Qt::Key_A, Qt::ControlModifier);
+        QTRY_VERIFY(c->view()->selected_text().contains("Texte de la page."));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("avant"));
+    }
+
     // A hyphen that ended a line too (Qt PDF gives it as U+FFFE, without the line end).
     void copied_text_has_linux_line_ends() {
         QVERIFY(samples::write_text_pdf(path("coupe.pdf"),
