@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 #include "events.h"
+#include "failures.h"
 #include "form.h"
 #include "identity.h"
 
@@ -104,11 +105,29 @@ application::~application() {
 }
 
 bool application::notify(QObject* receiver, QEvent* e) {
-    if (user_input_paused() && paused_input(e))
+    try {
+        if (user_input_paused() && paused_input(e))
+            return true;
+        if (rest_of_closing_key(e) || run_key_hooks(receiver, e) || preview_key(receiver, e))
+            return true;
+        return QApplication::notify(receiver, e);
+    } catch (...) {
+        // No exception crosses the event loop: what failed is said, and the help
+        // goes on. Said once the event is over (no dialog inside a delivery), and
+        // once while it shows: an event that fails each time brings no flood.
+        static bool told = false;
+        if (!told) {
+            told = true;
+            QMetaObject::invokeMethod(
+                this,
+                [text = current_failure_text()] {
+                    message_box(text);
+                    told = false;
+                },
+                Qt::QueuedConnection);
+        }
         return true;
-    if (rest_of_closing_key(e) || run_key_hooks(receiver, e) || preview_key(receiver, e))
-        return true;
-    return QApplication::notify(receiver, e);
+    }
 }
 
 bool load_qt_translations(QCoreApplication& app) {

@@ -198,6 +198,20 @@ private slots:
         QCOMPARE(QLocale().toString(3.53, 'f', 2), QStringLiteral("3,53"));
     }
 
+    // A failure inside an event's handler does not cross the event loop: it is
+    // said in French, once for a burst, and the help goes on.
+    void failure_inside_an_event() {
+        struct failing : QObject {
+            bool event(QEvent*) override { throw error(QStringLiteral("Échec «\u00a0x\u00a0»")); }
+        } receiver;
+        for (int i = 0; i < 2; ++i) {
+            QEvent e(QEvent::User);
+            QApplication::sendEvent(&receiver, &e);
+        }
+        QTRY_COMPARE(fixture_.messages, QStringList{QStringLiteral("Échec «\u00a0x\u00a0»")});
+        QVERIFY(fixture_.ends.isEmpty() && !program_ending());
+    }
+
     // A document's text and a file's name show as they stand wherever the help shows
     // them, never read as HTML: no live link, no bold, no picture read from a device
     // or a file (zz, watched). Last of all: it leaves the real message box in place.
