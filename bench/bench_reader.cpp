@@ -7,6 +7,7 @@
 // manuals and gives them).
 //
 //     bench_reader [MANUAL.pdf WORD ...]...
+//     bench_reader --write FILE        (the 500 pages only, for bench_memory.py)
 #include "application.h"
 #include "bench_support.h"
 #include "sample_pdf.h"
@@ -222,6 +223,9 @@ void manual(const QString& path, const QStringList& words, int runs) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     application app(argc, argv);
+    // `--write FILE`: only the 500 pages, for the benchmark of the real program.
+    if (argc == 3 && qstrcmp(argv[1], "--write") == 0)
+        return samples::write_text_pdf(QString::fromLocal8Bit(argv[2]), pages(500)) ? 0 : 1;
     std::printf("load average at the start: %.2f\n", load_average());
     QTemporaryDir dir;
     const QString big = dir.filePath(QStringLiteral("cinq_cents.pdf"));
