@@ -29,6 +29,7 @@ void pdf_component::ensure_folder_search() {
         return;
     ensure_reader();
     folder_search_ = std::make_unique<folder_search>(pdf());
+    share_text();
     folder_results_ = new folder_results(reader_);
     folder_results_->setMaximumHeight(results_height);
     folder_results_->hide();
@@ -54,6 +55,12 @@ void pdf_component::ensure_folder_search() {
                     emit document_requested(documents[static_cast<std::size_t>(document)].path,
                                             {page + 1, {}, folder_search_->word(), occurrence});
             });
+}
+
+// The shown document's text is read once, for both searches.
+void pdf_component::share_text() {
+    if (folder_search_)
+        folder_search_->show_text(src_, store_.get());
 }
 
 // Once, after the first page is on screen: the folder's texts, in the background.

@@ -72,6 +72,7 @@ void pdf_component::show_form_merged(const QByteArray& bytes) {
         // The fields' values are text too.
         self->store_ = std::make_unique<text_store>(self->shown_);
         connect(self->store_.get(), &text_store::completed, self, &pdf_component::text_completed);
+        self->share_text();
         self->search_again_in_copy();
     });
 }

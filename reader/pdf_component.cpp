@@ -291,6 +291,7 @@ void pdf_component::show_document(opened_document result, bool keep_place) {
     view_->set_document(shown_, keep_place && had_document);
     store_ = std::make_unique<text_store>(shown_);
     connect(store_.get(), &text_store::completed, this, &pdf_component::text_completed);
+    share_text();
     // The structure and the text are read once the first page is on screen.
     structure_pending_ = true;
     if (!view_->isVisible())

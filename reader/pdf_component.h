@@ -195,6 +195,7 @@ private:
     /// Goes to the place set_src asked for, once its document shows.
     void apply_place();
     void ensure_folder_search();
+    void share_text();
     void start_folder_reading();
     void close_every_search();
     void finish_place(const std::optional<jump_target>& destination);

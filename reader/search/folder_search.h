@@ -57,6 +57,8 @@ public:
     void find(const QString& word);
     /// Drops the search in progress.
     void cancel();
+    /// The text of the document the reader shows, shared (see folder_texts::show_text).
+    void show_text(const QString& path, text_store* store) { texts_.show_text(path, store); }
     const QString& word() const { return word_; }
     bool running() const { return running_; }
     /// Documents whose text is kept (tests, benchmarks).

@@ -4,12 +4,15 @@
 // at once), and its text is kept for the run, folded, as long as all that is
 // kept stays within kept_text_limit. A document whose text would pass it is
 // read again at each search, each page let go once it has been looked through.
+// The document the reader shows is not read here: its text is the reader's,
+// shared (show_text), and kept here once the reader lets go of it.
 #pragma once
 
 #include "pdf_thread.h"
 #include "text_store.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -35,6 +38,7 @@ public:
         kept,      ///< its whole text is kept
         too_large, ///< read again at each search
         skipped,   ///< cannot be searched (skip_reason says why)
+        shown,     ///< the reader shows it and is extracting its text
     };
 
     explicit folder_texts(pdf_thread& pdf, QObject* parent = nullptr);
@@ -48,6 +52,11 @@ public:
     /// The document being read; empty when none.
     const QString& reading() const { return reading_; }
     int kept_count() const;
+
+    /// The text of the document the reader shows (null: none), used instead of
+    /// reading it again; when the store goes, its text is kept here if it is
+    /// whole and fits. A document with a password is read here as if not shown.
+    void show_text(const QString& path, text_store* store);
 
     /// Reads a document that is unread or too large, now; one being read
     /// meanwhile is let go, with what was read of it.
@@ -70,6 +79,10 @@ private:
     void take_opened(const QString& path, opened_document opened);
     void take_page(int page);
     void take_complete();
+    void follow_shown();
+    void stop_following();
+    void take_leaving(text_store& store);
+    bool is_shown(const QString& path) const;
 
     pdf_thread& pdf_;
     std::unordered_map<QString, std::unique_ptr<entry>> entries_; ///< by path, for the run
@@ -77,6 +90,9 @@ private:
     reading_for purpose_ = reading_for::background;
     quint64 reading_generation_ = 0; ///< openings for a reading since let go are dropped
     qint64 kept_bytes_ = 0;
+    QPointer<text_store> shown_;                          ///< the reader's
+    QString shown_file_;                                  ///< its file, as entries_ are keyed
+    QMetaObject::Connection shown_page_, shown_complete_; ///< while a search follows it
 };
 
 } // namespace krv

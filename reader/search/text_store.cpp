@@ -82,6 +82,17 @@ text_store::text_store(shared_document document, QObject* parent)
 
 text_store::~text_store() {
     stop();
+    emit leaving();
+}
+
+std::unique_ptr<text_store> text_store::take_texts(text_store& from) {
+    from.stop();
+    auto kept = std::make_unique<text_store>(nullptr);
+    kept->pages_ = std::move(from.pages_);
+    kept->extracted_ = std::exchange(from.extracted_, 0);
+    kept->text_bytes_ = std::exchange(from.text_bytes_, 0);
+    from.pages_.assign(kept->pages_.size(), std::nullopt);
+    return kept;
 }
 
 void text_store::stop() {

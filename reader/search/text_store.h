@@ -82,11 +82,16 @@ public:
     qint64 text_bytes() const { return text_bytes_; }
     /// Lets a page's text go (it still counts as extracted: it is not read again).
     void forget(int page);
+    /// A store of the texts `from` has extracted, taken from it (it is about to
+    /// go: see leaving), without a document.
+    static std::unique_ptr<text_store> take_texts(text_store& from);
 
 signals:
     void page_extracted(int page);
     /// Every page is there.
     void completed();
+    /// The store is being destroyed; its texts are still there, to be taken.
+    void leaving();
 
 private:
     friend struct text_store_step;

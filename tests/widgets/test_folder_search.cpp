@@ -13,8 +13,10 @@
 #include "pdf_builder.h"
 #include "sample_pdf.h"
 #include "test_main.h"
+#include "text_store.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTreeWidget>
@@ -208,6 +210,42 @@ private slots:
         QCOMPARE(tree->topLevelItem(1)->child(199)->text(0), "Page 10\u00a0: Remise 20");
         QCOMPARE(tree->topLevelItem(2)->text(0),
                  "… et 600\u00a0autres résultats, non affichés\u00a0: précisez le mot cherché");
+    }
+
+    // The shown document's text is the reader's: the search in every document
+    // looks through it instead of reading the file again (replaced here since it
+    // was shown), and keeps it once the reader lets go of it.
+    void the_shown_documents_text_is_the_readers() {
+        const QString path = fixture_.path("f_montre.pdf");
+        QFile::remove(path);
+        QVERIFY(QFile::copy(documents_[0].path, path));
+        pdf_thread pdf;
+        shared_document shown;
+        pdf.open_file(path, {}, [&](opened_document opened) { shown = opened.document; });
+        QTRY_VERIFY(shown);
+        auto store = std::make_unique<text_store>(shown);
+        store->extract_from(0);
+        folder_search search(pdf);
+        search.set_documents({{path, "F montre"}});
+        search.show_text(path, store.get());
+        QVERIFY(QFile::remove(path) && QFile::copy(documents_[1].path, path));
+        const auto pages_found = [&] {
+            std::vector<int> pages;
+            QSignalSpy finished(&search, &folder_search::finished);
+            const auto hits = connect(&search, &folder_search::hits_found, this,
+                                      [&](const std::vector<folder_hit>& found) {
+                                          for (const folder_hit& hit : found)
+                                              pages.push_back(hit.page);
+                                      });
+            search.find("remise");
+            const bool ended = finished.wait(20'000);
+            disconnect(hits);
+            return ended ? pages : std::vector<int>{-1};
+        };
+        QCOMPARE(pages_found(), (std::vector<int>{1, 4}));
+        QTRY_VERIFY(store->complete());
+        store.reset();
+        QCOMPARE(pages_found(), (std::vector<int>{1, 4}));
     }
 
     // Through the windows: Ctrl+Shift+F, a word, Enter; a click on a hit shows its
