@@ -3,6 +3,7 @@
 #include "page_boxes.h"
 #include "text.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QPdfDocument>
 #include <QPdfSelection>
@@ -32,6 +33,21 @@ struct text_store_run {
     /// The pages' crop boxes and turns, read for the few pages whose text stands
     /// off the page Qt PDF takes it to be on (pdf thread only; let go once done).
     std::unique_ptr<page_boxes> boxes;
+    /// The document the text is read from, of its own (pdf thread only): pdfium
+    /// keeps what it parsed of every page read until its document closes (22 MiB
+    /// for a 2,415-page manual), so it is opened again every
+    /// pages_per_reading_document pages and let go once done.
+    std::unique_ptr<QBuffer> buffer;
+    std::unique_ptr<QPdfDocument> reading;
+    int read_in_document = 0;
+    bool cannot_reopen = false; ///< it would not open apart: the shown one serves
+
+    // Once every page is done: what the pdf thread holds for the run goes.
+    void let_go() {
+        boxes.reset();
+        reading.reset();
+        buffer.reset();
+    }
 
     // Whether a step waits that runs as soon as `priority` asks.
     bool step_waiting(int priority) const {
@@ -43,6 +59,8 @@ struct text_store_run {
 };
 
 namespace {
+
+constexpr int pages_per_reading_document = 256;
 
 qint64 bytes_of(const page_text& text) {
     return text.folded.size() * qint64(sizeof(QChar)) +
@@ -155,12 +173,10 @@ struct text_store_step {
         for (int i = 0; i < pages && page < 0; ++i)
             if (!state->done[static_cast<std::size_t>((from + i) % pages)])
                 page = (from + i) % pages;
-        if (page < 0) {
-            run->boxes.reset();
-            return;
-        }
+        if (page < 0)
+            return run->let_go();
         state->done[static_cast<std::size_t>(page)] = 1;
-        const QPdfSelection all = document.getAllText(page);
+        const QPdfSelection all = reading_document(document).getAllText(page);
         auto frame = frame_of(all.bounds(), state->page_size, [&] {
             if (!run->boxes)
                 run->boxes = std::make_unique<page_boxes>(bytes, password.toStdString());
@@ -185,6 +201,33 @@ struct text_store_step {
             ++run->waiting[static_cast<std::size_t>(next.priority)];
             thread->post(id, next.priority, next, ticket);
         }
+    }
+
+    // The shown document itself when there are no bytes to open another from.
+    QPdfDocument& reading_document(QPdfDocument& shown) const {
+        text_store_run& r = *run;
+        if (bytes.isEmpty() || r.cannot_reopen)
+            return shown;
+        if (r.read_in_document >= pages_per_reading_document) {
+            r.reading.reset(); // what it kept of the pages read goes with it
+            r.buffer.reset();
+        }
+        if (!r.reading) {
+            r.buffer = std::make_unique<QBuffer>();
+            r.buffer->setData(bytes);
+            r.buffer->open(QIODevice::ReadOnly);
+            r.reading = std::make_unique<QPdfDocument>();
+            r.reading->setPassword(password);
+            r.reading->load(r.buffer.get());
+            r.read_in_document = 0;
+            if (r.reading->status() != QPdfDocument::Status::Ready) {
+                r.reading.reset();
+                r.cannot_reopen = true;
+                return shown;
+            }
+        }
+        ++r.read_in_document;
+        return *r.reading;
     }
 };
 
