@@ -60,7 +60,7 @@ void pdf_component::ensure_folder_search() {
 // The shown document's text is read once, for both searches.
 void pdf_component::share_text() {
     if (folder_search_)
-        folder_search_->show_text(src_, store_.get());
+        folder_search_->show_text(src(), text());
 }
 
 // Once, after the first page is on screen: the folder's texts, in the background.

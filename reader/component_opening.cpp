@@ -12,19 +12,8 @@
 
 namespace krv {
 
-namespace {
-
-// Enough for any burst of typing; a key held down repeats no further than this.
-constexpr std::size_t most_keys_kept = 64;
-
-} // namespace
-
-bool pdf_component::document_coming() const {
-    return reader_ && (!preparing_.isEmpty() || !waiting_.isEmpty());
-}
-
 bool pdf_component::handle_key_while_opening(const QKeyEvent* key, key_origin origin) {
-    if (!document_coming())
+    if (!reader_ || !session_->coming())
         return false;
     const Qt::KeyboardModifiers held = key->modifiers() & ~Qt::KeypadModifier;
     if (key->key() == Qt::Key_F && held == Qt::ControlModifier) {
@@ -50,8 +39,7 @@ bool pdf_component::handle_key_while_opening(const QKeyEvent* key, key_origin or
     if (!is_reading_key(key) && !tool_for_key(toolbar_, key) && key->key() != Qt::Key_F3 &&
         !alt_arrow)
         return false;
-    if (keys_waiting_.size() < most_keys_kept)
-        keys_waiting_.push_back({key->key(), key->modifiers(), key->text(), origin});
+    session_->keep_key(*key, origin);
     return true;
 }
 
@@ -66,9 +54,9 @@ bool pdf_component::search_before_showing() {
 }
 
 void pdf_component::catch_up_with_keys(bool search_asked) {
-    if (const int page = std::exchange(page_waiting_, 0); page > 0)
+    if (const int page = session_->take_page(); page > 0)
         go_to_page_number(page);
-    for (const waiting_key& k : std::exchange(keys_waiting_, {})) {
+    for (const waiting_key& k : session_->take_keys()) {
         const QKeyEvent key(QEvent::KeyPress, k.key, k.modifiers, k.text);
         if (!handle_key(&key, k.origin) && is_reading_key(&key))
             forward_key(view_, &key);
@@ -76,12 +64,6 @@ void pdf_component::catch_up_with_keys(bool search_asked) {
     // A place's own search (#search=) goes first.
     if (search_asked && searched_.isEmpty() && !searching_every_document())
         find(search_bar_.field->text());
-}
-
-void pdf_component::forget_waiting_keys() {
-    keys_waiting_.clear();
-    page_waiting_ = 0;
-    find_waiting_ = false;
 }
 
 } // namespace krv

@@ -8,19 +8,8 @@
 
 namespace krv {
 
-void pdf_component::apply_place() {
-    awaiting_destination_ = false;
-    if (place_.destination.isEmpty())
-        return finish_place(std::nullopt);
-    // A name is looked up in the structure, read now rather than once the first
-    // page has painted, so that the page shows at its place as soon as it can.
-    awaiting_destination_ = true;
-    start_structure();
-    structure_->request_destination(place_.destination);
-}
-
-void pdf_component::finish_place(const std::optional<jump_target>& destination) {
-    const document_place place = std::exchange(place_, {});
+void pdf_component::finish_place(const std::optional<jump_target>& destination,
+                                 const document_place& place) {
     const int count = view_->page_count();
     if (destination && destination->page_index >= 0 && destination->page_index < count) {
         if (destination->y)

@@ -4,8 +4,6 @@
 
 #include "file_names.h"
 
-#include <QPointer>
-
 namespace krv {
 
 void pdf_component::watch(const QString& path) {
@@ -23,20 +21,10 @@ void pdf_component::watch(const QString& path) {
 }
 
 void pdf_component::reload() {
-    if (src_.isEmpty() || !waiting_.isEmpty())
-        return;
-    if (type_of(src_) != file_type::missing && !watcher_.files().contains(src_))
-        watcher_.addPath(src_);
-    // Read and opened on the pdf thread; bytes equal to those shown open nothing.
-    QPointer<pdf_component> self(this);
-    pdf_->open_file(
-        src_, shown_password_,
-        [self](opened_document result) {
-            // Caught half-written or gone: what shows stays until it opens cleanly.
-            if (self && result.document && result.path == self->src_ && self->shown_)
-                self->show_document(std::move(result), true);
-        },
-        shown_bytes_);
+    const QString& path = src();
+    if (!path.isEmpty() && type_of(path) != file_type::missing && !watcher_.files().contains(path))
+        watcher_.addPath(path);
+    session_->reload();
 }
 
 } // namespace krv

@@ -56,12 +56,12 @@ bool pdf_component::search_open() const {
 void pdf_component::open_search() {
     // While a document opens the bar opens too, for that document: what is typed
     // there is searched in it once it shows.
-    const bool coming = document_coming();
-    if (!shown_ && !coming)
+    const bool coming = reader_ && session_->coming();
+    if (!document() && !coming)
         return;
     if (coming)
         search_for_coming_ = true;
-    if (!shown_)
+    if (!document())
         stack_->setCurrentWidget(reader_); // a message about the one before goes
     ensure_search_bar();
     search_bar_.every_document->setChecked(false); // Ctrl+F: this document
@@ -86,8 +86,8 @@ void pdf_component::close_search() {
 
 void pdf_component::drop_search() {
     search_.reset(); // the search stops; the text extracted stays
-    if (store_)
-        store_->extract_from(std::max(0, view_->current_page()));
+    if (text())
+        text()->extract_from(std::max(0, view_->current_page()));
     hits_.clear();
     current_hit_ = -1;
     searched_.clear();
@@ -108,7 +108,7 @@ void pdf_component::find(const QString& text) {
 }
 
 void pdf_component::find_from(const QString& text, int from_page) {
-    if (!shown_ || !store_) {
+    if (!document() || !session_->text()) {
         if (search_for_coming_ && !text.trimmed().isEmpty()) {
             find_waiting_ = true;
             set_search_status(QStringLiteral("Recherche dès l’ouverture du document…"));
@@ -126,7 +126,7 @@ void pdf_component::find_from(const QString& text, int from_page) {
     current_hit_ = -1;
     showing_hit_ = false;
     if (!text.trimmed().isEmpty()) {
-        search_ = std::make_unique<text_search>(*store_, text, std::max(0, from_page),
+        search_ = std::make_unique<text_search>(*session_->text(), text, std::max(0, from_page),
                                                 hidden_hits::left_out);
         connect(search_.get(), &text_search::hits_added, this, &pdf_component::take_hits);
         connect(search_.get(), &text_search::first_hit_known, this, &pdf_component::show_first_hit);
@@ -170,7 +170,7 @@ void pdf_component::show_first_hit() {
 // current one, where the reader left it.
 void pdf_component::search_again_in_copy() {
     if (searched_.trimmed().isEmpty()) {
-        store_->extract_from(std::max(0, view_->current_page()));
+        text()->extract_from(std::max(0, view_->current_page()));
         return;
     }
     int from = view_->current_page();
@@ -225,7 +225,7 @@ void pdf_component::find_previous() {
 
 void pdf_component::update_hits_view() {
     const bool running = search_running();
-    const int pages = store_ ? store_->page_count() : 0;
+    const int pages = text() ? text()->page_count() : 0;
     QString status;
     if (!searched_.trimmed().isEmpty()) {
         status = search_status_text(
@@ -271,7 +271,7 @@ bool pdf_component::handle_key(const QKeyEvent* key, key_origin origin) {
         close_every_search();
         return true;
     }
-    if (!shown_)
+    if (!document())
         return handle_key_while_opening(key, origin);
     const Qt::KeyboardModifiers held = key->modifiers() & ~Qt::KeypadModifier;
     if (key->key() == Qt::Key_F && held == (Qt::ControlModifier | Qt::ShiftModifier)) {

@@ -16,23 +16,19 @@ namespace krv {
 void pdf_component::connect_structure() {
     connect(view_, &page_view::first_painted, this, &pdf_component::start_background_work);
     connect(view_, &page_view::spot_clicked, this, &pdf_component::follow_link_at);
-    connect(structure_, &structure_reader::form_merged, this, &pdf_component::show_form_merged);
-    connect(structure_, &structure_reader::outline_read, this,
+    structure_reader* structure = &session_->structure();
+    connect(session_.get(), &document_session::copy_shown, this, &pdf_component::show_copy);
+    connect(structure, &structure_reader::outline_read, this,
             [this](std::shared_ptr<const outline_tree> tree) {
                 show_outline_tree(std::move(tree));
                 emit outline_ready();
             });
-    connect(structure_, &structure_reader::page_read, this,
+    connect(structure, &structure_reader::page_read, this,
             [this](int page, std::shared_ptr<const page_annotations> annotations) {
                 links_.store(page, std::move(annotations));
                 view_->viewport()->update(); // its notes
             });
-    connect(structure_, &structure_reader::outline_action_read, this, &pdf_component::follow);
-    connect(structure_, &structure_reader::destination_read, this,
-            [this](const std::optional<jump_target>& target) {
-                if (std::exchange(awaiting_destination_, false))
-                    finish_place(target);
-            });
+    connect(structure, &structure_reader::outline_action_read, this, &pdf_component::follow);
     view_->set_spot_source([this](int page, QPointF point) { return links_.spot_at(page, point); });
     view_->set_page_painter([this](QPainter& painter, int page, const QRectF& area, double scale) {
         paint_page_overlay(painter, page, area, scale);
@@ -41,40 +37,15 @@ void pdf_component::connect_structure() {
 }
 
 void pdf_component::start_structure() {
-    if (!structure_pending_ || !shown_)
-        return;
-    structure_pending_ = false;
-    structure_->open(shown_->bytes(), shown_password_);
+    session_->start_structure();
     view_->viewport()->update(); // the visible pages ask for their links
 }
 
-void pdf_component::forget_structure() {
-    structure_pending_ = false;
-    structure_->close();
-    links_.clear();
-    history_.clear();
-    update_history_buttons();
-}
-
-// The same document with its fields drawn in, shown in place of the original.
-void pdf_component::show_form_merged(const QByteArray& bytes) {
-    if (!shown_)
-        return;
-    QPointer<pdf_component> self(this);
-    const quint64 original = shown_->id();
-    pdf_->open_bytes(bytes, shown_password_, [self, original](opened_document merged) {
-        if (!self || !self->shown_ || self->shown_->id() != original || !merged.document ||
-            merged.document->page_count() != self->shown_->page_count())
-            return; // what shows stays: the pages, without their fields
-        self->search_.reset();
-        self->shown_ = std::move(merged.document);
-        self->view_->set_document(self->shown_, true);
-        // The fields' values are text too.
-        self->store_ = std::make_unique<text_store>(self->shown_);
-        connect(self->store_.get(), &text_store::completed, self, &pdf_component::text_completed);
-        self->share_text();
-        self->search_again_in_copy();
-    });
+// The copy of the document with its fields drawn in shows in place of the original.
+void pdf_component::show_copy() {
+    view_->set_document(document(), true);
+    share_text();
+    search_again_in_copy();
 }
 
 // The outline is made into rows when the panel first shows it, not when it is
@@ -92,10 +63,11 @@ void pdf_component::show_outline_tree(std::shared_ptr<const outline_tree> tree) 
 
 void pdf_component::paint_page_overlay(QPainter& painter, int page, const QRectF& area,
                                        double scale) {
-    if (!structure_->is_open())
+    structure_reader& structure = session_->structure();
+    if (!structure.is_open())
         return;
     if (links_.needs_request(page))
-        structure_->request_page(page);
+        structure.request_page(page);
     else if (const page_annotations* annotations = links_.find(page))
         paint_notes(painter, *annotations, area, scale);
 }
@@ -107,7 +79,7 @@ void pdf_component::follow_link_at(int page, QPointF point) {
 
 void pdf_component::follow_outline_entry(const QModelIndex& index) {
     if (const auto item = outline_panel::item_of(index))
-        structure_->request_outline_action(*item);
+        session_->structure().request_outline_action(*item);
 }
 
 void pdf_component::follow(const link_action& action) {
@@ -152,20 +124,20 @@ void pdf_component::jump_to(const jump_target& target) {
         view_->go_to_point(target.page_index, QPointF(target.x.value_or(0), *target.y));
     else
         view_->go_to_page(target.page_index);
-    history_.record_jump(from, place_now());
+    session_->history().record_jump(from, place_now());
     update_history_buttons();
     update_toolbar();
     view_->setFocus();
 }
 
 void pdf_component::go_back() {
-    if (const auto place = history_.back(place_now()))
+    if (const auto place = session_->history().back(place_now()))
         show_place(*place);
     update_history_buttons();
 }
 
 void pdf_component::go_forward() {
-    if (const auto place = history_.forward(place_now()))
+    if (const auto place = session_->history().forward(place_now()))
         show_place(*place);
     update_history_buttons();
 }
@@ -173,8 +145,8 @@ void pdf_component::go_forward() {
 void pdf_component::update_history_buttons() {
     if (!toolbar_.back)
         return;
-    toolbar_.back->setEnabled(history_.can_go_back());
-    toolbar_.forward->setEnabled(history_.can_go_forward());
+    toolbar_.back->setEnabled(session_->history().can_go_back());
+    toolbar_.forward->setEnabled(session_->history().can_go_forward());
 }
 
 void pdf_component::mousePressEvent(QMouseEvent* e) {

@@ -19,7 +19,9 @@
 
 namespace krv {
 
-pdf_component::pdf_component(QWidget* parent) : QWidget(parent), pdf_(new pdf_thread(this)) {
+pdf_component::pdf_component(QWidget* parent)
+    : QWidget(parent), pdf_(new pdf_thread(this)),
+      session_(std::make_unique<document_session>(*pdf_)) {
     stack_ = new QStackedLayout(this);
     stack_->setContentsMargins(0, 0, 0, 0);
 
@@ -28,9 +30,10 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent), pdf_(new pdf_th
     failure_ = make_failure_panel(this);
     stack_->addWidget(failure_.panel);
     // A password given up on can be given after all, without restarting the help.
-    connect(failure_.retry, &QPushButton::clicked, this, [this] { set_src(src_); });
+    connect(failure_.retry, &QPushButton::clicked, this, [this] { set_src(src()); });
     // A password is asked for over the window the document shows in.
     set_password_dialog_parent(this);
+    connect_session();
 
     // A changed file is read again a moment later, once its writer is done.
     reload_timer_.setSingleShot(true);
@@ -38,7 +41,7 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent), pdf_(new pdf_th
     connect(&reload_timer_, &QTimer::timeout, this, &pdf_component::reload);
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reload_timer_.start(); });
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (type_of(src_) != file_type::missing && !watcher_.files().contains(src_))
+        if (type_of(src()) != file_type::missing && !watcher_.files().contains(src()))
             reload_timer_.start(); // replaced by a new file under the same name
     });
     // Pictures, texts and documents let go leave freed heap behind: it goes back
@@ -56,7 +59,25 @@ pdf_component::pdf_component(QWidget* parent) : QWidget(parent), pdf_(new pdf_th
 pdf_component::~pdf_component() {
     // The thread's jobs hold no pointer to what goes first: they find it gone.
     search_.reset();
-    store_.reset();
+    session_.reset();
+}
+
+void pdf_component::connect_session() {
+    document_session* s = session_.get();
+    // A first screen rendered early, once the windows have painted.
+    connect(s, &document_session::prepared, this, [this] {
+        if (windows_painted_ && session_->prepared_document())
+            view_->prepare_first_screen(session_->prepared_document());
+    });
+    connect(s, &document_session::text_leaving, this, [this] { search_.reset(); });
+    connect(s, &document_session::document_changed, this, &pdf_component::show_document);
+    connect(s, &document_session::place_found, this, &pdf_component::finish_place);
+    connect(s, &document_session::text_complete, this, &pdf_component::text_completed);
+    connect(s, &document_session::message, this, &pdf_component::show_message);
+    // Asked from the top of the event loop; the answer goes back to the session.
+    connect(s, &document_session::password_needed, this, [this](const QString& name, bool again) {
+        session_->give_password(ask_for_password(name, again));
+    });
 }
 
 // The reader's widgets are made with the first document, not with the window:
@@ -76,7 +97,6 @@ void pdf_component::ensure_reader() {
 
     splitter_ = new QSplitter(reader_);
     splitter_->setChildrenCollapsible(false);
-    structure_ = new structure_reader(this);
     view_ = new page_view(splitter_);
     view_->setAccessibleName(QStringLiteral("Pages du document"));
     view_->viewport()->installEventFilter(this);
@@ -85,7 +105,7 @@ void pdf_component::ensure_reader() {
     stack_->addWidget(reader_);
     // Nothing shows yet (start-up): the reader takes its place and size at once,
     // so that the first page is laid out once, at the size it will show at.
-    if (!shown_ && failure_.message->text().isEmpty())
+    if (!document() && failure_.message->text().isEmpty())
         stack_->setCurrentWidget(reader_);
     view_->setFocus(); // the pages take the keys, not the first field of the toolbar
 
@@ -131,8 +151,8 @@ bool pdf_component::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::Paint && watched == view_->viewport() && !windows_painted_) {
         windows_painted_ = true;
         QTimer::singleShot(0, this, [this] {
-            if (prepared_done_ && prepared_.document)
-                view_->prepare_first_screen(prepared_.document);
+            if (const shared_document prepared = session_->prepared_document())
+                view_->prepare_first_screen(prepared);
         });
     }
     return QWidget::eventFilter(watched, e);
@@ -162,8 +182,8 @@ void pdf_component::connect_toolbar() {
     connect(t.forward, &QToolButton::clicked, this, &pdf_component::go_forward);
     connect(view_, &page_view::current_page_changed, this, [this](int page) {
         update_toolbar();
-        if (store_ && !search_running())
-            store_->extract_from(page); // the pages near the reader come first
+        if (text() && !search_running())
+            text()->extract_from(page); // the pages near the reader come first
     });
     connect(view_, &page_view::zoom_changed, this, &pdf_component::update_toolbar);
 }
@@ -183,131 +203,44 @@ bool pdf_component::offers_password() const {
 
 void pdf_component::prepare(const QString& path) {
     ensure_reader();
-    preparing_ = path;
-    prepared_done_ = false;
-    prepared_ = {};
-    const QString known = path == src_ ? shown_password_ : QString();
-    QPointer<pdf_component> self(this);
-    pdf_->open_file(path, known, [self](opened_document result) {
-        if (self)
-            self->take_prepared(std::move(result));
-    });
-}
-
-void pdf_component::take_prepared(opened_document result) {
-    if (result.path != preparing_ || prepared_done_)
-        return; // another request came since
-    if (waiting_ == result.path) {
-        preparing_.clear();
-        show_opened(std::move(result)); // the tick came first
-        return;
-    }
-    prepared_ = std::move(result);
-    prepared_done_ = true;
-    if (windows_painted_ && prepared_.document)
-        view_->prepare_first_screen(prepared_.document);
+    session_->prepare(path);
 }
 
 void pdf_component::set_src(const QString& path, const document_place& place) {
     ensure_reader();
-    place_ = place;
-    src_ = path;
-    shown_password_.clear();
     watch(path);
-    if (preparing_ == path && prepared_done_) {
-        preparing_.clear();
-        prepared_done_ = false;
-        show_opened(std::exchange(prepared_, opened_document{}));
-        return;
-    }
-    waiting_ = path; // shown when its opening comes back
-    if (preparing_ == path)
-        return;
-    preparing_ = path;
-    prepared_done_ = false;
-    QPointer<pdf_component> self(this);
-    pdf_->open_file(path, QString(), [self](opened_document result) {
-        if (self)
-            self->take_prepared(std::move(result));
-    });
+    session_->open(path, place);
 }
 
-void pdf_component::show_opened(opened_document result) {
-    waiting_.clear();
-    if (result.needs_password) {
-        ask_password(std::move(result), false);
-        return;
-    }
-    show_document(std::move(result), false);
-}
-
-void pdf_component::ask_password(opened_document result, bool again) {
-    const QString name = readable_file_name(file_name_of(result.path));
-    if (!again)
-        show_message(QStringLiteral("Le document «\u00a0%1\u00a0» est protégé par un mot de passe.")
-                         .arg(name));
-    const std::optional<QString> given = ask_for_password(name, again);
-    if (!given) {
-        // Given up on: the message offers to give it after all.
-        show_message(QStringLiteral("Ce document est protégé par un mot de passe, qui n’a pas "
-                                    "été donné\u00a0: %1")
-                         .arg(name),
-                     failure_offer::password);
-        return;
-    }
-    QPointer<pdf_component> self(this);
-    const QString path = result.path;
-    pdf_->open_bytes(
-        result.bytes, *given,
-        [self, path](opened_document opened) {
-            if (!self || path != self->src_)
-                return;
-            opened.path = path;
-            if (opened.needs_password)
-                self->ask_password(std::move(opened), true);
-            else
-                self->show_document(std::move(opened), false);
-        },
-        name);
-}
-
-void pdf_component::show_document(opened_document result, bool keep_place) {
-    if (!result.document) {
-        show_message(result.failure);
-        return;
-    }
+void pdf_component::show_document(bool same_file) {
     const bool search_asked = search_before_showing();
-    search_.reset();
-    store_.reset();
-    forget_structure();
-    if (!keep_place)
+    if (!same_file)
         show_outline_tree(nullptr);
-    const bool had_document = shown_ != nullptr;
-    shown_ = std::move(result.document);
-    shown_bytes_ = std::move(result.bytes);
-    shown_password_ = result.password;
+    links_.clear();
+    update_history_buttons();
     // The reader first takes its size, then lays the pages out once.
     stack_->setCurrentWidget(reader_);
-    view_->set_document(shown_, keep_place && had_document);
-    store_ = std::make_unique<text_store>(shown_);
-    connect(store_.get(), &text_store::completed, this, &pdf_component::text_completed);
+    view_->set_document(document(), same_file);
     share_text();
     // The structure and the text are read once the first page is on screen.
-    structure_pending_ = true;
     if (!view_->isVisible())
         start_background_work();
     update_toolbar();
     trim_timer_.start();
-    if (!keep_place)
-        apply_place();
-    catch_up_with_keys(search_asked);
-    emit document_shown();
+    // The place comes first (from the session, once the view has the document), then the keys.
+    connect(
+        session_.get(), &document_session::document_shown, this,
+        [this, search_asked] {
+            catch_up_with_keys(search_asked);
+            emit document_shown();
+        },
+        Qt::SingleShotConnection);
 }
 
 void pdf_component::start_background_work() {
     start_structure();
-    if (store_)
-        store_->extract_from(std::max(0, view_->current_page()));
+    if (text())
+        text()->extract_from(std::max(0, view_->current_page()));
     start_folder_reading();
 }
 
@@ -319,25 +252,20 @@ void pdf_component::text_completed() {
     trim_timer_.start();
 }
 
-void pdf_component::show_message(const QString& text, failure_offer offer) {
-    place_ = {};
-    awaiting_destination_ = false;
+void pdf_component::show_message(const QString& text, bool offers_password) {
     failure_.message->setText(text);
-    failure_.retry->setVisible(offer == failure_offer::password);
+    failure_.retry->setVisible(offers_password);
     stack_->setCurrentWidget(failure_.panel);
-    if (offer == failure_offer::password)
+    if (offers_password)
         failure_.retry->setFocus(); // Enter or Space gives the password
-    forget_waiting_keys();
+    find_waiting_ = false;
     if (!reader_)
         return;
     close_search();
-    search_.reset();
-    store_.reset();
     view_->set_document(nullptr);
-    forget_structure();
+    links_.clear();
+    update_history_buttons();
     show_outline_tree(nullptr);
-    shown_.reset();
-    shown_bytes_.clear();
     update_toolbar();
 }
 
@@ -351,8 +279,8 @@ void pdf_component::update_toolbar() {
 }
 
 void pdf_component::go_to_page_number(int number_from_1) {
-    if (!shown_ && document_coming()) {
-        page_waiting_ = number_from_1; // gone to once the document shows
+    if (!document() && reader_ && session_->coming()) {
+        session_->keep_page(number_from_1); // gone to once the document shows
         return;
     }
     view_->go_to_page(number_from_1 - 1);
@@ -360,7 +288,7 @@ void pdf_component::go_to_page_number(int number_from_1) {
 }
 
 bool pdf_component::has_outline() const {
-    return shown_ && outline_tree_ && !outline_tree_->roots.empty();
+    return document() && outline_tree_ && !outline_tree_->roots.empty();
 }
 
 void pdf_component::show_outline(bool shown) {
@@ -383,9 +311,10 @@ void pdf_component::preview() {
 }
 
 void pdf_component::print_shown(print_outcome (*way)(const printable_document&, int, QWidget*)) {
-    if (!shown_)
+    if (!document())
         return;
-    const print_outcome done = way({shown_, src_}, std::max(0, view_->current_page()), window());
+    const print_outcome done =
+        way({document(), src()}, std::max(0, view_->current_page()), window());
     if (!done.ok)
         emit notice(done.failure);
 }

@@ -9,6 +9,7 @@
 
 #include "document_loading.h"
 #include "document_place.h"
+#include "document_session.h"
 #include "failure_panel.h"
 #include "folder_search.h"
 #include "history.h"
@@ -42,12 +43,6 @@ class outline_panel;
 struct print_outcome;
 struct printable_document;
 
-/// Where a key press that reaches the reader was typed.
-enum class key_origin {
-    reader_window, ///< the window the reader stands in
-    other_window,  ///< another window of the program, which has nothing to scroll
-};
-
 class pdf_component : public QWidget {
     Q_OBJECT
 public:
@@ -57,14 +52,14 @@ public:
     /// The document source: the full path of the PDF to show, at a place (its
     /// first page when the place is empty or not in the document).
     void set_src(const QString& path, const document_place& place = {});
-    const QString& src() const { return src_; }
+    const QString& src() const { return session_->src(); }
     /// Starts reading a document that set_src will soon ask for; its first page is
     /// rendered once the windows have painted, so that set_src only shows it.
     void prepare(const QString& path);
 
     /// Whether a document asked for (by prepare or set_src) is still being opened
     /// on the pdf thread.
-    bool opening() const { return !preparing_.isEmpty() && !prepared_done_; }
+    bool opening() const { return session_->opening(); }
     /// The message shown instead of a document; empty while a document shows.
     QString message() const;
     /// What the reader can do when a document cannot be shown, said under the message.
@@ -72,12 +67,14 @@ public:
     /// Whether the message offers to give a password again (after giving up on it).
     bool offers_password() const;
     /// The document shown (its handle: Qt PDF itself stays on the pdf thread).
-    const shared_document& document() const { return shown_; }
+    const shared_document& document() const { return session_->document(); }
+    /// The document's life: its opening, its text, its structure, its history.
+    document_session& session() const { return *session_; }
     page_view* view() const { return view_; }
     /// The thread that opens, renders and reads the documents.
     pdf_thread& pdf() const { return *pdf_; }
     /// The shown document's text, extracted in the background; null without a document.
-    text_store* text() const { return store_.get(); }
+    text_store* text() const { return session_->text(); }
 
     // Reading, as the toolbar and the keys do it.
     void open_search();
@@ -122,8 +119,8 @@ public:
     void follow_outline_entry(const QModelIndex& index);
     void go_back();
     void go_forward();
-    bool can_go_back() const { return history_.can_go_back(); }
-    bool can_go_forward() const { return history_.can_go_forward(); }
+    bool can_go_back() const { return session_->history().can_go_back(); }
+    bool can_go_forward() const { return session_->history().can_go_forward(); }
     /// The links and notes read of a page so far (they are read as pages show).
     const page_annotations* annotations_of(int page) const { return links_.find(page); }
 
@@ -167,7 +164,7 @@ private:
     void connect_search();
     void connect_structure();
     void start_structure();
-    void show_form_merged(const QByteArray& bytes);
+    void show_copy();
     void show_outline_tree(std::shared_ptr<const outline_tree> tree);
     void paint_page_overlay(QPainter& painter, int page, const QRectF& area, double scale);
     void follow(const link_action& action);
@@ -175,12 +172,6 @@ private:
     void show_place(const reading_place& place);
     reading_place place_now() const;
     void update_history_buttons();
-    void forget_structure();
-    void take_prepared(opened_document result);
-    void show_opened(opened_document result);
-    /// Asks for the password of a protected document and opens it with it.
-    void ask_password(opened_document result, bool again);
-    void show_document(opened_document result, bool keep_place);
     void start_background_work();
     void text_completed();
     void set_search_status(const QString& text);
@@ -192,26 +183,22 @@ private:
     void show_first_hit();
     void search_again_in_copy();
     void show_current_hit();
-    /// Goes to the place set_src asked for, once its document shows.
-    void apply_place();
     void ensure_folder_search();
     void share_text();
     void start_folder_reading();
     void close_every_search();
-    void finish_place(const std::optional<jump_target>& destination);
-    /// What the message offers to do next.
-    enum class failure_offer { nothing, password };
-    void show_message(const QString& text, failure_offer offer = failure_offer::nothing);
+    void connect_session();
+    /// The session's document shows: the view takes it (the same file again: at its place).
+    void show_document(bool same_file);
+    void finish_place(const std::optional<jump_target>& destination, const document_place& place);
+    void show_message(const QString& text, bool offers_password);
     // Keys typed while a document opens (component_opening.cpp).
-    /// Whether a document asked for (prepare or set_src) has not been shown yet.
-    bool document_coming() const;
     bool handle_key_while_opening(const QKeyEvent* key, key_origin origin);
     /// Before a document shows: a search opened while it opened stays, any
     /// other closes; true when Enter was pressed in it meanwhile.
     bool search_before_showing();
     /// Once it shows: the page number, the keys and the search asked for meanwhile.
     void catch_up_with_keys(bool search_asked);
-    void forget_waiting_keys();
     /// The search stops and its hits go; the bar stays as it is.
     void drop_search();
     void focus_page_field();
@@ -222,14 +209,10 @@ private:
     void watch(const QString& path);
 
     pdf_thread* pdf_;
-    QString src_;
-    QString preparing_;          ///< the path prepare is opening
-    bool prepared_done_ = false; ///< its opening has come back, in prepared_
-    document_place place_;       ///< where the document being shown opens
+    std::unique_ptr<document_session> session_;
     std::function<std::vector<folder_document>()> folder_source_;
     std::unique_ptr<folder_search> folder_search_; ///< the folder's texts, kept for the run
     folder_results* folder_results_ = nullptr;
-    bool awaiting_destination_ = false; ///< its named destination is being read
     /// Which hit a search shows first: the first from its page on, or that many
     /// after it on the same page (a place's hit); in_place: the reader is there
     /// already (the same search, found again in a new copy of the document).
@@ -239,12 +222,7 @@ private:
     };
     first_hit_choice next_first_hit_; ///< for the next search
     first_hit_choice first_hit_;      ///< of the search in progress
-    opened_document prepared_;
-    QString waiting_;              ///< set_src's path, shown when its opening comes back
-    bool windows_painted_ = false; ///< the reader has been painted once: pages may render
-    shared_document shown_;
-    QByteArray shown_bytes_; ///< the file's bytes, to tell a real change on reload
-    QString shown_password_;
+    bool windows_painted_ = false;    ///< the reader has been painted once: pages may render
 
     QStackedLayout* stack_;
     failure_panel failure_;
@@ -258,7 +236,6 @@ private:
     reader_toolbar toolbar_;
     reader_search_bar search_bar_;
 
-    std::unique_ptr<text_store> store_;
     std::unique_ptr<text_search> search_;
     QString searched_;
     std::vector<search_hit> hits_;
@@ -267,19 +244,8 @@ private:
     bool showing_hit_ = false;       ///< the current hit is shown once its place is read
     bool search_for_coming_ = false; ///< the bar was opened while a document opened
     bool find_waiting_ = false;      ///< and Enter pressed in it before it showed
-    int page_waiting_ = 0;           ///< a page number given before it showed
-    struct waiting_key {
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        QString text;
-        key_origin origin;
-    };
-    std::vector<waiting_key> keys_waiting_; ///< reading keys typed before it showed
 
-    structure_reader* structure_ = nullptr;
-    bool structure_pending_ = false; ///< read once the pages have been painted
     page_links links_;
-    navigation_history history_;
 
     QFileSystemWatcher watcher_;
     QTimer reload_timer_;

@@ -1,5 +1,6 @@
 // A document's life in the reader: read from memory, a clear French message for
 // every file it cannot show, and the document prepared before it is asked for.
+#include "document_session.h"
 #include "file_names.h"
 #include "pdf_component.h"
 #include "pixels.h"
@@ -10,7 +11,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -18,6 +21,13 @@
 #include <unistd.h>
 
 namespace {
+
+// A document of `pages` white pages.
+bool write_pages(const QString& path, int pages) {
+    return krv::samples::write_text_pdf(
+        path, std::vector<krv::samples::text_page>(static_cast<std::size_t>(pages),
+                                                   krv::samples::text_page{}));
+}
 
 // Makes `path` what the row asks for; true on success.
 bool make_hostile(const QString& kind, const QString& path) {
@@ -318,6 +328,106 @@ private slots:
             if (round % 2)
                 QCoreApplication::processEvents();
         }
+    }
+
+    // A document's life without any widget: requests, answers, a password and a
+    // place in any order. Steps: "prepare F", "open F" or "open F@PAGE",
+    // "password" (waits until asked), "answer WORD", "give up", "reload",
+    // "close", "rewrite F"
+    // (4 pages), "wait" (until nothing more is to come). a.pdf has 3 pages,
+    // b.pdf 2, p.pdf 1 (protected by "bonjour").
+    void session_life_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<document_session::state>("end");
+        QTest::addColumn<int>("pages");         // of the document shown; 0: none
+        QTest::addColumn<int>("place");         // the page of the last place found
+        QTest::addColumn<bool>("offers_again"); // the message offers the password
+        using st = document_session::state;
+        const auto row = [](const char* name, const QString& steps, st end, int pages, int place,
+                            bool offers = false) {
+            QTest::newRow(name) << steps.split(';') << end << pages << place << offers;
+        };
+        row("prepared, then asked at a page", "prepare a;wait;open a@2;wait", st::shown, 3, 2);
+        row("asked before it was prepared", "prepare a;open a@3;wait", st::shown, 3, 3);
+        row("another asked than prepared", "prepare a;open b@2;wait", st::shown, 2, 2);
+        row("a page it lacks", "open b@9;wait", st::shown, 2, 9);
+        row("missing", "open absent;wait", st::failed, 0, 0);
+        row("place kept through the password", "open p@1;password;answer bonjour;wait", st::shown,
+            1, 1);
+        row("prepared, protected, at a place", "prepare p;open p@1;password;answer bonjour;wait",
+            st::shown, 1, 1);
+        row("wrong password, then right",
+            "open p;password;answer faux;password;answer bonjour;wait", st::shown, 1, 0);
+        row("password given up", "open p;password;give up;wait", st::failed, 0, 0, true);
+        row("password after another asked", "open p;password;open a@2;answer bonjour;wait",
+            st::shown, 3, 2);
+        row("closed while opening", "open a;close;prepare b;wait", st::prepared, 0, 0);
+        row("closed once shown", "open a;wait;close", st::closed, 0, 0);
+        row("reloaded unchanged", "open a@2;wait;reload;wait", st::shown, 3, 2);
+        row("reloaded changed", "open a@2;wait;rewrite a;reload;wait", st::shown, 4, 2);
+        row("reloading, then another", "open a;wait;rewrite a;reload;open b;wait", st::shown, 2, 0);
+        row("reload while failed", "open absent;wait;reload;wait", st::failed, 0, 0);
+    }
+
+    void session_life() {
+        QFETCH(QStringList, steps);
+        QFETCH(document_session::state, end);
+        QFETCH(int, pages);
+        QFETCH(int, place);
+        QFETCH(bool, offers_again);
+        QTemporaryDir folder;
+        const auto at = [&](const QString& name) { return folder.filePath(name); };
+        QVERIFY(write_pages(at("a.pdf"), 3) && write_pages(at("b.pdf"), 2));
+        if (steps.join(';').contains("open p")) {
+            QVERIFY(write_pages(at("clair.pdf"), 1));
+            if (QProcess::execute("qpdf", {"--encrypt", "bonjour", "maitre", "256", "--",
+                                           at("clair.pdf"), at("p.pdf")}) != 0)
+                QSKIP("qpdf is needed to make a protected PDF");
+        }
+        pdf_thread pdf;
+        document_session session(pdf);
+        QSignalSpy asked(&session, &document_session::password_needed);
+        int answered = 0;
+        int found = 0;
+        bool offered = false;
+        connect(&session, &document_session::place_found, this,
+                [&](const auto&, const document_place& p) { found = p.page; });
+        connect(&session, &document_session::message, this,
+                [&](const QString&, bool offers) { offered = offers; });
+        const auto settled = [&] {
+            const auto s = session.current();
+            return s != document_session::state::preparing &&
+                   s != document_session::state::opening &&
+                   s != document_session::state::reloading &&
+                   s != document_session::state::asking_password;
+        };
+        for (const QString& step : steps) {
+            const QString file = step.section(' ', 1).section('@', 0, 0) + ".pdf";
+            if (step.startsWith("prepare"))
+                session.prepare(at(file));
+            else if (step.startsWith("open"))
+                session.open(at(file), {step.section('@', 1).toInt(), {}, {}, 0});
+            else if (step == "password") {
+                QTRY_VERIFY(asked.count() > answered); // from the event loop, not the reply
+                ++answered;
+            } else if (step.startsWith("answer"))
+                session.give_password(step.section(' ', 1));
+            else if (step == "give up")
+                session.give_password(std::nullopt);
+            else if (step == "reload")
+                session.reload();
+            else if (step == "close")
+                session.close();
+            else if (step.startsWith("rewrite"))
+                QVERIFY(write_pages(at(file), 4));
+            else if (step == "wait")
+                QTRY_VERIFY_WITH_TIMEOUT(settled(), 10'000);
+        }
+        QCOMPARE(session.current(), end);
+        QCOMPARE(session.document() ? session.document()->page_count() : 0, pages);
+        QCOMPARE(session.text() != nullptr, pages > 0);
+        QCOMPARE(found, place);
+        QCOMPARE(offered, offers_again);
     }
 
     void prepared_document_is_the_one_shown() {
