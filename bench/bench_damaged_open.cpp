@@ -60,10 +60,10 @@ int open_as_reader(const QString& path, clock_type::time_point start) {
 }
 
 int open_with_qt_pdf_alone(const QString& path, clock_type::time_point start) {
-    krv::document_bytes read = krv::read_document(path);
-    if (!read.failure.isEmpty())
-        return report(false, start, read.failure);
-    QBuffer buffer(&read.data);
+    krv::outcome<QByteArray> read = krv::read_document(path);
+    if (!read)
+        return report(false, start, read.error().text);
+    QBuffer buffer(&read.value());
     buffer.open(QIODevice::ReadOnly);
     QPdfDocument pdf;
     pdf.load(&buffer);

@@ -315,8 +315,8 @@ void pdf_component::print_shown(print_outcome (*way)(const printable_document&, 
         return;
     const print_outcome done =
         way({document(), src()}, std::max(0, view_->current_page()), window());
-    if (!done.ok)
-        emit notice(done.failure);
+    if (!done)
+        emit notice(done.error().text);
 }
 
 } // namespace krv

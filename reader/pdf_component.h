@@ -40,7 +40,6 @@ namespace krv {
 
 class folder_results;
 class outline_panel;
-struct print_outcome;
 struct printable_document;
 
 class pdf_component : public QWidget {
@@ -203,7 +202,7 @@ private:
     void drop_search();
     void focus_page_field();
     /// Prints the document shown, at the page read, the way given; says a failure.
-    void print_shown(print_outcome (*way)(const printable_document&, int, QWidget*));
+    void print_shown(done (*way)(const printable_document&, int, QWidget*));
     void update_toolbar();
     void update_hits_view();
     void watch(const QString& path);

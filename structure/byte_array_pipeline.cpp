@@ -1,6 +1,6 @@
 #include "byte_array_pipeline.h"
 
-#include "outcome.h"
+#include "structure_errors.h"
 
 namespace krv {
 

@@ -1,8 +1,8 @@
 #include "cross_reference_rebuild.h"
 
 #include "byte_array_pipeline.h"
-#include "outcome.h"
 #include "pdf_text.h"
+#include "structure_errors.h"
 
 #include <qpdf/Pl_Flate.hh>
 

@@ -8,7 +8,7 @@
 // nothing; other annotations (notes, links) stay as they are.
 #pragma once
 
-#include "outcome.h"
+#include "failure.h"
 
 #include <QByteArray>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "destination_resolver.h"
-#include "outcome.h"
+#include "failure.h"
 #include "page_geometry.h"
 #include "structure_types.h"
 

@@ -7,7 +7,7 @@
 // silently and repeats entries on a /First that leads back) is used.
 #pragma once
 
-#include "outcome.h"
+#include "failure.h"
 #include "structure_types.h"
 
 #include <cstddef>

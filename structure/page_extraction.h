@@ -3,7 +3,7 @@
 // printed range or a file holds only those pages, about their own size.
 #pragma once
 
-#include "outcome.h"
+#include "failure.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
 #include "page_tree_check.h"
 
-#include "outcome.h"
 #include "pdf_objects.h"
 #include "raw_objects.h"
+#include "structure_errors.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>

@@ -3,7 +3,7 @@
 // structure layer runs its body through guarded(), so that nothing escapes.
 #pragma once
 
-#include "outcome.h"
+#include "structure_errors.h"
 
 #include <qpdf/QPDFExc.hh>
 

@@ -1,9 +1,9 @@
 #include "raw_objects.h"
 
 #include "byte_array_pipeline.h"
-#include "outcome.h"
 #include "pdf_objects.h"
 #include "pdf_text.h"
+#include "structure_errors.h"
 
 #include <qpdf/QPDF.hh>
 

@@ -10,7 +10,7 @@
 // (long_text_cut).
 #pragma once
 
-#include "outcome.h"
+#include "failure.h"
 
 #include <QByteArray>
 

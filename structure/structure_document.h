@@ -4,7 +4,7 @@
 // time, the structure worker's.
 #pragma once
 
-#include "outcome.h"
+#include "failure.h"
 #include "page_index.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // failure worded in French for the user. Qt PDF opens it on the pdf thread.
 #pragma once
 
-#include "outcome.h"
+#include "failure.h"
 
 #include <QByteArray>
 #include <QPdfDocument>
@@ -19,25 +19,17 @@ namespace krv {
 /// What to tell the user when a document cannot be shown; `file_name` is the name
 /// without its folder.
 QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name);
-/// The same when qpdf, which reads every document before Qt PDF does, cannot.
-QString structure_failure_text(failure_kind kind, const QString& file_name);
 
 /// The largest document the reader opens: 256 MiB. The whole file is held in
 /// memory, twice while a changed file is read again, and a help document is far
 /// smaller; beyond it the user gets a message at once.
 inline constexpr qint64 document_size_limit = qint64(256) * 1024 * 1024;
 
-/// The bytes of a document file, or the French message saying why they cannot be read.
-struct document_bytes {
-    QByteArray data;
-    QString failure;
-};
-
 /// Reads a document whole, by the path's own bytes. Only a regular file (or a link
 /// to one) of at most `limit` bytes is read; anything else (a folder, a FIFO, a
 /// device, a larger file, one that grows past the limit while read) gives its
 /// message at once, without blocking and without holding more than `limit` bytes.
-document_bytes read_document(const QString& path, qint64 limit = document_size_limit);
+outcome<QByteArray> read_document(const QString& path, qint64 limit = document_size_limit);
 
 /// Asks for the password of a protected document; nothing when the user gives up.
 /// `again` is true after a wrong password.

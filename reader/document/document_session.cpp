@@ -1,4 +1,5 @@
 #include "document_session.h"
+#include "failure_texts.h"
 
 #include "file_names.h"
 #include "structure_reader.h"
@@ -90,8 +91,7 @@ void document_session::ask_password(opened_document result, bool again) {
     const QString name = readable_file_name(file_name_of(result.path));
     const document_place place = place_; // kept for the document once it opens
     if (!again)
-        fail(QStringLiteral("Le document «\u00a0%1\u00a0» est protégé par un mot de passe.")
-                 .arg(name));
+        fail(failure_text(failure_kind::password_required, name));
     place_ = place;
     state_ = state::asking_password;
     held_ = std::move(result);
@@ -111,9 +111,7 @@ void document_session::give_password(const std::optional<QString>& password) {
     if (!password) {
         // Given up on: the message offers to give it after all.
         held_ = {};
-        fail(QStringLiteral("Ce document est protégé par un mot de passe, qui n’a pas été "
-                            "donné\u00a0: %1")
-                 .arg(readable_file_name(file_name_of(path))),
+        fail(failure_text(failure_kind::password_required, readable_file_name(file_name_of(path))),
              true);
         return;
     }

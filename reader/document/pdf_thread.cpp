@@ -2,6 +2,7 @@
 
 #include "background_work.h"
 #include "document_loading.h"
+#include "failure_texts.h"
 #include "file_names.h"
 #include "renderable_copy.h"
 
@@ -298,9 +299,8 @@ void pdf_thread::check(std::shared_ptr<opening> o, bool rewrite) {
         if (copy.error().kind == failure_kind::password_required)
             result.needs_password = true;
         else
-            result.failure = o->refusal.isEmpty()
-                                 ? structure_failure_text(copy.error().kind, o->name)
-                                 : o->refusal;
+            result.failure =
+                o->refusal.isEmpty() ? failure_text(copy.error().kind, o->name) : o->refusal;
         finish(*o, std::move(result));
         return;
     }
@@ -357,15 +357,15 @@ void pdf_thread::open_file(const QString& path, const QString& password,
     auto o = std::make_shared<opening>(
         opening{path, readable_file_name(file_name_of(path)), password, {}, std::move(done), {}});
     post(pdf_priority::interactive, [this, o, unless_bytes = std::move(unless_bytes)] {
-        document_bytes read = read_document(o->path);
-        if (!read.failure.isEmpty()) {
+        outcome<QByteArray> read = read_document(o->path);
+        if (!read) {
             opened_document result;
-            result.failure = read.failure;
+            result.failure = read.error().text;
             finish(*o, std::move(result));
-        } else if (!unless_bytes.isEmpty() && read.data == unless_bytes) {
+        } else if (!unless_bytes.isEmpty() && read.value() == unless_bytes) {
             finish(*o, {});
         } else {
-            o->file = std::move(read.data);
+            o->file = std::move(read.value());
             checks_->start([this, o] { check(o, false); });
         }
     });

@@ -3,7 +3,7 @@
 // socket, maybe the network): the reader makes them off the GUI thread.
 #pragma once
 
-#include "outcome.h"
+#include "failure.h"
 
 #include <QByteArray>
 

@@ -129,13 +129,13 @@ queue_outcome send_to_queue(const QByteArray& bytes, const QString& password,
     const QString queue = QStringLiteral("«\u00a0%1\u00a0»").arg(settings.queue);
     auto connection = cups_connection::open();
     if (!connection)
-        return {{false, QStringLiteral("L’impression a échoué\u00a0: le service d’impression "
-                                       "ne répond pas.")}};
+        return {print_failure(QStringLiteral("L’impression a échoué\u00a0: le service d’impression "
+                                             "ne répond pas."))};
     auto formats = query_queue(*connection.value(), settings.queue.toStdString());
     if (!formats)
-        return {{false, QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 est "
-                                       "introuvable.")
-                            .arg(queue)}};
+        return {print_failure(QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 est "
+                                             "introuvable.")
+                                  .arg(queue))};
     if (!formats->accepts_pdf)
         return {{}, true};
     // A raw queue passes the document on untouched: the copies are made here.
@@ -143,13 +143,13 @@ queue_outcome send_to_queue(const QByteArray& bytes, const QString& password,
     const auto copy = copy_of_pages(
         bytes, password, raw ? with_copies(pages, settings.copies, settings.collate) : pages);
     if (!copy)
-        return {{false, cannot_copy}};
+        return {print_failure(cannot_copy)};
     job_options options{raw ? 1 : settings.copies, settings.collate, settings.sides.toStdString(),
                         settings.title.toStdString()};
     if (!submit_pdf(*connection.value(), settings.queue.toStdString(), *copy, options))
-        return {{false, QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 n’a pas "
-                                       "accepté le document.")
-                            .arg(queue)}};
+        return {print_failure(QStringLiteral("L’impression a échoué\u00a0: l’imprimante %1 n’a pas "
+                                             "accepté le document.")
+                                  .arg(queue))};
     return {};
 }
 
@@ -159,24 +159,25 @@ print_outcome print_to_file(const QByteArray& bytes, const QString& password,
                             const std::vector<int>& pages, const QString& path,
                             existing_file policy) {
     if (pages.empty())
-        return {false, QStringLiteral("Aucune page à imprimer.")};
+        return print_failure(QStringLiteral("Aucune page à imprimer."));
     // A name that is a link exists, dangling or not: it is no less replaced.
     if (policy == existing_file::keep && kind_of_name(path) != name_kind::missing)
-        return {false, QStringLiteral("Le fichier «\u00a0%1\u00a0» existe déjà\u00a0: il n’a pas "
-                                      "été remplacé.")
-                           .arg(path)};
+        return print_failure(
+            QStringLiteral("Le fichier «\u00a0%1\u00a0» existe déjà\u00a0: il n’a pas "
+                           "été remplacé.")
+                .arg(path));
     busy_pointer busy;
     const auto copied =
         off_the_gui([bytes, password, pages] { return copy_of_pages(bytes, password, pages); });
     if (!copied)
-        return {false, cut_short};
+        return print_failure(cut_short);
     const std::optional<QByteArray>& copy = *copied;
     if (!copy)
-        return {false, cannot_copy};
+        return print_failure(cannot_copy);
     // Written beside and renamed over the name: a failure never leaves half a
     // file, and a link under that name is replaced, never written through.
     if (const int failure = replace_file(path, *copy))
-        return {false, write_failure(path, failure)};
+        return print_failure(write_failure(path, failure));
     return {};
 }
 
@@ -184,13 +185,13 @@ print_outcome print_to_queue(const QByteArray& bytes, const QString& password,
                              const std::vector<int>& pages, const job_settings& settings,
                              bool* needs_pictures) {
     if (pages.empty())
-        return {false, QStringLiteral("Aucune page à imprimer.")};
+        return print_failure(QStringLiteral("Aucune page à imprimer."));
     busy_pointer busy;
     const auto sent = off_the_gui([bytes, password, pages, settings] {
         return send_to_queue(bytes, password, pages, settings);
     });
     if (!sent)
-        return {false, cut_short};
+        return print_failure(cut_short);
     if (needs_pictures)
         *needs_pictures = sent->needs_pictures;
     return sent->outcome;

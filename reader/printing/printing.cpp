@@ -98,22 +98,26 @@ page_renderer pdf_thread_renderer(const shared_document& document) {
     };
 }
 
+failure print_failure(QString text) {
+    return failure{failure_kind::printing, {}, std::move(text)};
+}
+
 print_outcome print_as_pictures(const page_renderer& render, QPrinter& printer,
                                 const std::vector<int>& pages) {
     if (pages.empty())
-        return {false, QStringLiteral("Aucune page à imprimer.")};
+        return print_failure(QStringLiteral("Aucune page à imprimer."));
     QPainter painter;
     if (!painter.begin(&printer))
-        return {false, QStringLiteral("L’impression n’a pas pu commencer\u00a0: l’imprimante "
-                                      "ou le fichier choisi n’est pas disponible.")};
+        return print_failure(QStringLiteral("L’impression n’a pas pu commencer\u00a0: l’imprimante "
+                                            "ou le fichier choisi n’est pas disponible."));
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0 && !printer.newPage())
-            return {false, picture_failure(pages[i])};
+            return print_failure(picture_failure(pages[i]));
         const int dpi = printer.resolution();
         const QImage image =
             render(pages[i], [dpi](QSizeF points) { return print_pixels(points, dpi); });
         if (image.isNull())
-            return {false, picture_failure(pages[i])};
+            return print_failure(picture_failure(pages[i]));
         const QSize pixels = image.size();
         // Fitted into the printable area, centred, keeping the page's proportions.
         const QRect area = painter.viewport();
@@ -123,7 +127,7 @@ print_outcome print_as_pictures(const page_renderer& render, QPrinter& printer,
         painter.drawImage(QRect(at, fitted), image);
     }
     if (!painter.end())
-        return {false, QStringLiteral("L’impression n’a pas pu être terminée.")};
+        return print_failure(QStringLiteral("L’impression n’a pas pu être terminée."));
     return {};
 }
 

@@ -6,6 +6,7 @@
 // and a failure is worded in French; the busy pointer shows while a job is made.
 #pragma once
 
+#include "failure.h"
 #include "pdf_thread.h"
 
 #include <QByteArray>
@@ -39,11 +40,10 @@ using page_renderer =
 /// starts, but for Esc); a null picture when the program ends meanwhile.
 page_renderer pdf_thread_renderer(const shared_document& document);
 
-/// How a print went; `failure` is French and set when it did not.
-struct print_outcome {
-    bool ok = true;
-    QString failure;
-};
+/// How a print went.
+using print_outcome = done;
+/// A print that did not go through, with the French text that says why.
+failure print_failure(QString text);
 
 /// The pages a printer's settings choose, from 0, in printing order.
 std::vector<int> chosen_pages(const QPrinter& printer, int page_count, int current_page);

@@ -1,7 +1,11 @@
 #include "folder_texts.h"
 
+#include "failure_texts.h"
+#include "file_names.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace krv {
 
@@ -118,9 +122,9 @@ void folder_texts::take_opened(const QString& path, opened_document opened) {
     entry& e = entry_of(path);
     if (!opened.document) {
         e.now = state::skipped;
-        e.reason = opened.needs_password
-                       ? QStringLiteral("document protégé par un mot de passe, non consulté")
-                       : opened.failure;
+        e.reason = opened.needs_password ? failure_text(failure_kind::password_required,
+                                                        readable_file_name(file_name_of(path)))
+                                         : opened.failure;
         reading_.clear();
         emit finished_reading(path);
         return;

@@ -82,8 +82,9 @@ private slots:
     void hits_come_grouped_by_document_data() {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QStringList>("rows");
-        const QStringList skipped{"D confidentiel",
-                                  "  document protégé par un mot de passe, non consulté"};
+        const QStringList skipped{
+            "D confidentiel",
+            "  Ce document est protégé par un mot de passe\u00a0: d_confidentiel.pdf"};
         const QString broken = "  Ce document n’est pas un PDF lisible";
         QTest::newRow("in two documents")
             << "remise"

@@ -5,6 +5,7 @@
 // document's work ended, a text's extraction stopped, the program's end.
 #include "background_work.h"
 #include "document_loading.h"
+#include "failure_texts.h"
 #include "long_text_cut.h"
 #include "pdf_thread.h"
 #include "sample_pdf.h"
@@ -273,8 +274,7 @@ private slots:
             bytes, {}, [&](opened_document result) { opened = result; }, "arbre.pdf");
         QTRY_VERIFY(opened);
         if (pages == 0) {
-            QCOMPARE(opened->failure,
-                     structure_failure_text(failure_kind::limit_exceeded, "arbre.pdf"));
+            QCOMPARE(opened->failure, failure_text(failure_kind::limit_exceeded, "arbre.pdf"));
             return;
         }
         QVERIFY2(opened->document, qPrintable(opened->failure));

@@ -153,7 +153,7 @@ private slots:
               QPdfDocument::Error::UnsupportedSecurityScheme, QPdfDocument::Error::Unknown})
             QTest::addRow("document error %d", static_cast<int>(e))
                 << pdf_failure_text(e, QStringLiteral("a.pdf"));
-        QTest::newRow("folder") << read_document(QDir::currentPath()).failure;
+        QTest::newRow("folder") << read_document(QDir::currentPath()).error().text;
         QTest::newRow("overflow") << overflow_error().description();
         QTest::newRow("record number") << bad_record_number_error(0).description();
         QTest::newRow("file")

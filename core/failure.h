@@ -1,8 +1,11 @@
-// A value or a failure, so that no qpdf exception leaves the structure layer
-// (std::expected is C++23; the program is C++20).
+// A failure as it crosses the layers: what kind it is, the French text the user
+// reads, and what a library said of it. A function that can fail gives an
+// outcome<T> (std::expected is C++23; the program is C++20); exceptions stay
+// inside a layer and are turned into failures at its edge.
 #pragma once
 
-#include <stdexcept>
+#include <QString>
+
 #include <string>
 #include <utility>
 #include <variant>
@@ -11,28 +14,24 @@ namespace krv {
 
 enum class failure_kind {
     password_required, ///< encrypted, and the password given (maybe empty) does not open it
-    damaged,           ///< qpdf could not make sense of the file, even with recovery
-    unsupported,       ///< a protection (or another feature) qpdf does not know
+    damaged,           ///< not a readable PDF: damaged beyond recovery, or of another type
+    unsupported,       ///< a protection (or another feature) that is not known
     limit_exceeded,    ///< a safety bound was hit (memory, depth, count)
-    internal,          ///< anything else thrown
-};
-
-/// Thrown inside the layer when a safety bound is hit (guarded() makes it
-/// failure_kind::limit_exceeded), or when the work was called off.
-struct limit_error : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-struct cancelled_error : std::runtime_error {
-    cancelled_error() : std::runtime_error("cancelled") {}
+    not_found,         ///< no such file
+    unreadable,        ///< the file is there but cannot be read whole
+    printing,          ///< a print that did not go through
+    internal,          ///< anything else
 };
 
 struct failure {
     failure_kind kind = failure_kind::internal;
     std::string message; ///< English, for diagnostics: never shown to the user as is
+    QString text;        ///< French, what the user reads (failure_texts words it)
 };
 
 template <typename value_type> class outcome {
 public:
+    outcome() = default; ///< a default value: for `done`, success
     outcome(value_type value) : state_(std::move(value)) {}
     outcome(failure error) : state_(std::move(error)) {}
 
@@ -48,5 +47,8 @@ public:
 private:
     std::variant<value_type, failure> state_;
 };
+
+/// What a step that gives nothing back came to.
+using done = outcome<std::monostate>;
 
 } // namespace krv
