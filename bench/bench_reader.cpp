@@ -68,17 +68,18 @@ search_figures search_after(const QString& path, const QString& word, int wait_m
     run_for(wait_ms);
     pdf_component& c = r.component;
     const auto start = clock_type::now();
-    c.find(word);
+    c.search()->find(word);
     // The hit is on screen: its place read, the view moved there and painted whole.
     wait_until([&] {
-        return c.current_hit() >= 0 &&
-               c.search()->rectangles(c.hits()[static_cast<std::size_t>(c.current_hit())]);
+        return c.search()->current_hit() >= 0 &&
+               c.search()->rectangles(
+                   c.search()->hits()[static_cast<std::size_t>(c.search()->current_hit())]);
     });
     settle(c);
     search_figures f;
     f.to_hit = ms_since(start);
     f.stall = meter.stop();
-    f.page = c.hits()[static_cast<std::size_t>(c.current_hit())].page;
+    f.page = c.search()->hits()[static_cast<std::size_t>(c.search()->current_hit())].page;
     return f;
 }
 
@@ -171,20 +172,21 @@ manual_figures manual_run(const QString& path, const QString& word) {
         return f;
     }
     start = clock_type::now();
-    c.find(word);
+    c.search()->find(word);
     // Hits already extracted are said at once, in find itself.
-    const QString at_first = c.search_status();
+    const QString at_first = c.search()->status();
     if (!at_first.startsWith(QLatin1String("Recherche")))
         f.to_progress = 0;
     wait_until([&] {
-        if (f.to_progress < 0 && c.search_status() != at_first)
+        if (f.to_progress < 0 && c.search()->status() != at_first)
             f.to_progress = ms_since(start);
-        return c.current_hit() >= 0 &&
-               c.search()->rectangles(c.hits()[static_cast<std::size_t>(c.current_hit())]);
+        return c.search()->current_hit() >= 0 &&
+               c.search()->rectangles(
+                   c.search()->hits()[static_cast<std::size_t>(c.search()->current_hit())]);
     });
     settle(c);
     f.to_hit = ms_since(start);
-    f.page = c.hits()[static_cast<std::size_t>(c.current_hit())].page;
+    f.page = c.search()->hits()[static_cast<std::size_t>(c.search()->current_hit())].page;
     run_for(1000);
     f.stall = meter.stop();
     return f;

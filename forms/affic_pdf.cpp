@@ -68,7 +68,7 @@ affic_pdf::affic_pdf() : form(frame_style::none) {
     connect(APDF_Objet, &pdf_component::open_url_requested, this,
             [this](const QUrl& url) { run_handler([&] { open_link_address(url); }); });
     // A hit of the search in every document opens as a choice from the list does.
-    APDF_Objet->set_folder_source(folder_documents);
+    APDF_Objet->folder().set_source(folder_documents);
     connect(APDF_Objet, &pdf_component::document_requested, this,
             [](const QString& path, const document_place& place) {
                 run_handler(

@@ -1,18 +1,15 @@
 #include "pdf_component.h"
 
-#include "file_names.h"
-#include "outline_panel.h"
 #include "printing.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QToolButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <malloc.h>
@@ -21,7 +18,8 @@ namespace krv {
 
 pdf_component::pdf_component(QWidget* parent)
     : QWidget(parent), pdf_(new pdf_thread(this)),
-      session_(std::make_unique<document_session>(*pdf_)) {
+      session_(std::make_unique<document_session>(*pdf_)),
+      folder_(std::make_unique<folder_binding>(*pdf_, *session_)) {
     stack_ = new QStackedLayout(this);
     stack_->setContentsMargins(0, 0, 0, 0);
 
@@ -34,16 +32,10 @@ pdf_component::pdf_component(QWidget* parent)
     // A password is asked for over the window the document shows in.
     set_password_dialog_parent(this);
     connect_session();
-
-    // A changed file is read again a moment later, once its writer is done.
-    reload_timer_.setSingleShot(true);
-    reload_timer_.setInterval(300);
-    connect(&reload_timer_, &QTimer::timeout, this, &pdf_component::reload);
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reload_timer_.start(); });
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (type_of(src()) != file_type::missing && !watcher_.files().contains(src()))
-            reload_timer_.start(); // replaced by a new file under the same name
-    });
+    connect(folder_.get(), &folder_binding::document_requested, this,
+            &pdf_component::document_requested);
+    // A document read and let go leaves freed memory: it goes back, as the reader's does.
+    connect(folder_.get(), &folder_binding::document_read, this, [this] { trim_timer_.start(); });
     // Pictures, texts and documents let go leave freed heap behind: it goes back
     // to the system a second after the last of them, with the tiles that do not
     // show, not while the reader waits.
@@ -58,7 +50,10 @@ pdf_component::pdf_component(QWidget* parent)
 
 pdf_component::~pdf_component() {
     // The thread's jobs hold no pointer to what goes first: they find it gone.
+    keys_.reset();
     search_.reset();
+    navigation_.reset();
+    folder_.reset(); // before the shown text it shares
     session_.reset();
 }
 
@@ -69,11 +64,11 @@ void pdf_component::connect_session() {
         if (windows_painted_ && session_->prepared_document())
             view_->prepare_first_screen(session_->prepared_document());
     });
-    connect(s, &document_session::text_leaving, this, [this] { search_.reset(); });
     connect(s, &document_session::document_changed, this, &pdf_component::show_document);
     connect(s, &document_session::place_found, this, &pdf_component::finish_place);
     connect(s, &document_session::text_complete, this, &pdf_component::text_completed);
     connect(s, &document_session::message, this, &pdf_component::show_message);
+    connect(s, &document_session::copy_shown, this, &pdf_component::show_copy);
     // Asked from the top of the event loop; the answer goes back to the session.
     connect(s, &document_session::password_needed, this, [this](const QString& name, bool again) {
         session_->give_password(ask_for_password(name, again));
@@ -82,8 +77,8 @@ void pdf_component::connect_session() {
 
 // The reader's widgets are made with the first document, not with the window:
 // the viewer's start-up stays short, and they are built while the display
-// request waits for its timer. The search bar and the outline wait for their
-// first use.
+// request waits for its timer. The search bar, the outline and the folder's
+// results wait for their first use.
 void pdf_component::ensure_reader() {
     if (reader_)
         return;
@@ -109,40 +104,31 @@ void pdf_component::ensure_reader() {
         stack_->setCurrentWidget(reader_);
     view_->setFocus(); // the pages take the keys, not the first field of the toolbar
 
+    make_parts();
     connect_toolbar();
-    connect_search();
-    connect_structure();
+    connect(view_, &page_view::first_painted, this, &pdf_component::start_background_work);
     connect(view_, &page_view::pictures_shown, this, [this] { trim_timer_.start(); });
     // The sizes were read in a document of their own, let go: 38 MiB of a manual's.
     connect(view_, &page_view::page_sizes_read, this, [this] { trim_timer_.start(); });
     update_toolbar();
 }
 
-void pdf_component::ensure_search_bar() {
-    if (search_bar_.bar)
-        return;
-    search_bar_ = make_search_bar(reader_);
-    static_cast<QVBoxLayout*>(reader_->layout())->insertWidget(1, search_bar_.bar);
-    connect_search_bar();
-}
-
-void pdf_component::ensure_outline() {
-    if (outline_)
-        return;
-    outline_ = new QTreeView(splitter_);
-    outline_->setHeaderHidden(true);
-    outline_->setAccessibleName(QStringLiteral("Sommaire"));
-    // The outline reads at the size of the rest of the help's text.
-    QFont outline_font = outline_->font();
-    outline_font.setPixelSize(14);
-    outline_->setFont(outline_font);
-    outline_panel_ = std::make_unique<outline_panel>(outline_);
-    outline_->hide();
-    splitter_->insertWidget(0, outline_);
-    splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({200, std::max(200, splitter_->width() - 200)});
-    connect(outline_, &QTreeView::activated, this, &pdf_component::follow_outline_entry);
-    connect(outline_, &QTreeView::clicked, this, &pdf_component::follow_outline_entry);
+void pdf_component::make_parts() {
+    folder_->set_reader(reader_);
+    search_ = std::make_unique<shown_search>(*session_, *view_, *folder_, *reader_);
+    connect(search_.get(), &shown_search::reader_needed, this,
+            [this] { stack_->setCurrentWidget(reader_); });
+    connect(search_.get(), &shown_search::hit_shown, this, &pdf_component::update_toolbar);
+    navigation_ = std::make_unique<navigation_binding>(*session_, *view_, toolbar_, *splitter_);
+    connect(navigation_.get(), &navigation_binding::outline_ready, this,
+            &pdf_component::outline_ready);
+    connect(navigation_.get(), &navigation_binding::open_url_requested, this,
+            &pdf_component::open_url_requested);
+    connect(navigation_.get(), &navigation_binding::notice, this, &pdf_component::notice);
+    connect(navigation_.get(), &navigation_binding::moved, this, &pdf_component::update_toolbar);
+    keys_ = std::make_unique<reader_keys>(
+        reader_keys::parts{*session_, *view_, toolbar_, *search_, *folder_, *navigation_,
+                           [this](int number_from_1) { go_to_page_number(number_from_1); }});
 }
 
 bool pdf_component::eventFilter(QObject* watched, QEvent* e) {
@@ -174,15 +160,12 @@ void pdf_component::connect_toolbar() {
             [this] { view_->set_zoom_mode(page_view::zoom_mode::fit_width); });
     connect(t.fit_page, &QToolButton::clicked, this,
             [this] { view_->set_zoom_mode(page_view::zoom_mode::fit_page); });
-    connect(t.search, &QToolButton::clicked, this, &pdf_component::open_search);
+    connect(t.search, &QToolButton::clicked, search_.get(), &shown_search::open);
     connect(t.print, &QToolButton::clicked, this, &pdf_component::print);
     connect(t.preview, &QToolButton::clicked, this, &pdf_component::preview);
-    connect(t.outline, &QToolButton::toggled, this, &pdf_component::show_outline);
-    connect(t.back, &QToolButton::clicked, this, &pdf_component::go_back);
-    connect(t.forward, &QToolButton::clicked, this, &pdf_component::go_forward);
     connect(view_, &page_view::current_page_changed, this, [this](int page) {
         update_toolbar();
-        if (text() && !search_running())
+        if (text() && !search_->running())
             text()->extract_from(page); // the pages near the reader come first
     });
     connect(view_, &page_view::zoom_changed, this, &pdf_component::update_toolbar);
@@ -208,20 +191,16 @@ void pdf_component::prepare(const QString& path) {
 
 void pdf_component::set_src(const QString& path, const document_place& place) {
     ensure_reader();
-    watch(path);
     session_->open(path, place);
 }
 
 void pdf_component::show_document(bool same_file) {
-    const bool search_asked = search_before_showing();
-    if (!same_file)
-        show_outline_tree(nullptr);
-    links_.clear();
-    update_history_buttons();
+    const bool search_asked = search_->before_showing();
+    navigation_->new_document(same_file);
     // The reader first takes its size, then lays the pages out once.
     stack_->setCurrentWidget(reader_);
     view_->set_document(document(), same_file);
-    share_text();
+    folder_->share_text();
     // The structure and the text are read once the first page is on screen.
     if (!view_->isVisible())
         start_background_work();
@@ -231,17 +210,31 @@ void pdf_component::show_document(bool same_file) {
     connect(
         session_.get(), &document_session::document_shown, this,
         [this, search_asked] {
-            catch_up_with_keys(search_asked);
+            keys_->catch_up(search_asked);
             emit document_shown();
         },
         Qt::SingleShotConnection);
 }
 
+void pdf_component::show_copy() {
+    view_->set_document(document(), true);
+    folder_->share_text();
+    search_->search_again_in_copy();
+}
+
+void pdf_component::finish_place(const std::optional<jump_target>& destination,
+                                 const document_place& place) {
+    navigation_->go_to_place(destination, place);
+    if (!place.search.isEmpty())
+        search_->find_at_place(place.search, place.occurrence);
+}
+
 void pdf_component::start_background_work() {
-    start_structure();
+    session_->start_structure();
+    view_->viewport()->update(); // the visible pages ask for their links
     if (text())
         text()->extract_from(std::max(0, view_->current_page()));
-    start_folder_reading();
+    folder_->start_reading();
 }
 
 // The page sizes come after the text, not mixed with it: pdfium's memory for the
@@ -258,14 +251,11 @@ void pdf_component::show_message(const QString& text, bool offers_password) {
     stack_->setCurrentWidget(failure_.panel);
     if (offers_password)
         failure_.retry->setFocus(); // Enter or Space gives the password
-    find_waiting_ = false;
     if (!reader_)
         return;
-    close_search();
+    search_->close();
     view_->set_document(nullptr);
-    links_.clear();
-    update_history_buttons();
-    show_outline_tree(nullptr);
+    navigation_->new_document(false);
     update_toolbar();
 }
 
@@ -287,21 +277,6 @@ void pdf_component::go_to_page_number(int number_from_1) {
     update_toolbar();
 }
 
-bool pdf_component::has_outline() const {
-    return document() && outline_tree_ && !outline_tree_->roots.empty();
-}
-
-void pdf_component::show_outline(bool shown) {
-    ensure_outline();
-    toolbar_.outline->setChecked(shown);
-    const bool outline = has_outline();
-    if (shown && outline && !outline_filled_) {
-        outline_panel_->show_tree(*outline_tree_);
-        outline_filled_ = true;
-    }
-    outline_->setVisible(shown && outline);
-}
-
 void pdf_component::print() {
     print_shown(&print_with_dialog);
 }
@@ -317,6 +292,21 @@ void pdf_component::print_shown(print_outcome (*way)(const printable_document&, 
         way({document(), src()}, std::max(0, view_->current_page()), window());
     if (!done)
         emit notice(done.error().text);
+}
+
+bool pdf_component::handle_key(const QKeyEvent* key, key_origin origin) {
+    return keys_ && keys_->handle(key, origin);
+}
+
+void pdf_component::mousePressEvent(QMouseEvent* e) {
+    // The mouse's side buttons, pressed over the pages or the toolbar.
+    if (navigation_ && e->button() == Qt::BackButton)
+        navigation_->go_back();
+    else if (navigation_ && e->button() == Qt::ForwardButton)
+        navigation_->go_forward();
+    else
+        return QWidget::mousePressEvent(e);
+    e->accept();
 }
 
 } // namespace krv

@@ -17,7 +17,17 @@ constexpr std::size_t most_keys_kept = 64;
 
 } // namespace
 
-document_session::document_session(pdf_thread& pdf, QObject* parent) : QObject(parent), pdf_(pdf) {}
+document_session::document_session(pdf_thread& pdf, QObject* parent) : QObject(parent), pdf_(pdf) {
+    // A changed file is read again a moment later, once its writer is done.
+    reload_timer_.setSingleShot(true);
+    reload_timer_.setInterval(300);
+    connect(&reload_timer_, &QTimer::timeout, this, &document_session::reload);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reload_timer_.start(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (type_of(src_) != file_type::missing && !watcher_.files().contains(src_))
+            reload_timer_.start(); // replaced by a new file under the same name
+    });
+}
 
 document_session::~document_session() = default;
 
@@ -44,6 +54,7 @@ void document_session::prepare(const QString& path) {
 void document_session::open(const QString& path, const document_place& place) {
     place_ = place;
     src_ = path;
+    watch(path);
     if (state_ == state::prepared && held_.path == path) {
         // What was read at the request is what shows, even if the file has gone since.
         return arrive(std::exchange(held_, {}));
@@ -134,6 +145,8 @@ void document_session::give_password(const std::optional<QString>& password) {
 }
 
 void document_session::reload() {
+    if (!src_.isEmpty() && type_of(src_) != file_type::missing && !watcher_.files().contains(src_))
+        watcher_.addPath(src_); // back under watch once replaced
     if (state_ != state::shown && state_ != state::reloading)
         return;
     state_ = state::reloading;
@@ -154,7 +167,23 @@ void document_session::reload() {
         shown_bytes_);
 }
 
+void document_session::watch(const QString& path) {
+    if (!watcher_.files().isEmpty())
+        watcher_.removePaths(watcher_.files());
+    if (!watcher_.directories().isEmpty())
+        watcher_.removePaths(watcher_.directories());
+    // The paths' own bytes decide (a name that is not UTF-8 is not watched by
+    // itself, which Qt cannot do; its folder's changes still bring it back).
+    if (!path.isEmpty() && type_of(path) != file_type::missing)
+        watcher_.addPath(path);
+    const QString folder = folder_of(path);
+    if (!path.isEmpty() && type_of(folder) == file_type::folder)
+        watcher_.addPath(folder);
+}
+
 void document_session::close() {
+    watch({});
+    reload_timer_.stop();
     ++generation_;
     held_ = {};
     place_ = {};

@@ -1,6 +1,6 @@
 // A document's whole life in the reader, without any widget: asked for (or
 // opened ahead of the request), perhaps protected by a password, shown, read
-// again when its file changes, failed or closed. One state says where it stands;
+// again a moment after its file changes, failed or closed. One state says where it stands;
 // with it go the place to open at, the keys typed while it opens, its text, its
 // structure (outline, links, form fields) and the way back between places. The
 // reader's widget shows what the session says and hands it the user's answers.
@@ -12,8 +12,10 @@
 #include "structure_types.h"
 #include "text_store.h"
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -66,6 +68,7 @@ public:
     /// empty or not in the document); with a password asked for it, again.
     void open(const QString& path, const document_place& place = {});
     /// Reads the shown file again; a copy that opens cleanly and differs replaces it.
+    /// The session does it by itself a moment after its file or folder changes.
     void reload();
     /// The user's answer to password_needed; nothing gives up.
     void give_password(const std::optional<QString>& password);
@@ -132,6 +135,8 @@ private:
     void fail(const QString& text, bool offers_password = false);
     void drop_document();
     void show_copy(const QByteArray& bytes);
+    /// Watches the file and its folder (a file replaced under the same name).
+    void watch(const QString& path);
 
     pdf_thread& pdf_;
     state state_ = state::closed;
@@ -153,6 +158,9 @@ private:
     std::unique_ptr<structure_reader> structure_;
     bool structure_pending_ = false; ///< read once the pages have been painted
     navigation_history history_;
+
+    QFileSystemWatcher watcher_;
+    QTimer reload_timer_;
 };
 
 } // namespace krv

@@ -61,7 +61,8 @@ inline QPoint on_screen(pdf_component& component, int page, const pdf_rect& rect
 /// Waits until the links and notes of a page have been read.
 inline bool wait_for_page(pdf_component& component, int page) {
     component.view()->viewport()->update();
-    return QTest::qWaitFor([&] { return component.annotations_of(page) != nullptr; }, 10'000);
+    return QTest::qWaitFor([&] { return component.navigation()->annotations_of(page) != nullptr; },
+                           10'000);
 }
 
 } // namespace krv::probe

@@ -258,11 +258,11 @@ private slots:
         pdf_component* c = find_form<affic_pdf>()->APDF_Objet;
         QTRY_VERIFY(c->document() != nullptr);
         QTest::keyClick(c, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(c->search_open());
-        QVERIFY(c->searching_every_document());
-        c->search_field()->setText("remise");
-        QTest::keyClick(c->search_field(), Qt::Key_Return);
-        folder_results* results = c->folder_results_panel();
+        QVERIFY(c->search()->is_open());
+        QVERIFY(c->search()->every_document());
+        c->search()->field()->setText("remise");
+        QTest::keyClick(c->search()->field(), Qt::Key_Return);
+        folder_results* results = c->folder().results();
         QTRY_VERIFY(results->isVisible() && results->status().startsWith("4\u00a0résultats"));
         // A remises, page 5.
         fixture_.now += 1;
@@ -270,16 +270,16 @@ private slots:
         QCOMPARE(shared().requested_path, fixture_.path("a_remises.pdf"));
         QTRY_COMPARE(c->src(), fixture_.path("a_remises.pdf"));
         QTRY_COMPARE(c->view()->current_page(), 4);
-        QTRY_VERIFY(c->current_hit() >= 0);
-        QCOMPARE(c->hits()[static_cast<std::size_t>(c->current_hit())].page, 4);
+        QTRY_VERIFY(c->search()->current_hit() >= 0);
+        QCOMPARE(c->search()->hits()[static_cast<std::size_t>(c->search()->current_hit())].page, 4);
         QVERIFY(results->isVisible()); // the other hits stay at hand
         // C reglement, the second hit of its first page: that very one is shown.
         fixture_.now += 1;
         results->tree()->setCurrentItem(results->tree()->topLevelItem(1)->child(1));
         QTest::keyClick(results->tree(), Qt::Key_Return);
         QTRY_COMPARE(c->src(), fixture_.path("c_reglement.pdf"));
-        QTRY_COMPARE(c->current_hit(), 1);
-        QCOMPARE(c->hits()[1].page, 0);
+        QTRY_COMPARE(c->search()->current_hit(), 1);
+        QCOMPARE(c->search()->hits()[1].page, 0);
     }
 };
 

@@ -41,8 +41,8 @@ private slots:
     void every_link_of_the_page_is_read() {
         auto c = open_links();
         QVERIFY(c);
-        QCOMPARE(c->annotations_of(0)->links.size(), std::size_t(link_row::count));
-        QCOMPARE(c->annotations_of(0)->notes.size(), std::size_t(0));
+        QCOMPARE(c->navigation()->annotations_of(0)->links.size(), std::size_t(link_row::count));
+        QCOMPARE(c->navigation()->annotations_of(0)->notes.size(), std::size_t(0));
     }
 
     void a_click_lands_on_the_page_and_place_data() {
@@ -82,7 +82,7 @@ private slots:
     void back_and_forth_between_places() {
         auto c = open_links();
         QVERIFY(c);
-        QVERIFY(!c->can_go_back());
+        QVERIFY(!c->navigation()->can_go_back());
         QToolButton* forward = nullptr;
         for (QToolButton* b : c->findChildren<QToolButton*>())
             if (b->toolTip().startsWith(QStringLiteral("Aller à l’endroit suivant")))
@@ -93,11 +93,11 @@ private slots:
         click(*c, link_row::explicit_xyz);
         QTRY_COMPARE(c->view()->current_page(), 2);
         const auto landed = c->view()->top_place();
-        QVERIFY(c->can_go_back());
+        QVERIFY(c->navigation()->can_go_back());
         alt_key(*c, Qt::Key_Left);
         QCOMPARE(c->view()->top_place().first, start.first);
         QVERIFY(std::abs(c->view()->top_place().second.y() - start.second.y()) < 2);
-        QVERIFY(c->can_go_forward());
+        QVERIFY(c->navigation()->can_go_forward());
         alt_key(*c, Qt::Key_Right);
         QCOMPARE(c->view()->top_place().first, landed.first);
         // The mouse's back button and the toolbar's do the same.
@@ -111,7 +111,7 @@ private slots:
         alt_key(*c, Qt::Key_Left);
         click(*c, link_row::named_string);
         QTRY_COMPARE(c->view()->current_page(), 1);
-        QVERIFY(!c->can_go_forward());
+        QVERIFY(!c->navigation()->can_go_forward());
     }
 
     void addresses_go_out_as_a_request_data() {
@@ -181,10 +181,11 @@ private slots:
             return v->from_viewport(probe::on_screen(*c, 0, r));
         };
         auto [page, point] = spot(link_row::web_address);
-        QCOMPARE(link_tooltip(c->annotations_of(page)->links[5].action),
+        QCOMPARE(link_tooltip(c->navigation()->annotations_of(page)->links[5].action),
                  QString(samples::web_address));
         std::tie(page, point) = spot(link_row::explicit_xyz);
-        QCOMPARE(link_tooltip(c->annotations_of(page)->links[0].action), QStringLiteral("Page 3"));
+        QCOMPARE(link_tooltip(c->navigation()->annotations_of(page)->links[0].action),
+                 QStringLiteral("Page 3"));
     }
 
     // The text kept of a note, whatever its encoding: at most 2,000 characters, "…" after.
@@ -204,7 +205,8 @@ private slots:
         pdf.add_note(0, {100, 100, 200, 200}, "Note", {1, 1, 0}, text.toStdString());
         auto c = probe::open_bytes(dir_.filePath("note.pdf"), pdf.write());
         QVERIFY(c && probe::wait_for_page(*c, 0));
-        QCOMPARE(QString::fromStdString(c->annotations_of(0)->notes.at(0).contents), kept);
+        QCOMPARE(QString::fromStdString(c->navigation()->annotations_of(0)->notes.at(0).contents),
+                 kept);
     }
 
     void a_drag_over_a_link_does_not_follow_it() {

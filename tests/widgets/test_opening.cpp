@@ -76,25 +76,25 @@ private slots:
         QFETCH(bool, enter);
         auto c = asked_for("cinq.pdf", before);
         QVERIFY(press(*c, Qt::Key_F, Qt::ControlModifier));
-        QVERIFY(c->search_open());
-        QVERIFY(c->search_field()->hasFocus());
-        QTest::keyClicks(c->search_field(), "reglement");
+        QVERIFY(c->search()->is_open());
+        QVERIFY(c->search()->field()->hasFocus());
+        QTest::keyClicks(c->search()->field(), "reglement");
         if (enter) {
-            QTest::keyClick(c->search_field(), Qt::Key_Return);
+            QTest::keyClick(c->search()->field(), Qt::Key_Return);
             if (before.isEmpty())
-                QCOMPARE(c->search_status(),
+                QCOMPARE(c->search()->status(),
                          QStringLiteral("Recherche dès l’ouverture du document…"));
         }
         c->set_src(path("cinq.pdf")); // the tick
         QVERIFY(probe::opened(*c));
-        QVERIFY(c->search_open());
-        QCOMPARE(c->search_field()->text(), QStringLiteral("reglement"));
+        QVERIFY(c->search()->is_open());
+        QCOMPARE(c->search()->field()->text(), QStringLiteral("reglement"));
         if (enter) {
-            QTRY_COMPARE(c->hit_count(), 2);
+            QTRY_COMPARE(c->search()->hit_count(), 2);
             QTRY_COMPARE(c->view()->current_page(), 2);
         } else {
-            QCOMPARE(c->hit_count(), 0);
-            QVERIFY(c->search_field()->hasFocus()); // the word can still be finished
+            QCOMPARE(c->search()->hit_count(), 0);
+            QVERIFY(c->search()->field()->hasFocus()); // the word can still be finished
         }
     }
 
@@ -106,13 +106,13 @@ private slots:
         c->show();
         c->set_src(path("plat.pdf"));
         QVERIFY(probe::opened(*c));
-        c->open_search();
-        c->find("mot");
+        c->search()->open();
+        c->search()->find("mot");
         c->prepare(path("cinq.pdf"));
         c->set_src(path("cinq.pdf"));
         QVERIFY(probe::opened(*c));
-        QVERIFY(!c->search_open());
-        QCOMPARE(c->hit_count(), 0);
+        QVERIFY(!c->search()->is_open());
+        QCOMPARE(c->search()->hit_count(), 0);
     }
 
     // Reading keys typed in either window while the document opens, and a page

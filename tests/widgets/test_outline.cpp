@@ -52,7 +52,7 @@ class test_outline : public QObject {
         QSignalSpy read(c.get(), &pdf_component::outline_ready);
         if (!read.wait(20'000))
             return nullptr;
-        c->show_outline(true); // its rows are made when it first shows
+        c->navigation()->show_outline(true); // its rows are made when it first shows
         return c;
     }
 
@@ -73,23 +73,24 @@ private slots:
         QFETCH(int, band);
         auto c = open_read("sommaire.pdf", samples::outline_document(outline_shape::sound));
         QVERIFY(c);
-        QVERIFY(c->has_outline());
-        c->show_outline(true);
-        QAbstractItemModel* model = c->outline()->model();
+        QVERIFY(c->navigation()->has_outline());
+        c->navigation()->show_outline(true);
+        QAbstractItemModel* model = c->navigation()->outline()->model();
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->rowCount(model->index(0, 0)), 2);
         c->go_to_page_number(4);
-        emit c->outline()->activated(row_titled(model, title));
+        emit c->navigation()->outline()->activated(row_titled(model, title));
         QTRY_COMPARE(c->view()->top_place().first, page);
         QTRY_VERIFY(pixels::near(probe::top_colour(*c), samples::band_colour(band), 16));
-        QVERIFY(c->can_go_back());
+        QVERIFY(c->navigation()->can_go_back());
     }
 
     void an_entry_with_an_address_asks_for_it() {
         auto c = open_read("sommaire.pdf", samples::outline_document(outline_shape::sound));
         QVERIFY(c);
         QSignalSpy asked(c.get(), &pdf_component::open_url_requested);
-        emit c->outline()->clicked(row_titled(c->outline()->model(), "Lien web"));
+        emit c->navigation()->outline()->clicked(
+            row_titled(c->navigation()->outline()->model(), "Lien web"));
         QTRY_COMPARE(asked.count(), 1);
         QCOMPARE(asked.at(0).at(0).toUrl(), QUrl(samples::web_address));
     }
@@ -118,7 +119,8 @@ private slots:
                         kind == "/XYZ" ? pdf.xyz(1, 72, top) : pdf.fit(1, "/FitH", {top}));
         auto c = open_read("hauteurs.pdf", pdf.write());
         QVERIFY(c);
-        emit c->outline()->activated(c->outline()->model()->index(0, 0));
+        emit c->navigation()->outline()->activated(
+            c->navigation()->outline()->model()->index(0, 0));
         QTRY_COMPARE(c->view()->top_place().first, 1);
         QVERIFY(pixels::near(probe::top_colour(*c), samples::band_colour(band), 16));
         const QImage shot = c->view()->viewport()->grab().toImage();
@@ -144,7 +146,7 @@ private slots:
         auto c = open_read("abime.pdf", samples::outline_document(shape));
         QVERIFY2(c, "the outline was never read");
         QVERIFY(c->message().isEmpty());
-        QAbstractItemModel* model = c->outline()->model();
+        QAbstractItemModel* model = c->navigation()->outline()->model();
         QCOMPARE(model->rowCount(), rows);
         QVERIFY(depth_of(model) >= min_depth);
         QVERIFY(model->index(rows - 1, 0).data().toString().contains("abîmé"));
@@ -156,7 +158,7 @@ private slots:
             QCOMPARE(depth, 63); // the 64 levels shown, the entry's own included
         }
         // What can be shown still works.
-        emit c->outline()->activated(row_titled(model, "Sous-partie nommée"));
+        emit c->navigation()->outline()->activated(row_titled(model, "Sous-partie nommée"));
         QTRY_COMPARE(c->view()->current_page(), 1);
     }
 
@@ -178,8 +180,8 @@ private slots:
         for (int showing = 0; showing < 30; ++showing) {
             c.set_src(path);
             QVERIFY(read.wait(20'000));
-            c.show_outline(true); // its rows are made when it shows
-            QCOMPARE(c.outline()->model()->rowCount(), 5000);
+            c.navigation()->show_outline(true); // its rows are made when it shows
+            QCOMPARE(c.navigation()->outline()->model()->rowCount(), 5000);
             if (showing == 4)
                 before = samples::resident_mib(); // after the first allocations settle
         }

@@ -144,7 +144,7 @@ private slots:
             probe::open_bytes(dir_.filePath("notes.pdf"), samples::form_document(), {800, 900});
         QVERIFY(c);
         QVERIFY(probe::wait_for_page(*c, 0));
-        QCOMPARE(c->annotations_of(0)->notes.size(), std::size(samples::form_notes));
+        QCOMPARE(c->navigation()->annotations_of(0)->notes.size(), std::size(samples::form_notes));
         for (const samples::sample_note& note : samples::form_notes) {
             const QColor colour = QColor::fromRgbF(static_cast<float>(note.colour.red),
                                                    static_cast<float>(note.colour.green),
@@ -161,7 +161,8 @@ private slots:
 private:
     static page_links links_of(pdf_component& c) {
         page_links links;
-        links.store(0, std::make_shared<const page_annotations>(*c.annotations_of(0)));
+        links.store(0,
+                    std::make_shared<const page_annotations>(*c.navigation()->annotations_of(0)));
         return links;
     }
 };

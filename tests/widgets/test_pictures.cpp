@@ -84,7 +84,7 @@ private slots:
 
     void toolbar_pictures_are_drawn_for_the_scale() {
         pdf_component* reader = find_form<affic_pdf>()->APDF_Objet;
-        reader->open_search(); // the search bar is built when first used
+        reader->search()->open(); // the search bar is built when first used
         const auto tools = reader->findChildren<QToolButton*>();
         QVERIFY(tools.size() >= 13);
         // The drawing made for the scale: 1.5 has one of its own.

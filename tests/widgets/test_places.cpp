@@ -96,8 +96,8 @@ private slots:
         c.set_src(fixture_.path("places.pdf"), parse_place(parameters));
         QTRY_VERIFY(shows_page(c, page));
         QVERIFY(c.message().isEmpty());
-        QVERIFY(!c.search_open());
-        QVERIFY(!c.can_go_back()); // where it opened is no jump to come back from
+        QVERIFY(!c.search()->is_open());
+        QVERIFY(!c.navigation()->can_go_back()); // where it opened is no jump to come back from
     }
 
     // A search asked for by the place, or typed as soon as the document shows,
@@ -120,21 +120,21 @@ private slots:
             connect(&c, &pdf_component::document_shown, &scope, [&] {
                 QKeyEvent ctrl_f(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier);
                 c.handle_key(&ctrl_f, key_origin::reader_window);
-                QTest::keyClicks(c.search_field(), "REMISE");
+                QTest::keyClicks(c.search()->field(), "REMISE");
             });
         c.set_src(fixture_.path(file), typed ? document_place{} : parse_place("search=REMISE"));
         QVERIFY(probe::opened(c));
         if (file == "champs.pdf") // the copy shows
             QTRY_VERIFY(c.document() && c.document()->bytes() != champs_);
-        QVERIFY(c.search_open());
-        QCOMPARE(c.search_field()->text(), QStringLiteral("REMISE"));
+        QVERIFY(c.search()->is_open());
+        QCOMPARE(c.search()->field()->text(), QStringLiteral("REMISE"));
         if (typed) {
-            QVERIFY(c.search_field()->hasFocus()); // the word can be finished
+            QVERIFY(c.search()->field()->hasFocus()); // the word can be finished
             return;
         }
-        QTRY_VERIFY(c.current_hit() >= 0);
-        QCOMPARE(c.hit_count(), 1);
-        QCOMPARE(c.hits().front().page, 2);
+        QTRY_VERIFY(c.search()->current_hit() >= 0);
+        QCOMPARE(c.search()->hit_count(), 1);
+        QCOMPARE(c.search()->hits().front().page, 2);
         QTRY_VERIFY(shows_page(c, 2));
     }
 

@@ -59,8 +59,8 @@ class test_reader : public QObject {
     }
     // Searches a word and waits until every page has been looked through.
     static void search_all(pdf_component& c, const QString& word) {
-        c.find(word);
-        QTRY_VERIFY(!c.search_running());
+        c.search()->find(word);
+        QTRY_VERIFY(!c.search()->running());
     }
     QColor shown_colour(pdf_component& c) { return pixels::dominant_colour(c.view()->viewport()); }
 
@@ -122,26 +122,26 @@ private slots:
     // ------------------------------------------------------------ search
     void hits_in_reading_order_across_pages() {
         auto c = open("cinq.pdf");
-        c->open_search();
-        QVERIFY(c->search_open());
+        c->search()->open();
+        QVERIFY(c->search()->is_open());
         search_all(*c, "reglement");
-        QCOMPARE(c->hit_count(), 2);
-        QCOMPARE(c->hits()[0].page, 2);
-        QCOMPARE(c->hits()[1].page, 4);
-        QCOMPARE(c->current_hit(), 0);
-        QCOMPARE(c->search_status(), QStringLiteral("1 sur 2"));
+        QCOMPARE(c->search()->hit_count(), 2);
+        QCOMPARE(c->search()->hits()[0].page, 2);
+        QCOMPARE(c->search()->hits()[1].page, 4);
+        QCOMPARE(c->search()->current_hit(), 0);
+        QCOMPARE(c->search()->status(), QStringLiteral("1 sur 2"));
         QTRY_COMPARE(c->view()->current_page(), 2);
-        c->find_next();
-        QCOMPARE(c->current_hit(), 1);
+        c->search()->find_next();
+        QCOMPARE(c->search()->current_hit(), 1);
         QTRY_COMPARE(c->view()->current_page(), 4);
-        c->find_next(); // wraps round
-        QCOMPARE(c->current_hit(), 0);
-        c->find_previous();
-        QCOMPARE(c->current_hit(), 1);
+        c->search()->find_next(); // wraps round
+        QCOMPARE(c->search()->current_hit(), 0);
+        c->search()->find_previous();
+        QCOMPARE(c->search()->current_hit(), 1);
         search_all(*c, "ŒUVRE");
-        QCOMPARE(c->hit_count(), 1);
+        QCOMPARE(c->search()->hit_count(), 1);
         search_all(*c, "introuvable");
-        QCOMPARE(c->search_status(), QStringLiteral("Aucun résultat"));
+        QCOMPARE(c->search()->status(), QStringLiteral("Aucun résultat"));
     }
 
     // F3 and Shift+F3 (the bar's arrows too) go through the hits of the word in
@@ -156,19 +156,20 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(int, step);
         auto c = open("cinq.pdf");
-        c->open_search();
-        QTest::keyClicks(c->search_field(), "reglement");
-        QTest::keyClick(c->search_field(), Qt::Key_Return);
+        c->search()->open();
+        QTest::keyClicks(c->search()->field(), "reglement");
+        QTest::keyClick(c->search()->field(), Qt::Key_Return);
         QTRY_COMPARE(c->view()->current_page(), 2); // at the first hit
-        c->search_field()->setText("chapitre");
+        c->search()->field()->setText("chapitre");
         const QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::KeyboardModifiers(modifiers));
         QVERIFY(c->handle_key(&f3, key_origin::reader_window));
-        QTRY_VERIFY(!c->search_running() && c->current_hit() >= 0);
-        QCOMPARE(c->hit_count(), 5);
-        const int first = c->current_hit();
-        QCOMPARE(c->hits()[static_cast<std::size_t>(first)].page, 2); // from the page being read
+        QTRY_VERIFY(!c->search()->running() && c->search()->current_hit() >= 0);
+        QCOMPARE(c->search()->hit_count(), 5);
+        const int first = c->search()->current_hit();
+        QCOMPARE(c->search()->hits()[static_cast<std::size_t>(first)].page,
+                 2);                                   // from the page being read
         c->handle_key(&f3, key_origin::reader_window); // the same word: the next hit, or back
-        QCOMPARE(c->current_hit(), (first + step + 5) % 5);
+        QCOMPARE(c->search()->current_hit(), (first + step + 5) % 5);
     }
 
     // Qt PDF gives a page's text modulo 65,536 characters: a longer page is said
@@ -196,8 +197,8 @@ private slots:
         auto c = open(name);
         search_all(*c, "ligne");
         const QString note = QStringLiteral(" — recherche partielle\u00a0: page 1 trop longue");
-        QCOMPARE(c->hit_count() == lines / 50, whole);
-        QVERIFY2(c->search_status().endsWith(note) != whole, qPrintable(c->search_status()));
+        QCOMPARE(c->search()->hit_count() == lines / 50, whole);
+        QVERIFY2(c->search()->status().endsWith(note) != whole, qPrintable(c->search()->status()));
     }
 
     void search_starts_at_the_page_being_read() {
@@ -205,20 +206,20 @@ private slots:
         c->go_to_page_number(4);
         QCOMPARE(c->view()->current_page(), 3);
         search_all(*c, "reglement");
-        QCOMPARE(c->hit_count(), 2);
-        QCOMPARE(c->current_hit(), 1); // page 5's, the first from page 4 on
+        QCOMPARE(c->search()->hit_count(), 2);
+        QCOMPARE(c->search()->current_hit(), 1); // page 5's, the first from page 4 on
         QTRY_COMPARE(c->view()->current_page(), 4);
         c->go_to_page_number(5);
         search_all(*c, "chapitre");
-        QCOMPARE(c->hits()[static_cast<std::size_t>(c->current_hit())].page, 4);
+        QCOMPARE(c->search()->hits()[static_cast<std::size_t>(c->search()->current_hit())].page, 4);
     }
 
     void the_found_word_is_painted_over_the_page() {
         auto c = open("cinq.pdf");
         search_all(*c, "Règlement");
-        QCOMPARE(c->hit_count(), 2);
-        QTRY_VERIFY(c->search()->rectangles(c->hits()[0]));
-        const auto rects = *c->search()->rectangles(c->hits()[0]);
+        QCOMPARE(c->search()->hit_count(), 2);
+        QTRY_VERIFY(c->search()->rectangles(c->search()->hits()[0]));
+        const auto rects = *c->search()->rectangles(c->search()->hits()[0]);
         QCOMPARE(rects.size(), std::size_t(1));
         // The word's rectangle is on the third page's text line, 20 points below the second.
         QVERIFY(rects[0].top() > 70 && rects[0].bottom() < 90);
@@ -238,7 +239,7 @@ private slots:
         const QPointF beside = c->view()->to_viewport(2, rects[0].topLeft() + QPointF(0, 30));
         QVERIFY(pixels::near(c->view()->viewport()->grab().toImage().pixelColor(beside.toPoint()),
                              shades[2], 20));
-        c->close_search();
+        c->search()->close();
         QTRY_VERIFY(orange_share(c->view()->viewport()->grab().toImage()) < 0.01);
     }
 
@@ -277,9 +278,9 @@ private slots:
             pdf.add_text(0, 72, 700, 14, "Une autre remise");
         auto c = probe::open_bytes(path(shape + ".pdf"), pdf.write());
         search_all(*c, "remise");
-        QCOMPARE(c->hit_count(), 1);
-        QTRY_VERIFY(c->search()->rectangles(c->hits()[0]));
-        const std::vector<QRectF> lit = *c->search()->rectangles(c->hits()[0]);
+        QCOMPARE(c->search()->hit_count(), 1);
+        QTRY_VERIFY(c->search()->rectangles(c->search()->hits()[0]));
+        const std::vector<QRectF> lit = *c->search()->rectangles(c->search()->hits()[0]);
         QCOMPARE(lit.size(), std::size_t(cut ? 2 : 1));
         for (const QRectF& r : lit)
             QVERIFY(QRectF(QPointF(), shown).contains(r));
@@ -410,22 +411,22 @@ private slots:
     // ------------------------------------------------------------ outline and copy
     void outline_leads_to_its_pages() {
         auto c = open("cinq.pdf");
-        QTRY_VERIFY(c->has_outline()); // read after the first page is on screen
-        c->show_outline(true);
-        QVERIFY(c->outline()->isVisible());
-        QAbstractItemModel* model = c->outline()->model();
+        QTRY_VERIFY(c->navigation()->has_outline()); // read after the first page is on screen
+        c->navigation()->show_outline(true);
+        QVERIFY(c->navigation()->outline()->isVisible());
+        QAbstractItemModel* model = c->navigation()->outline()->model();
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Le règlement"));
-        emit c->outline()->activated(model->index(1, 0));
+        emit c->navigation()->outline()->activated(model->index(1, 0));
         QTRY_COMPARE(c->view()->current_page(), 2);
-        emit c->outline()->activated(model->index(2, 0));
+        emit c->navigation()->outline()->activated(model->index(2, 0));
         QTRY_COMPARE(c->view()->current_page(), 4);
         auto flat = open("plat.pdf");
         QSignalSpy read(flat.get(), &pdf_component::outline_ready);
         QTRY_COMPARE(read.count(), 1); // read, and empty
-        QVERIFY(!flat->has_outline());
-        flat->show_outline(true);
-        QVERIFY(!flat->outline()->isVisible());
+        QVERIFY(!flat->navigation()->has_outline());
+        flat->navigation()->show_outline(true);
+        QVERIFY(!flat->navigation()->outline()->isVisible());
     }
 
     void select_all_and_copy() {
@@ -477,7 +478,7 @@ private slots:
     // ------------------------------------------------------------ toolbar
     void every_tool_shows_its_picture() {
         auto c = open("cinq.pdf");
-        c->open_search(); // the search bar is made when first used
+        c->search()->open(); // the search bar is made when first used
         const auto buttons = c->findChildren<QToolButton*>();
         QVERIFY(buttons.size() >= 13);
         for (const QToolButton* button : buttons)
@@ -523,7 +524,7 @@ private slots:
             }
         });
         if (effect == "outline") // its button shows once the outline has been read
-            QTRY_VERIFY(c->has_outline());
+            QTRY_VERIFY(c->navigation()->has_outline());
         QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers));
         const bool used = c->handle_key(&press, key_origin::reader_window);
         QCOMPARE(used, effect != "nothing");
@@ -543,22 +544,22 @@ private slots:
         else if (effect == "fit page")
             QCOMPARE(v->mode(), page_view::zoom_mode::fit_page);
         else if (effect == "search")
-            QVERIFY(c->search_open() && !c->searching_every_document());
+            QVERIFY(c->search()->is_open() && !c->search()->every_document());
         else if (effect == "search every document")
-            QVERIFY(c->search_open() && c->searching_every_document());
+            QVERIFY(c->search()->is_open() && c->search()->every_document());
         else if (effect == "print dialog")
             QCOMPARE(modal, QStringLiteral("QPrintDialog"));
         else if (effect == "preview")
             QCOMPARE(modal, QStringLiteral("krv::print_preview_dialog"));
         else if (effect == "outline")
-            QVERIFY(c->outline()->isVisible());
+            QVERIFY(c->navigation()->outline()->isVisible());
         else
             QCOMPARE(v->zoom(), 1.0);
     }
 
     void every_tool_names_its_key() {
         auto c = open("cinq.pdf");
-        c->open_search(); // the search bar is built when first used
+        c->search()->open(); // the search bar is built when first used
         const auto tools = c->findChildren<QToolButton*>();
         int with_keys = 0;
         for (const QToolButton* tool : tools) {
@@ -569,7 +570,7 @@ private slots:
             with_keys += tool->toolTip().endsWith(u')') ? 1 : 0;
         }
         QCOMPARE(with_keys, 16); // the toolbar's 12 tools and the search bar's 4
-        QVERIFY(!c->search_field()->findChildren<QToolButton*>().isEmpty());
+        QVERIFY(!c->search()->field()->findChildren<QToolButton*>().isEmpty());
     }
 
     void whole_page_shows_the_current_page() {

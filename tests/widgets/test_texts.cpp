@@ -111,8 +111,8 @@ private slots:
     void menu_and_viewer_with_a_document() {
         load_form<menu_pdf>().show_modeless();
         QTRY_VERIFY(viewer().APDF_Objet->document());
-        viewer().APDF_Objet->open_search();
-        viewer().APDF_Objet->find(QStringLiteral("introuvable"));
+        viewer().APDF_Objet->search()->open();
+        viewer().APDF_Objet->search()->find(QStringLiteral("introuvable"));
         QStringList texts = texts_of(*find_form<menu_pdf>()) + texts_of(viewer());
         QVERIFY(texts.size() > 40);
         QVERIFY2(faults_in(texts).isEmpty(), qPrintable(faults_in(texts).join(u'\n')));
@@ -254,7 +254,7 @@ private slots:
         menu_pdf& menu = load_form<menu_pdf>();
         menu.show_modeless();
         pdf_component& c = *viewer().APDF_Objet;
-        QTRY_VERIFY(c.document() && c.has_outline());
+        QTRY_VERIFY(c.document() && c.navigation()->has_outline());
         QVERIFY(probe::wait_for_page(c, 0));
         for (const pdf_rect& r : {note, link}) { // their tooltips
             const QPoint at = probe::on_screen(c, 0, r);
@@ -265,11 +265,11 @@ private slots:
                     sinks << texts_of(*tip, &html).join(u'\n');
         }
         QTest::mouseClick(c.view()->viewport(), Qt::LeftButton, {}, probe::on_screen(c, 0, link));
-        c.show_outline(true);
-        c.find_in_folder(text);
-        QTRY_VERIFY(!c.folder_results_panel()->status().contains(u'…'));
-        sinks << texts_of(*c.outline(), &html).join(u'\n')
-              << texts_of(*c.folder_results_panel(), &html).join(u'\n');
+        c.navigation()->show_outline(true);
+        c.search()->find_in_folder(text);
+        QTRY_VERIFY(!c.folder().results()->status().contains(u'…'));
+        sinks << texts_of(*c.navigation()->outline(), &html).join(u'\n')
+              << texts_of(*c.folder().results(), &html).join(u'\n');
         fixture_.now += 10;
         menu.show_document_at(name + ".pdf", {}); // not a PDF: the failure panel names it
         QTRY_VERIFY(!c.message().isEmpty());

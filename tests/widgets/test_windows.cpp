@@ -573,15 +573,15 @@ private slots:
         QTest::keyClick(&menu, Qt::Key_Home);
         QCOMPARE(view->current_page(), 0);
         QTest::keyClick(&menu, Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(component()->search_open());
+        QVERIFY(component()->search()->is_open());
         // Typed in the menu window before the focus has moved: it goes to the search.
         QTest::keyClicks(&menu, "cherche");
-        QCOMPARE(component()->search_field()->text(), QStringLiteral("cherche"));
+        QCOMPARE(component()->search()->field()->text(), QStringLiteral("cherche"));
         QTest::keyClick(&menu, Qt::Key_Return);
         QTRY_COMPARE(view->current_page(), 2); // found as the pages' text comes
         // Esc closes the search first, then ends the help.
         QTest::keyClick(&menu, Qt::Key_Escape);
-        QVERIFY(!component()->search_open());
+        QVERIFY(!component()->search()->is_open());
         QVERIFY(fixture_.ends.isEmpty());
         QTest::keyClick(view, Qt::Key_Escape);
         QCOMPARE(fixture_.ends, QList<int>{0});
