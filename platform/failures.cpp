@@ -2,7 +2,7 @@
 
 #include "background_work.h"
 #include "errors.h"
-#include "record_file.h"
+#include "program_end.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -98,7 +98,7 @@ void message_box(const QString& text, const QString& title) {
 }
 
 void end_program(int status) {
-    close_all_files();
+    run_program_end_steps();
     ending = true;
     exit_status = status;
     threads_deadline = QDeadlineTimer(thread_wait_ms);

@@ -4,6 +4,7 @@
 #include "enreg_intlog.h"
 #include "errors.h"
 #include "exchange.h"
+#include "program_end.h"
 #include "record_file.h"
 #include "scratch_folder.h"
 
@@ -156,13 +157,20 @@ private slots:
         QFile::remove(QStringLiteral("cible.dat"));
     }
 
+    void close_all_files_closes_everything_data() {
+        QTest::addColumn<bool>("at_the_end");
+        QTest::newRow("asked") << false;
+        QTest::newRow("the program ending") << true; // as end_program runs it
+    }
+
     void close_all_files_closes_everything() {
+        QFETCH(bool, at_the_end);
         record_file a, b;
         a.open(QStringLiteral("a.dat"), 128, free_file_number());
         b.open(QStringLiteral("b.dat"), 128, free_file_number());
         QCOMPARE(a.file_number(), std::int16_t(1));
         QCOMPARE(b.file_number(), std::int16_t(2));
-        close_all_files();
+        at_the_end ? run_program_end_steps() : close_all_files();
         QVERIFY(!a.is_open());
         QVERIFY(!b.is_open());
         QCOMPARE(free_file_number(), std::int16_t(1));

@@ -2,6 +2,7 @@
 
 #include "errors.h"
 #include "file_names.h"
+#include "program_end.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +21,8 @@ constexpr std::int16_t highest_file_number = 511;
 
 std::map<std::int16_t, record_file*>& open_files() {
     static std::map<std::int16_t, record_file*> files;
+    // The host shares these files: they are closed however the help ends.
+    [[maybe_unused]] static const bool registered = (at_program_end(close_all_files), true);
     return files;
 }
 
