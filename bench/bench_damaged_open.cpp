@@ -43,7 +43,7 @@ int open_as_reader(const QString& path, clock_type::time_point start) {
     });
     loop.exec();
     if (!opened->document)
-        return report(false, start, opened->needs_password ? "password" : opened->failure);
+        return report(false, start, opened->needs_password() ? "password" : opened->trouble.text);
     std::optional<bool> drawn;
     thread.post(*opened->document, krv::pdf_priority::interactive, [&](QPdfDocument& pdf) {
         const bool ink = !pdf.render(0, QSize(200, 280)).isNull();
@@ -68,7 +68,7 @@ int open_with_qt_pdf_alone(const QString& path, clock_type::time_point start) {
     QPdfDocument pdf;
     pdf.load(&buffer);
     if (pdf.status() != QPdfDocument::Status::Ready || pdf.pageCount() <= 0)
-        return report(false, start, krv::pdf_failure_text(pdf.error(), path));
+        return report(false, start, krv::pdf_failure(pdf.error(), path).text);
     const bool drawn = !pdf.render(0, QSize(200, 280)).isNull();
     return report(drawn, start, QString::number(pdf.pageCount()));
 }

@@ -87,4 +87,9 @@ failure empty_document_failure(const QString& name) {
     return with_text(failure_kind::unreadable, QStringLiteral("Document vide\u00a0: %1").arg(name));
 }
 
+failure no_page_failure(const QString& name) {
+    return with_text(failure_kind::damaged,
+                     QStringLiteral("Ce document ne contient aucune page\u00a0: %1").arg(name));
+}
+
 } // namespace krv

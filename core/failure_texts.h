@@ -23,5 +23,7 @@ std::optional<failure> not_a_document_failure(unsigned mode, const QString& name
 failure unreadable_failure(const QString& name, int system_error);
 /// A file of no byte.
 failure empty_document_failure(const QString& name);
+/// A PDF that opens and has no page.
+failure no_page_failure(const QString& name);
 
 } // namespace krv

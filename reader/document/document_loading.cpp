@@ -52,22 +52,22 @@ void set_password_dialog_parent(QWidget* parent) {
     dialog_parent() = parent;
 }
 
-QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name) {
+failure pdf_failure(QPdfDocument::Error error, const QString& file_name) {
     switch (error) {
     case QPdfDocument::Error::FileNotFound:
-        return failure_text(failure_kind::not_found, file_name);
+        return document_failure(failure_kind::not_found, file_name);
     case QPdfDocument::Error::InvalidFileFormat:
-        return failure_text(failure_kind::damaged, file_name);
+        return document_failure(failure_kind::damaged, file_name);
     case QPdfDocument::Error::IncorrectPassword:
-        return failure_text(failure_kind::password_required, file_name);
+        return document_failure(failure_kind::password_required, file_name);
     case QPdfDocument::Error::UnsupportedSecurityScheme:
-        return failure_text(failure_kind::unsupported, file_name);
+        return document_failure(failure_kind::unsupported, file_name);
     case QPdfDocument::Error::None:
     case QPdfDocument::Error::Unknown:
     case QPdfDocument::Error::DataNotYetAvailable:
         break;
     }
-    return failure_text(failure_kind::internal, file_name);
+    return document_failure(failure_kind::internal, file_name);
 }
 
 namespace {

@@ -18,7 +18,7 @@ namespace krv {
 
 /// What to tell the user when a document cannot be shown; `file_name` is the name
 /// without its folder.
-QString pdf_failure_text(QPdfDocument::Error error, const QString& file_name);
+failure pdf_failure(QPdfDocument::Error error, const QString& file_name);
 
 /// The largest document the reader opens: 256 MiB. The whole file is held in
 /// memory, twice while a changed file is read again, and a help document is far

@@ -92,7 +92,7 @@ void document_session::take_opened(quint64 generation, opened_document result) {
 }
 
 void document_session::arrive(opened_document result) {
-    if (result.needs_password)
+    if (result.needs_password())
         ask_password(std::move(result), false);
     else
         show(std::move(result), false);
@@ -136,7 +136,7 @@ void document_session::give_password(const std::optional<QString>& password) {
             if (!self || generation != self->generation_ || self->state_ != state::opening)
                 return;
             opened.path = path;
-            if (opened.needs_password)
+            if (opened.needs_password())
                 self->ask_password(std::move(opened), true);
             else
                 self->show(std::move(opened), false);
@@ -196,7 +196,7 @@ void document_session::close() {
 
 void document_session::show(opened_document result, bool same_file) {
     if (!result.document)
-        return fail(result.failure);
+        return fail(result.trouble.text);
     emit text_leaving();
     store_.reset();
     if (structure_)

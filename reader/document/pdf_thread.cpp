@@ -278,7 +278,7 @@ struct pdf_thread::opening {
     QString password;
     QByteArray file; ///< the document's own bytes
     std::function<void(opened_document)> done;
-    QString refusal; ///< why Qt PDF refused the document as it was, once it has
+    std::optional<failure> refusal; ///< why Qt PDF refused the document as it was, once it has
 };
 
 namespace {
@@ -296,11 +296,10 @@ void pdf_thread::check(std::shared_ptr<opening> o, bool rewrite) {
                         rewrite ? rewrite_policy::always : rewrite_policy::when_needed, cancelled_);
     if (!copy) {
         opened_document result;
-        if (copy.error().kind == failure_kind::password_required)
-            result.needs_password = true;
+        if (copy.error().kind == failure_kind::password_required || !o->refusal)
+            result.trouble = document_failure(copy.error().kind, o->name);
         else
-            result.failure =
-                o->refusal.isEmpty() ? failure_text(copy.error().kind, o->name) : o->refusal;
+            result.trouble = *o->refusal;
         finish(*o, std::move(result));
         return;
     }
@@ -323,17 +322,12 @@ void pdf_thread::load(std::shared_ptr<opening> o, const QByteArray& bytes, bool 
     }
     if (document)
         queue_->close(id);
-    if (error == QPdfDocument::Error::IncorrectPassword)
-        result.needs_password = true;
-    else if (!o->refusal.isEmpty())
-        result.failure = o->refusal;
-    else if (document)
-        result.failure =
-            QStringLiteral("Ce document ne contient aucune page\u00a0: %1").arg(o->name);
+    if (error == QPdfDocument::Error::IncorrectPassword || !o->refusal)
+        result.trouble = document ? no_page_failure(o->name) : pdf_failure(error, o->name);
     else
-        result.failure = pdf_failure_text(error, o->name);
+        result.trouble = *o->refusal;
     if (!rewritten && worth_repairing(error)) { // other readers may still show it
-        o->refusal = result.failure;
+        o->refusal = result.trouble;
         checks_->start([this, o] { check(o, true); });
         return;
     }
@@ -360,7 +354,7 @@ void pdf_thread::open_file(const QString& path, const QString& password,
         outcome<QByteArray> read = read_document(o->path);
         if (!read) {
             opened_document result;
-            result.failure = read.error().text;
+            result.trouble = read.error();
             finish(*o, std::move(result));
         } else if (!unless_bytes.isEmpty() && read.value() == unless_bytes) {
             finish(*o, {});

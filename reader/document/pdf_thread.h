@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include "background_work.h"
+#include "failure.h"
 
 #include <atomic>
 #include <functional>
@@ -81,11 +82,17 @@ using shared_document = std::shared_ptr<const pdf_document>;
 /// What opening a document came to.
 struct opened_document {
     QString path;
-    QByteArray bytes;            ///< the file's bytes, as read
-    shared_document document;    ///< null on failure
-    QString failure;             ///< French, when there is no document
-    bool needs_password = false; ///< protected, and the password tried was not its own
-    QString password;            ///< the one that opened it
+    QByteArray bytes;         ///< the file's bytes, as read
+    shared_document document; ///< null on failure
+    /// Why there is no document; an empty text when the bytes were those given
+    /// not to open again.
+    failure trouble;
+    QString password; ///< the one that opened it
+
+    /// Protected, and the password tried was not its own.
+    bool needs_password() const {
+        return !document && trouble.kind == failure_kind::password_required;
+    }
 };
 
 class pdf_thread : public QObject {

@@ -1,6 +1,5 @@
 #include "folder_texts.h"
 
-#include "failure_texts.h"
 #include "file_names.h"
 
 #include <QDir>
@@ -122,9 +121,7 @@ void folder_texts::take_opened(const QString& path, opened_document opened) {
     entry& e = entry_of(path);
     if (!opened.document) {
         e.now = state::skipped;
-        e.reason = opened.needs_password ? failure_text(failure_kind::password_required,
-                                                        readable_file_name(file_name_of(path)))
-                                         : opened.failure;
+        e.reason = opened.trouble.text;
         reading_.clear();
         emit finished_reading(path);
         return;

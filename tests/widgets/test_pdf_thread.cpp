@@ -274,10 +274,10 @@ private slots:
             bytes, {}, [&](opened_document result) { opened = result; }, "arbre.pdf");
         QTRY_VERIFY(opened);
         if (pages == 0) {
-            QCOMPARE(opened->failure, failure_text(failure_kind::limit_exceeded, "arbre.pdf"));
+            QCOMPARE(opened->trouble.text, failure_text(failure_kind::limit_exceeded, "arbre.pdf"));
             return;
         }
-        QVERIFY2(opened->document, qPrintable(opened->failure));
+        QVERIFY2(opened->document, qPrintable(opened->trouble.text));
         QCOMPARE(opened->document->page_count(), pages);
         QCOMPARE(opened->document->bytes() != bytes, mended);
         QVERIFY(longest_note(opened->document->bytes()) <= max_annotation_text);

@@ -152,7 +152,7 @@ private slots:
               QPdfDocument::Error::IncorrectPassword,
               QPdfDocument::Error::UnsupportedSecurityScheme, QPdfDocument::Error::Unknown})
             QTest::addRow("document error %d", static_cast<int>(e))
-                << pdf_failure_text(e, QStringLiteral("a.pdf"));
+                << pdf_failure(e, QStringLiteral("a.pdf")).text;
         QTest::newRow("folder") << read_document(QDir::currentPath()).error().text;
         QTest::newRow("overflow") << overflow_error().description();
         QTest::newRow("record number") << bad_record_number_error(0).description();
