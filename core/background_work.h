@@ -46,13 +46,50 @@ private:
 
 using work_ticket = work_generation::ticket;
 
-/// Registers one of our threads; `ask_to_stop` makes it end soon and never waits.
+/// What one thread did before handing `where` over happens before what another
+/// does after taking it. Qt was not built with ThreadSanitizer, which therefore
+/// cannot see Qt's event queue, thread pool or QThread::wait carry work and
+/// results from thread to thread; these marks say it. Nothing outside that build.
+void handed_over(const void* where);
+void taken_over(const void* where);
+
+/// Work handed to another thread through Qt (a queued call, a thread pool): what
+/// the posting thread did before is seen by the work when it runs, and by its end
+/// wherever it is let go of. Wrap the work, never the call that posts it.
+template <typename work_type> class handover {
+public:
+    explicit handover(work_type work) : work_(std::move(work)) { handed_over(this); }
+    // Qt moves the work into storage of its own: the last write of the posting
+    // thread is then here, so each copy is handed over anew.
+    handover(handover&& other) : work_(std::move(other.work_)) { handed_over(this); }
+    handover(const handover& other) : work_(other.work_) { handed_over(this); }
+    handover& operator=(const handover&) = delete;
+    ~handover() { taken_over(this); }
+
+    void operator()() {
+        taken_over(this);
+        work_();
+    }
+
+private:
+    work_type work_;
+};
+
+/// Before a thread of ours starts: what it does is seen by whoever waits for its
+/// end through wait_for_end.
+void watch_end(QThread* thread);
+
+/// Waits for a watched thread to end, until `deadline`; whether it has.
+bool wait_for_end(QThread* thread, QDeadlineTimer deadline = QDeadlineTimer::Forever);
+
+/// Registers one of our threads (watched); `ask_to_stop` makes it end soon and
+/// never waits.
 void add_background_thread(QThread* thread, std::function<void()> ask_to_stop);
 
 /// Forgets a thread, before it is destroyed.
 void remove_background_thread(QThread* thread);
 
-/// Takes a running thread whose result nobody waits for any more: it is deleted
+/// Takes a running, watched thread whose result nobody waits for any more: it is deleted
 /// once it has ended (by stop_background_threads).
 void abandon_background_thread(QThread* thread);
 

@@ -7,14 +7,14 @@
 #include "renderable_copy.h"
 
 #include <QBuffer>
-#include <QMutex>
 #include <QPdfDocument>
 #include <QThreadPool>
-#include <QWaitCondition>
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -35,8 +35,8 @@ struct pdf_queue {
         std::function<void()> plain;
     };
     using jobs = std::vector<job>;
-    QMutex mutex;
-    QWaitCondition wake;
+    std::mutex mutex;
+    std::condition_variable wake;
     std::array<std::deque<job>, 4> waiting;
     std::vector<quint64> to_close;
     std::unordered_set<quint64> ended; ///< documents whose work is over: no job runs
@@ -46,33 +46,33 @@ struct pdf_queue {
     std::atomic<int> documents_open{0};
 
     void push(pdf_priority priority, job j) {
-        QMutexLocker lock(&mutex);
+        std::unique_lock lock(mutex);
         if (stopping || (j.document != 0 && ended.contains(j.document))) {
             lock.unlock();
             return; // `j` goes with its holder's handle, if any, on no lock
         }
         waiting[static_cast<std::size_t>(priority)].push_back(std::move(j));
-        wake.wakeOne();
+        wake.notify_one();
     }
     /// Drops the document's jobs and has it closed; the jobs are let go of here,
     /// once the lock is released.
     void close(quint64 id) {
         jobs dropped;
         {
-            QMutexLocker lock(&mutex);
+            std::lock_guard lock(mutex);
             if (!ended.insert(id).second)
                 return;
             for (auto& list : waiting)
                 take_if(list, dropped, [id](const job& j) { return j.document == id; });
             to_close.push_back(id);
-            wake.wakeOne();
+            wake.notify_one();
         }
     }
     /// The thread ends after the job it runs; the others are dropped.
     void stop_soon() {
-        QMutexLocker lock(&mutex);
+        std::lock_guard lock(mutex);
         stopping = true;
-        wake.wakeAll();
+        wake.notify_all();
     }
     /// Under the lock: moves the jobs that match into `out`.
     template <typename predicate>
@@ -111,7 +111,7 @@ public:
     /// returns once the thread has ended.
     void stop() {
         queue_->stop_soon();
-        wait();
+        wait_for_end(this);
     }
 
     // Opens bytes on this thread; null and an error when Qt PDF cannot.
@@ -144,7 +144,7 @@ protected:
             std::vector<quint64> closing;
             bool stopping = false;
             {
-                QMutexLocker lock(&queue_->mutex);
+                std::unique_lock lock(queue_->mutex);
                 for (;;) {
                     closing.swap(queue_->to_close);
                     stopping = queue_->stopping;
@@ -155,7 +155,7 @@ protected:
                     }
                     if (pick(next, dropped) || !closing.empty())
                         break;
-                    queue_->wake.wait(&queue_->mutex);
+                    queue_->wake.wait(lock);
                 }
             }
             // Closed here, on the thread the documents belong to, and off the lock:
@@ -240,6 +240,7 @@ pdf_thread::~pdf_thread() {
     cancelled_ = true;
     checks_->clear();
     checks_->waitForDone();
+    taken_over(checks_.get());
     // Stopped before the runner goes: the job running meanwhile (an opening) still
     // reaches it through this object.
     runner_->stop();
@@ -261,7 +262,7 @@ void pdf_thread::post(pdf_priority priority, std::function<void()> work, work_ti
 }
 
 void pdf_thread::reply(std::function<void()> work) {
-    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, handover(std::move(work)), Qt::QueuedConnection);
 }
 
 quint64 pdf_thread::jobs_run() const {
@@ -289,6 +290,13 @@ bool worth_repairing(QPdfDocument::Error error) {
 }
 
 } // namespace
+
+void pdf_thread::start_check(std::shared_ptr<opening> o, bool rewrite) {
+    checks_->start(handover([this, o = std::move(o), rewrite] {
+        check(o, rewrite);
+        handed_over(checks_.get()); // to the end, which waits for the checks
+    }));
+}
 
 void pdf_thread::check(std::shared_ptr<opening> o, bool rewrite) {
     const auto copy =
@@ -328,7 +336,7 @@ void pdf_thread::load(std::shared_ptr<opening> o, const QByteArray& bytes, bool 
         result.trouble = *o->refusal;
     if (!rewritten && worth_repairing(error)) { // other readers may still show it
         o->refusal = result.trouble;
-        checks_->start([this, o] { check(o, true); });
+        start_check(o, true);
         return;
     }
     finish(*o, std::move(result));
@@ -343,7 +351,7 @@ void pdf_thread::finish(const opening& o, opened_document result) {
 void pdf_thread::open_bytes(const QByteArray& bytes, const QString& password,
                             std::function<void(opened_document)> done, const QString& name) {
     auto o = std::make_shared<opening>(opening{{}, name, password, bytes, std::move(done), {}});
-    checks_->start([this, o] { check(o, false); });
+    start_check(o, false);
 }
 
 void pdf_thread::open_file(const QString& path, const QString& password,
@@ -360,7 +368,7 @@ void pdf_thread::open_file(const QString& path, const QString& password,
             finish(*o, {});
         } else {
             o->file = std::move(read.value());
-            checks_->start([this, o] { check(o, false); });
+            start_check(o, false);
         }
     });
 }

@@ -137,6 +137,7 @@ public:
 private:
     friend class pdf_document;
     struct opening;
+    void start_check(std::shared_ptr<opening> o, bool rewrite);
     /// On a thread of checks: what Qt PDF may be given, then its loading.
     void check(std::shared_ptr<opening> o, bool rewrite);
     /// On the pdf thread: loads what the check gave, or has it repaired once.

@@ -75,7 +75,7 @@ structure_reader::~structure_reader() {
     remove_background_thread(&thread_);
     close();
     thread_.quit();
-    thread_.wait();
+    wait_for_end(&thread_);
     delete worker_; // its thread has ended: nothing else touches it
 }
 
@@ -83,24 +83,22 @@ template <typename work_type> void structure_reader::post(work_type work) {
     // Work of a generation that has ended is not done: a document shown since
     // does not wait behind the rest of the last one's.
     QMetaObject::invokeMethod(
-        worker_,
-        [ticket = generation_.current(), work = std::move(work)]() mutable {
+        worker_, handover([ticket = generation_.current(), work = std::move(work)]() mutable {
             if (!ticket.stale())
                 work(ticket);
-        },
+        }),
         Qt::QueuedConnection);
 }
 
 template <typename result_type, typename emit_type>
 void structure_reader::reply(const work_ticket& ticket, result_type result, emit_type emitter) {
     // Runs on the worker's thread: the answer crosses to this object's thread.
-    QMetaObject::invokeMethod(
-        this,
-        [ticket, result = std::move(result), emitter]() mutable {
-            if (!ticket.stale())
-                emitter(std::move(result));
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this,
+                              handover([ticket, result = std::move(result), emitter]() mutable {
+                                  if (!ticket.stale())
+                                      emitter(std::move(result));
+                              }),
+                              Qt::QueuedConnection);
 }
 
 // Opening goes in steps, each its own event on the worker's thread: the document
@@ -138,21 +136,19 @@ void structure_reader::open(const QByteArray& bytes, const QString& password) {
 
 template <typename work_type>
 void structure_reader::post_from_worker(const work_ticket& ticket, work_type work) {
-    QMetaObject::invokeMethod(
-        worker_,
-        [ticket, work = std::move(work)]() mutable {
-            if (!ticket.stale())
-                work(ticket);
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(worker_, handover([ticket, work = std::move(work)]() mutable {
+                                  if (!ticket.stale())
+                                      work(ticket);
+                              }),
+                              Qt::QueuedConnection);
 }
 
 void structure_reader::close() {
     generation_.next();
     open_ = false;
     // Not called off: it lets the last document's objects go.
-    QMetaObject::invokeMethod(
-        worker_, [worker = worker_] { worker->forget(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(worker_, handover([worker = worker_] { worker->forget(); }),
+                              Qt::QueuedConnection);
 }
 
 void structure_reader::request_page(int page) {

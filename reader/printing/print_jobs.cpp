@@ -51,6 +51,7 @@ template <typename work_type> auto off_the_gui(work_type work) -> std::optional<
     });
     QEventLoop loop;
     QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+    watch_end(thread);
     thread->start();
     if (!state->done) {
         user_input_pause paused;
@@ -60,7 +61,7 @@ template <typename work_type> auto off_the_gui(work_type work) -> std::optional<
         abandon_background_thread(thread);
         return std::nullopt;
     }
-    thread->wait();
+    wait_for_end(thread);
     delete thread;
     return std::move(state->result);
 }

@@ -12,15 +12,15 @@
 #include "test_main.h"
 #include "text_store.h"
 
-#include <QMutex>
 #include <QPdfDocument>
-#include <QSemaphore>
 #include <QTemporaryDir>
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <map>
+#include <mutex>
+#include <semaphore>
 
 using namespace krv;
 
@@ -107,7 +107,7 @@ std::size_t longest_note(const QByteArray& bytes) {
 // Holds the pdf thread in a job until let go, so that what is posted meanwhile
 // waits in its queues.
 struct gate {
-    QSemaphore entered, released;
+    std::binary_semaphore entered{0}, released{0};
     void hold(pdf_thread& thread) {
         thread.post(pdf_priority::interactive, [this] {
             entered.release();
@@ -157,16 +157,16 @@ private slots:
         QFETCH(QList<int>, ran);
         gate g;
         g.hold(thread_);
-        QMutex mutex;
+        std::mutex mutex;
         QList<int> order;
         for (int i = 0; i < posted.size(); ++i)
             thread_.post(*document_, pdf_priority(posted[i]), [&, i](QPdfDocument&) {
-                QMutexLocker lock(&mutex);
+                std::lock_guard lock(mutex);
                 order << i;
             });
         g.open();
         QTRY_COMPARE(([&] {
-                         QMutexLocker lock(&mutex);
+                         std::lock_guard lock(mutex);
                          return order.size();
                      }()),
                      posted.size());
