@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTranslator>
 
+#include <atomic>
 #include <csignal>
 #include <malloc.h>
 
@@ -106,7 +107,9 @@ application::~application() {
 
 bool application::notify(QObject* receiver, QEvent* e) {
     try {
-        if (user_input_paused() && paused_input(e))
+        // The type first: the pause is the GUI thread's, and the other threads'
+        // events pass here too.
+        if (paused_input(e) && user_input_paused())
             return true;
         if (rest_of_closing_key(e) || run_key_hooks(receiver, e) || preview_key(receiver, e))
             return true;
@@ -115,9 +118,8 @@ bool application::notify(QObject* receiver, QEvent* e) {
         // No exception crosses the event loop: what failed is said, and the help
         // goes on. Said once the event is over (no dialog inside a delivery), and
         // once while it shows: an event that fails each time brings no flood.
-        static bool told = false;
-        if (!told) {
-            told = true;
+        static std::atomic<bool> told = false; // a handler may fail on any thread
+        if (!told.exchange(true)) {
             QMetaObject::invokeMethod(
                 this,
                 [text = current_failure_text()] {
