@@ -66,9 +66,12 @@ public:
     handover& operator=(const handover&) = delete;
     ~handover() { taken_over(this); }
 
+    // Handed over again once run: Qt lets go of the work on whichever thread
+    // drops it last, the poster's as often as not.
     void operator()() {
         taken_over(this);
         work_();
+        handed_over(this);
     }
 
 private:
@@ -82,8 +85,8 @@ void watch_end(QThread* thread);
 /// Waits for a watched thread to end, until `deadline`; whether it has.
 bool wait_for_end(QThread* thread, QDeadlineTimer deadline = QDeadlineTimer::Forever);
 
-/// Registers one of our threads (watched); `ask_to_stop` makes it end soon and
-/// never waits.
+/// Registers one of our threads (watched), before it starts; `ask_to_stop` makes
+/// it end soon and never waits.
 void add_background_thread(QThread* thread, std::function<void()> ask_to_stop);
 
 /// Forgets a thread, before it is destroyed.

@@ -226,12 +226,12 @@ void pdf_document::end_work() const {
 pdf_thread::pdf_thread(QObject* parent)
     : QObject(parent), queue_(std::make_shared<pdf_queue>()),
       runner_(std::make_unique<runner>(queue_)), checks_(std::make_unique<QThreadPool>()) {
+    add_background_thread(runner_.get(), [queue = queue_] { queue->stop_soon(); });
     // Never below normal: a GUI waiting for a picture would wait for this thread.
     runner_->start();
     // Two: a document asked for is not held up by the repair of one read in the
     // background.
     checks_->setMaxThreadCount(2);
-    add_background_thread(runner_.get(), [queue = queue_] { queue->stop_soon(); });
 }
 
 pdf_thread::~pdf_thread() {

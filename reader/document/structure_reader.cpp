@@ -63,12 +63,12 @@ structure_reader::structure_reader(QObject* parent)
     : QObject(parent), worker_(new structure_worker) {
     thread_.setObjectName(QStringLiteral("structure"));
     worker_->moveToThread(&thread_);
-    thread_.start();
     // At the end of the program, the work waiting is dropped: none is current then.
     add_background_thread(&thread_, [generation = generation_, thread = &thread_]() mutable {
         generation.next();
         thread->quit();
     });
+    thread_.start();
 }
 
 structure_reader::~structure_reader() {
