@@ -110,8 +110,12 @@ void shown_search::close_every_search() {
 }
 
 void shown_search::drop() {
-    search_.reset(); // the search stops; the text extracted stays
-    extract_near_reader();
+    forget_hits();
+    extract_near_reader(); // the text extracted stays
+}
+
+void shown_search::forget_hits() {
+    search_.reset(); // the search stops
     hits_.clear();
     current_hit_ = -1;
     searched_.clear();
@@ -177,13 +181,7 @@ void shown_search::find_from(const QString& text, int from_page) {
 
 void shown_search::find_in_folder(const QString& word) {
     folder_.find(word);
-    // The hits of this document's own search would be another word's.
-    search_.reset();
-    hits_.clear();
-    current_hit_ = -1;
-    searched_.clear();
-    set_status({});
-    view_.viewport()->update();
+    forget_hits(); // the hits of this document's own search would be another word's
 }
 
 void shown_search::find_at_place(const QString& word, int occurrence) {

@@ -84,6 +84,7 @@ private:
     void connect_bar();
     /// The search stops and its hits go; the bar stays as it is.
     void drop();
+    void forget_hits();
     void search_typed_word();
     /// Whether the search field holds a word that was not searched (edited since).
     bool typed_word_not_searched() const;
