@@ -34,8 +34,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "aide en ligne du logiciel ${KRV_MAKER}")
 set(CPACK_PACKAGE_DESCRIPTION "${KRV_TITLE} affiche la documentation PDF du logiciel ${KRV_MAKER}
-à côté d'une fenêtre de menu étroite. Le logiciel hôte indique le document
-à ouvrir dans son fichier d'échange W_intlog.wdo ; la loupe liste les
+à côté d’une fenêtre de menu étroite. Le logiciel hôte indique le document
+à ouvrir dans son fichier d’échange W_intlog.wdo ; la loupe liste les
 autres documents du dossier.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
