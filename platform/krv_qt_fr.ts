@@ -2,7 +2,8 @@
 <!DOCTYPE TS>
 <!-- Our French for the texts of Qt 6.4's print dialogs that Qt's own French
      translation (qtbase_fr.qm of qt6-translations-l10n 6.4.2) leaves in English or
-     gets wrong. Contexts and sources are Qt's, exactly as its dialogs ask for them.
+     gets wrong, in words or in typography. Contexts and sources are Qt's, exactly
+     as its dialogs ask for them.
      Compiled by lrelease alone: lupdate would find none of them in our sources.
      Non-breaking spaces are written as character references: &#xa0; before a colon,
      &#x202f; (narrow) before ; ? and !. -->
@@ -38,6 +39,9 @@
     <message><source>Write PDF file</source><translation>Fichier PDF</translation></message>
     <message><source>Invalid Pages Definition</source><translation>Pages mal indiquées</translation></message>
     <message><source>%1 does not follow the correct syntax. Please use &apos;,&apos; to separate ranges and pages, &apos;-&apos; to define ranges and make sure ranges do not intersect with each other.</source><translation>%1 est mal écrit. Séparez les pages et les intervalles par des virgules, reliez les bornes d’un intervalle par un tiret, et évitez que les intervalles se chevauchent.</translation></message>
+    <message><source>%1 already exists.
+Do you want to overwrite it?</source><translation>Le fichier %1 existe déjà.
+Voulez-vous le remplacer&#x202f;?</translation></message>
     <message><source>Duplex Settings Conflicts</source><translation>Réglages recto verso incompatibles</translation></message>
     <message><source>There are conflicts in duplex settings. Do you want to fix them?</source><translation>Les réglages recto verso sont incompatibles. Voulez-vous les corriger&#x202f;?</translation></message>
 </context>
@@ -46,6 +50,19 @@
     <message><source>Start:</source><translation>Début&#xa0;:</translation></message>
     <message><source>End:</source><translation>Fin&#xa0;:</translation></message>
     <message><source>Specific Time</source><translation>À une heure donnée</translation></message>
+</context>
+<context>
+    <name>QPageSetupWidget</name>
+    <!-- Suffixes of the margins' and sizes' fields: "3,53 mm", not "3,53mm". -->
+    <message><source>mm</source><translation>&#xa0;mm</translation></message>
+    <message><source>pt</source><translation>&#xa0;pt</translation></message>
+    <message><source>in</source><translation>&#xa0;po</translation></message>
+</context>
+<context>
+    <name>QFileDialog</name>
+    <message><source>%1 already exists.
+Do you want to replace it?</source><translation>Le fichier %1 existe déjà.
+Voulez-vous le remplacer&#x202f;?</translation></message>
 </context>
 <context>
     <name>QPageSize</name>

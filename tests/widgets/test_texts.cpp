@@ -192,6 +192,10 @@ private slots:
                  QStringLiteral("Propriétés de l’imprimante"));
         QCOMPARE(QCoreApplication::translate("QCupsJobWidget", "Start:"),
                  QStringLiteral("Début\u00a0:"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog",
+                                             "%1 already exists.\nDo you want to replace it?"),
+                 QStringLiteral("Le fichier %1 existe déjà.\nVoulez-vous le remplacer\u202f?"));
+        QCOMPARE(QCoreApplication::translate("QPageSetupWidget", "mm"), QStringLiteral("\u00a0mm"));
         // And Qt's own where it has them.
         QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Imprimer"));
         // Numbers in Qt's dialogs, the French way.
