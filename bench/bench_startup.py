@@ -121,7 +121,9 @@ def main():
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     krv_pdf = os.path.join(build, "krv_pdf")
-    phases = os.path.join(build, "bench", "bench_startup_phases")
+    phases = os.path.join(build, "bench_startup_phases")
+    if not os.path.exists(phases):  # built before it moved beside krv_pdf
+        phases = os.path.join(build, "bench", "bench_startup_phases")
     bare = os.path.join(build, "bench", "bench_bare_window")
     mupdf = shutil.which("mupdf")
 

@@ -6,6 +6,8 @@ configure_file(resources/application.metainfo.xml.in ${krv_meta}/${KRV_APP_ID}.m
 configure_file(docs/krv_pdf.1.in ${krv_meta}/${KRV_EXECUTABLE}.1 @ONLY)
 
 install(TARGETS krv_pdf RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# qpdf's part, loaded at run time from this folder relative to the program's.
+install(TARGETS krv_structure_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${KRV_PACKAGE})
 install(FILES ${krv_meta}/${KRV_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${krv_meta}/${KRV_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 32 48 64 128 256)
@@ -42,8 +44,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${KRV_MAKER_ADDRESS})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's French texts are loaded at run time, so no library dependency can find them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
+# Qt's French texts and CUPS's library are loaded at run time, so no library
+# dependency can find them (qpdf's is found through the module).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, libcups2")
 # The logo's address opens through the desktop's xdg-open; Japanese text in fonts a
 # document does not carry is drawn only with a Japanese font that Qt PDF's font
 # mapping finds by name: VL Gothic is one it asks for first.

@@ -60,8 +60,12 @@ affic_pdf::affic_pdf() : form(frame_style::none) {
 
     // Reading starts with the request, so that the page is ready at the tick. The
     // request's path comes through the shared state, as the design hands it over.
-    connect(Timer1, &form_timer::armed, this,
-            [this] { run_handler([this] { APDF_Objet->prepare(shared().requested_path); }); });
+    // Queued: the windows show first, the reading's start (the file, the pdf
+    // thread, qpdf's module) comes once the event loop runs, within the wait.
+    connect(
+        Timer1, &form_timer::armed, this,
+        [this] { run_handler([this] { APDF_Objet->prepare(shared().requested_path); }); },
+        Qt::QueuedConnection);
     connect(Timer1, &form_timer::tick, this, [this] { run_handler([this] { Timer1_Timer(); }); });
     // Addresses from the document's links go to the desktop's browser or mail
     // program; what the reader refuses or cannot do is said in a message.

@@ -1,6 +1,7 @@
 #include "link_reader.h"
 
 #include "action_reader.h"
+#include "page_boxes.h"
 #include "pdf_objects.h"
 #include "qpdf_guard.h"
 #include "structure_document.h"

@@ -12,9 +12,15 @@
 #include <optional>
 #include <string>
 
+class QPDFObjectHandle;
+
 namespace krv {
 
 class structure_document;
+
+/// Reads /MediaBox, /CropBox and /Rotate, inherited values included. May throw
+/// (lazy parsing): call under guarded().
+page_geometry read_page_geometry(QPDFObjectHandle page);
 
 class page_boxes {
 public:

@@ -6,8 +6,6 @@
 
 #include "structure_types.h"
 
-class QPDFObjectHandle;
-
 namespace krv {
 
 struct page_geometry {
@@ -16,10 +14,6 @@ struct page_geometry {
     double view_width = 0;  ///< after rotation: QPdfDocument::pagePointSize().width()
     double view_height = 0; ///< after rotation
 };
-
-/// Reads /MediaBox, /CropBox and /Rotate, inherited values included. May throw
-/// (lazy parsing): call under guarded().
-page_geometry read_page_geometry(QPDFObjectHandle page);
 
 pdf_rect normalised_rect(double x1, double y1, double x2, double y2);
 

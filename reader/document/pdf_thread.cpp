@@ -4,7 +4,7 @@
 #include "document_loading.h"
 #include "failure_texts.h"
 #include "file_names.h"
-#include "renderable_copy.h"
+#include "structure_loading.h"
 
 #include <QBuffer>
 #include <QPdfDocument>
@@ -299,9 +299,16 @@ void pdf_thread::start_check(std::shared_ptr<opening> o, bool rewrite) {
 }
 
 void pdf_thread::check(std::shared_ptr<opening> o, bool rewrite) {
-    const auto copy =
-        renderable_copy(o->file, o->password.toStdString(),
-                        rewrite ? rewrite_policy::always : rewrite_policy::when_needed, cancelled_);
+    structure_library* structure = structure_module();
+    if (!structure) {
+        opened_document result;
+        result.failure = structure_missing_text();
+        finish(*o, std::move(result));
+        return;
+    }
+    const auto copy = structure->renderable_copy(
+        o->file, o->password.toStdString(),
+        rewrite ? rewrite_policy::always : rewrite_policy::when_needed, cancelled_);
     if (!copy) {
         opened_document result;
         if (copy.error().kind == failure_kind::password_required || !o->refusal)

@@ -1,10 +1,7 @@
 #include "structure_reader.h"
 
 #include "background_work.h"
-#include "form_appearance.h"
-#include "link_reader.h"
-#include "outline_reader.h"
-#include "structure_document.h"
+#include "structure_loading.h"
 
 #include <malloc.h>
 
@@ -13,13 +10,11 @@ namespace krv {
 // Lives on the reader's thread; everything qpdf happens here.
 class structure_worker : public QObject {
 public:
-    std::unique_ptr<structure_document> document;
-    std::unique_ptr<link_reader> links;
+    std::unique_ptr<structure_session> document;
     std::string password;
 
     void forget() {
         const bool had = document != nullptr;
-        links.reset();
         document.reset();
         // qpdf keeps every object it parsed; glibc keeps the freed arenas.
         if (had)
@@ -29,11 +24,13 @@ public:
     bool open(QByteArray bytes, const std::string& password_given) {
         forget();
         password = password_given;
-        auto opened = open_structure(std::move(bytes), password);
+        structure_library* structure = structure_module();
+        if (!structure)
+            return false;
+        auto opened = structure->open(std::move(bytes), password);
         if (!opened)
             return false;
         document = std::move(opened.value());
-        links = std::make_unique<link_reader>(*document);
         return true;
     }
 
@@ -42,14 +39,14 @@ public:
     // through), the document is opened afresh, which lets them go.
     void let_annotations_go() {
         constexpr std::size_t kept_at_most = 5'000;
-        if (links && links->annotations_read() > kept_at_most)
+        if (document && document->annotations_read() > kept_at_most)
             open(document->bytes(), password);
     }
 
     // The document written again with its fields drawn; the structure is opened
     // again from those bytes, which drops what writing resolved of the file.
     std::optional<QByteArray> merge_forms() {
-        auto merged = merge_form_appearances(*document);
+        auto merged = document->merge_form_appearances();
         if (!merged || !merged.value())
             return std::nullopt;
         QByteArray bytes = std::move(*merged.value());
@@ -122,7 +119,7 @@ void structure_reader::open(const QByteArray& bytes, const QString& password) {
                 // An outline that cannot be read at all shows as none.
                 outline_limits limits;
                 limits.stopped = [t] { return t.stale(); };
-                auto tree = read_outline(*worker->document, limits);
+                auto tree = worker->document->read_outline(limits);
                 if (t.stale())
                     return;
                 reply(t,
@@ -153,9 +150,9 @@ void structure_reader::close() {
 
 void structure_reader::request_page(int page) {
     post([this, worker = worker_, page](const work_ticket& t) {
-        if (!worker->links)
+        if (!worker->document)
             return;
-        auto read = worker->links->annotations_of(page);
+        auto read = worker->document->annotations_of(page);
         worker->let_annotations_go();
         // A page that cannot be read has no links: an empty answer stops requests.
         auto result = std::make_shared<const page_annotations>(read ? std::move(read.value())
@@ -167,9 +164,9 @@ void structure_reader::request_page(int page) {
 
 void structure_reader::request_outline_action(object_id item) {
     post([this, worker = worker_, item](const work_ticket& t) {
-        if (!worker->links)
+        if (!worker->document)
             return;
-        auto action = worker->links->outline_action(item);
+        auto action = worker->document->outline_action(item);
         if (action)
             reply(t, std::move(action.value()),
                   [this](link_action a) { emit outline_action_read(a); });
@@ -179,8 +176,8 @@ void structure_reader::request_outline_action(object_id item) {
 void structure_reader::request_destination(const QString& name) {
     post([this, worker = worker_, name = name.toStdString()](const work_ticket& t) {
         std::optional<jump_target> target;
-        if (worker->links)
-            if (auto found = worker->links->named_destination(name))
+        if (worker->document)
+            if (auto found = worker->document->named_destination(name))
                 target = found.value();
         reply(t, target, [this](std::optional<jump_target> j) { emit destination_read(j); });
     });

@@ -8,8 +8,7 @@
 #include "cups_queue.h"
 #include "events.h"
 #include "file_replace.h"
-#include "page_extraction.h"
-#include "structure_document.h"
+#include "structure_loading.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -77,9 +76,11 @@ std::optional<QByteArray> copy_of_pages(const QByteArray& bytes, const QString& 
                                         const std::vector<int>& pages) {
     std::optional<QByteArray> copy;
     {
-        auto source = open_structure(bytes, password.toStdString());
+        structure_library* structure = structure_module();
+        auto source = structure ? structure->open(bytes, password.toStdString())
+                                : outcome<std::unique_ptr<structure_session>>(failure{});
         if (source) {
-            auto extracted = extract_pages(*source.value(), pages);
+            auto extracted = source.value()->extract_pages(pages);
             if (extracted)
                 copy = std::move(extracted.value());
         }

@@ -1,6 +1,6 @@
 #include "text_store.h"
 
-#include "page_boxes.h"
+#include "structure_loading.h"
 #include "text.h"
 
 #include <QBuffer>
@@ -11,6 +11,7 @@
 
 #include <array>
 #include <atomic>
+#include <utility>
 
 namespace krv {
 
@@ -32,7 +33,8 @@ struct text_store_run {
     std::array<std::atomic<int>, 4> waiting{}; ///< steps waiting, by priority
     /// The pages' crop boxes and turns, read for the few pages whose text stands
     /// off the page Qt PDF takes it to be on (pdf thread only; let go once done).
-    std::unique_ptr<page_boxes> boxes;
+    std::unique_ptr<structure_session> boxes;
+    bool boxes_asked = false; ///< opened at the first question, once
     /// The document the text is read from, of its own (pdf thread only): pdfium
     /// keeps what it parsed of every page read until its document closes (22 MiB
     /// for a 2,415-page manual), so it is opened again every
@@ -178,9 +180,12 @@ struct text_store_step {
         state->done[static_cast<std::size_t>(page)] = 1;
         const QPdfSelection all = reading_document(document).getAllText(page);
         auto frame = frame_of(all.bounds(), state->page_size, [&] {
-            if (!run->boxes)
-                run->boxes = std::make_unique<page_boxes>(bytes, password.toStdString());
-            const std::optional<page_geometry> geometry = run->boxes->of(page);
+            if (!std::exchange(run->boxes_asked, true))
+                if (structure_library* structure = structure_module())
+                    if (auto opened = structure->open(bytes, password.toStdString()))
+                        run->boxes = std::move(opened.value());
+            const std::optional<page_geometry> geometry =
+                run->boxes ? run->boxes->page_geometry_of(page) : std::nullopt;
             if (geometry)
                 state->page_size = QSizeF(geometry->view_width, geometry->view_height);
             return geometry;

@@ -74,7 +74,7 @@ class Row:
 
     def __init__(self, name, prepare, message=None, box=None, colour=None, choose=None,
                  kept=(), starts=1, as_nobody=False, closed_stderr=False, then=None, act=None,
-                 escapes=1, own_home=False):
+                 escapes=1, own_home=False, alone=False):
         self.name, self.prepare = name, prepare
         self.message, self.box, self.colour, self.choose = message, box, colour, choose
         self.then = then  # keys typed in the menu window, and the colour the viewer shows then
@@ -84,6 +84,7 @@ class Row:
         # the first closes a search) must not wait for; `own_home` gives the
         # program a home of its own, without a print system, to print into.
         self.act, self.escapes, self.own_home = act, escapes, own_home
+        self.alone = alone  # the program copied away from its qpdf module
 
 
 def fifo_document(test, folder):
@@ -200,6 +201,9 @@ ROWS = [
     Row("page_tree_lists_itself", loop_shown, colour=GREEN),
     Row("page_tree_loop_beside", loop_beside, colour=RED, then=(["End"], LAST_OF_MULTI)),
     Row("repair_under_way", repair_under_way),
+    Row("program_without_its_module", lambda test, folder: None, alone=True,
+        message="L’aide est mal installée : son module de lecture des documents "
+                "(krv_structure_module.so) est introuvable. Réinstallez-la."),
 ]
 
 def outline(shape):
@@ -381,7 +385,10 @@ class Hostile(unittest.TestCase):
                 command += ["runuser", "-u", "nobody", "--"]
             else:
                 self.skipTest("no way to run the program as an unprivileged user")
-        return command + [os.path.join(os.path.abspath(dt.BUILD), "krv_pdf")]
+        program = os.path.join(os.path.abspath(dt.BUILD), "krv_pdf")
+        if row.alone:
+            program = dt.shutil.copy2(program, os.path.join(self.base, "krv_pdf"))
+        return command + [program]
 
     def start(self, row, folder):
         env = dict(self.bus.env)

@@ -9,6 +9,9 @@ trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix/usr" >/dev/null
 test -x "$prefix/usr/bin/krv_pdf"
+# qpdf's module, where the program looks for it: relative to its own folder.
+folder=$(strings "$prefix/usr/bin/krv_pdf" | grep -x '\.\./.*aide-krv' | sort -u)
+test -f "$prefix/usr/bin/$folder/krv_structure_module.so" || { echo "module not in $folder"; exit 1; }
 desktop-file-validate "$prefix/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$prefix/usr/share/metainfo/$id.metainfo.xml"
 for size in 16 32 48 64 128 256; do
@@ -44,7 +47,7 @@ dpkg-deb -f "$deb" Depends | grep -q "libqpdf29"
 dpkg-deb -f "$deb" Depends | grep -q "libcups2"
 dpkg-deb -f "$deb" Recommends | grep -q "fonts-vlgothic"
 contents=$(dpkg-deb -c "$deb")
-for f in ./usr/bin/krv_pdf ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
+for f in ./usr/bin/krv_pdf ./usr/lib/aide-krv/krv_structure_module.so ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
          ./usr/share/icons/hicolor/256x256/apps/$id.png ./usr/share/man/fr/man1/krv_pdf.1.gz; do
   grep -qF "$f" <<<"$contents" || { echo "package lacks $f"; exit 1; }
 done
