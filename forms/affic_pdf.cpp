@@ -53,9 +53,16 @@ affic_pdf::affic_pdf() : form(frame_style::none) {
 
     APDF_Objet = new pdf_component(this);
     place(APDF_Objet, APDF_Objet_twips);
-    APDF_Objet->set_failure_hint(
-        QStringLiteral("Pour consulter une autre documentation, cliquez sur la loupe de la "
-                       "fenêtre de gauche ou tapez Ctrl+O."));
+    // Set once the event loop runs: laying out its text would load the font
+    // database (fontconfig) before the timer is armed; it shows only with a failure.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            APDF_Objet->set_failure_hint(
+                QStringLiteral("Pour consulter une autre documentation, cliquez sur la loupe "
+                               "de la fenêtre de gauche ou tapez Ctrl+O."));
+        },
+        Qt::QueuedConnection);
     Timer1 = new form_timer(this);
 
     // Reading starts with the request, so that the page is ready at the tick. The

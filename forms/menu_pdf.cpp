@@ -57,10 +57,18 @@ QLabel* keys_legend_label(QWidget* parent, const twips_rect& where) {
     auto* legend = new QLabel(parent);
     form::place(legend, where);
     legend->setTextFormat(Qt::RichText);
-    legend->setText(
-        QStringLiteral("<div style='line-height:120%'><b>Ctrl+O</b><br>Autre document<br><br>"
-                       "<b>Ctrl+F</b><br>Rechercher<br><br><b>Ctrl+P</b><br>Imprimer<br><br>"
-                       "<b>Échap</b><br>Quitter</div>"));
+    // Laid out once the event loop runs, before the first paint: the first text
+    // laid out loads the font database (fontconfig), which would otherwise hold
+    // back the viewer's timer by its time.
+    QMetaObject::invokeMethod(
+        legend,
+        [legend] {
+            legend->setText(QStringLiteral(
+                "<div style='line-height:120%'><b>Ctrl+O</b><br>Autre document<br><br>"
+                "<b>Ctrl+F</b><br>Rechercher<br><br><b>Ctrl+P</b><br>Imprimer<br><br>"
+                "<b>Échap</b><br>Quitter</div>"));
+        },
+        Qt::QueuedConnection);
     legend->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     legend->setFont(font_named(QStringLiteral("MS Sans Serif"), 8.25f));
     legend->setAccessibleName(QStringLiteral("Touches"));
