@@ -4,7 +4,7 @@
 // values it names are seen by the program; the module implements it.
 #pragma once
 
-#include "outcome.h"
+#include "failure.h"
 #include "outline_reader.h"
 #include "page_geometry.h"
 #include "renderable_copy.h"
