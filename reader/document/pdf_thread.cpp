@@ -302,7 +302,7 @@ void pdf_thread::check(std::shared_ptr<opening> o, bool rewrite) {
     structure_library* structure = structure_module();
     if (!structure) {
         opened_document result;
-        result.failure = structure_missing_text();
+        result.trouble = structure_missing();
         finish(*o, std::move(result));
         return;
     }

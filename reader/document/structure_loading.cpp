@@ -43,10 +43,11 @@ structure_library* structure_module() {
     return library;
 }
 
-QString structure_missing_text() {
-    return QStringLiteral("L’aide est mal installée\u00a0: son module de lecture des documents "
-                          "(%1) est introuvable. Réinstallez-la.")
-        .arg(QString::fromLatin1(module_name));
+failure structure_missing() {
+    return failure{failure_kind::internal, std::string(module_name) + " cannot be loaded",
+                   QStringLiteral("L’aide est mal installée\u00a0: son module de lecture des "
+                                  "documents (%1) est introuvable. Réinstallez-la.")
+                       .arg(QString::fromLatin1(module_name))};
 }
 
 } // namespace krv

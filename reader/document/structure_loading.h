@@ -14,6 +14,6 @@ namespace krv {
 structure_library* structure_module();
 
 /// Said instead of a document when the module could not be loaded.
-QString structure_missing_text();
+failure structure_missing();
 
 } // namespace krv

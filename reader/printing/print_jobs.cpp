@@ -78,7 +78,7 @@ std::optional<QByteArray> copy_of_pages(const QByteArray& bytes, const QString& 
     {
         structure_library* structure = structure_module();
         auto source = structure ? structure->open(bytes, password.toStdString())
-                                : outcome<std::unique_ptr<structure_session>>(failure{});
+                                : outcome<std::unique_ptr<structure_session>>(structure_missing());
         if (source) {
             auto extracted = source.value()->extract_pages(pages);
             if (extracted)
