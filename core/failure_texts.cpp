@@ -43,6 +43,7 @@ QString failure_text(failure_kind kind, const QString& name) {
             .arg(name);
     case failure_kind::unreadable:
         return QStringLiteral("Document illisible\u00a0: %1").arg(name);
+    case failure_kind::printing: // worded where the print failed, with its reason
     case failure_kind::internal:
         break;
     }

@@ -275,9 +275,12 @@ private slots:
         QVERIFY(results->isVisible()); // the other hits stay at hand
         // C reglement, the second hit of its first page: that very one is shown.
         fixture_.now += 1;
+        QSignalSpy shown(c, &pdf_component::document_shown);
         results->tree()->setCurrentItem(results->tree()->topLevelItem(1)->child(1));
         QTest::keyClick(results->tree(), Qt::Key_Return);
         QTRY_COMPARE(c->src(), fixture_.path("c_reglement.pdf"));
+        // Until it shows, the hits are still those of the document before.
+        QTRY_COMPARE(shown.count(), 1);
         QTRY_COMPARE(c->search()->current_hit(), 1);
         QCOMPARE(c->search()->hits()[1].page, 0);
     }
