@@ -46,7 +46,10 @@ FOREIGN = ("Le fichier d’échange W_intlog.wdo ne commence pas par l’en-têt
 def sanitized():
     try:
         with open(os.path.join(dt.BUILD, "CMakeCache.txt")) as f:
-            return "KRV_SANITIZE:BOOL=ON" in f.read()
+            for line in f:  # KRV_SANITIZE:STRING=ON (or thread); OFF when plain
+                if line.startswith("KRV_SANITIZE:"):
+                    return line.split("=", 1)[1].strip().upper() not in ("", "OFF")
+        return False
     except OSError:
         return False
 
