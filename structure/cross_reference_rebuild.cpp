@@ -219,6 +219,32 @@ private:
     QByteArray recovered_;
 };
 
+// Whether `text` holds a reference "n g R" to object `number`.
+bool refers_to(std::string_view text, long long number) {
+    const std::string digits = std::to_string(number);
+    for (std::size_t at = text.find(digits); at != text.npos; at = text.find(digits, at + 1)) {
+        if (at > 0 && text[at - 1] >= '0' && text[at - 1] <= '9')
+            continue;
+        std::size_t next = at + digits.size();
+        const auto skip_blanks_here = [&] {
+            const std::size_t from = next;
+            while (next < text.size() && is_blank(text[next]))
+                ++next;
+            return next > from;
+        };
+        if (!skip_blanks_here())
+            continue;
+        const std::size_t generation = next;
+        while (next < text.size() && text[next] >= '0' && text[next] <= '9')
+            ++next;
+        if (next == generation || !skip_blanks_here() || next >= text.size() || text[next] != 'R')
+            continue;
+        if (++next == text.size() || is_blank(text[next]) || is_delimiter(text[next]))
+            return true;
+    }
+    return false;
+}
+
 void put_field(QByteArray& out, long long value, int bytes) {
     for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
         out.append(static_cast<char>((value >> shift) & 0xff));
@@ -248,7 +274,12 @@ QByteArray with_rebuilt_cross_references(const QByteArray& bytes,
 void append_cross_reference_stream(QByteArray& output,
                                    const std::map<long long, object_location>& objects,
                                    const std::string& entries) {
-    const long long own_number = objects.empty() ? 1 : objects.rbegin()->first + 1;
+    // Not a number the document refers to without holding it (its object lost
+    // in the damage): the dangling reference would then lead to this stream.
+    long long own_number = objects.empty() ? 1 : objects.rbegin()->first + 1;
+    const std::string_view text(output.constData(), static_cast<std::size_t>(output.size()));
+    for (int tries = 0; tries < 64 && refers_to(text, own_number); ++tries)
+        ++own_number;
     const long long own_offset = output.size();
     QByteArray table;
     auto next = objects.begin();
