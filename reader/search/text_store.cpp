@@ -1,12 +1,11 @@
 #include "text_store.h"
 
-#include "structure_loading.h"
+#include "page_text_reading.h"
 #include "text.h"
+#include "text_reading_process.h"
 
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QPdfDocument>
-#include <QPdfSelection>
 #include <QPointer>
 
 #include <array>
@@ -21,6 +20,10 @@ struct text_store_state {
     std::atomic<int> from{0};
     std::atomic<int> priority{static_cast<int>(pdf_priority::background)};
     std::vector<char> done; ///< pages extracted
+    /// Pages the text-reading process reads (`apart_count` of them from
+    /// `apart_first` on, round), skipped here unless it fails.
+    std::atomic<int> apart_first{0};
+    std::atomic<int> apart_count{0};
     /// The size pages are taken to have: the first page's, then that of the last
     /// page whose box was read (a cover of its own size makes one read, not one a
     /// page). Reading each page's size from Qt PDF would keep 30 to 90 KiB of it.
@@ -31,25 +34,14 @@ struct text_store_state {
 // it goes with the last of them, whether they ran or were dropped as stale.
 struct text_store_run {
     std::array<std::atomic<int>, 4> waiting{}; ///< steps waiting, by priority
-    /// The pages' crop boxes and turns, read for the few pages whose text stands
-    /// off the page Qt PDF takes it to be on (pdf thread only; let go once done).
-    std::unique_ptr<structure_session> boxes;
-    bool boxes_asked = false; ///< opened at the first question, once
-    /// The document the text is read from, of its own (pdf thread only): pdfium
-    /// keeps what it parsed of every page read until its document closes (22 MiB
-    /// for a 2,415-page manual), so it is opened again every
-    /// pages_per_reading_document pages and let go once done.
-    std::unique_ptr<QBuffer> buffer;
-    std::unique_ptr<QPdfDocument> reading;
-    int read_in_document = 0;
-    bool cannot_reopen = false; ///< it would not open apart: the shown one serves
+    /// The pages' texts with their frames (pdf thread only; let go once done).
+    page_text_reader reader;
+
+    text_store_run(QByteArray bytes, QString password, QSizeF page_size)
+        : reader(std::move(bytes), std::move(password), page_size) {}
 
     // Once every page is done: what the pdf thread holds for the run goes.
-    void let_go() {
-        boxes.reset();
-        reading.reset();
-        buffer.reset();
-    }
+    void let_go() { reader.let_go(); }
 
     // Whether a step waits that runs as soon as `priority` asks.
     bool step_waiting(int priority) const {
@@ -61,8 +53,6 @@ struct text_store_run {
 };
 
 namespace {
-
-constexpr int pages_per_reading_document = 256;
 
 qint64 bytes_of(const page_text& text) {
     return text.folded.size() * qint64(sizeof(QChar)) +
@@ -95,6 +85,7 @@ text_store::text_store(shared_document document, QObject* parent)
     connect(&fold_timer_, &QTimer::timeout, this, &text_store::fold_some);
     const int pages = document_ ? document_->page_count() : 0;
     pages_.resize(static_cast<std::size_t>(pages));
+    taken_.assign(static_cast<std::size_t>(pages), false);
     state_->done.assign(static_cast<std::size_t>(pages), 0);
     if (document_)
         state_->page_size = document_->first_page_size();
@@ -111,6 +102,7 @@ std::unique_ptr<text_store> text_store::take_texts(text_store& from) {
     kept->pages_ = std::move(from.pages_);
     kept->extracted_ = std::exchange(from.extracted_, 0);
     kept->text_bytes_ = std::exchange(from.text_bytes_, 0);
+    kept->taken_ = std::exchange(from.taken_, std::vector<bool>(kept->pages_.size(), false));
     from.pages_.assign(kept->pages_.size(), std::nullopt);
     return kept;
 }
@@ -118,6 +110,39 @@ std::unique_ptr<text_store> text_store::take_texts(text_store& from) {
 void text_store::stop() {
     generation_.next();
     run_.reset();
+    apart_.reset();
+    state_->apart_count = 0;
+}
+
+// A long document's pages from the one before `from` backwards are read by the
+// text-reading process while the pdf thread reads on from `from`: the pages near
+// the reader come first both ways, and the two meet on the far side.
+void text_store::read_apart(int from) {
+    constexpr int fewest_pages = 200; // fewer take less time than the process to start
+    const int pages = page_count();
+    if (pages < fewest_pages || !text_reading_process::available() || document_->bytes().isEmpty())
+        return;
+    const int count = pages - pages / 2;
+    std::vector<int> asked;
+    for (int i = 1; i <= count; ++i)
+        if (const int page = ((from - i) % pages + pages) % pages; !taken_[page])
+            asked.push_back(page);
+    if (asked.empty())
+        return;
+    state_->apart_first = (from + pages / 2) % pages;
+    state_->apart_count = count;
+    apart_ = std::make_unique<text_reading_process>(document_->bytes(), document_->password(),
+                                                    state_->page_size, std::move(asked));
+    connect(apart_.get(), &text_reading_process::page_read, this, &text_store::receive_page);
+    connect(apart_.get(), &text_reading_process::failed, this, [this] {
+        // Its pages are read here after all.
+        state_->apart_count = 0;
+        apart_.release()->deleteLater();
+        const int priority = state_->priority.load();
+        if (run_ && !run_->step_waiting(priority))
+            post_step(static_cast<pdf_priority>(priority));
+    });
+    apart_->start();
 }
 
 void text_store::release_document() {
@@ -146,8 +171,11 @@ void text_store::extract_from(int page, pdf_priority priority) {
         return;
     state_->from = std::clamp(page, 0, page_count() - 1);
     state_->priority = static_cast<int>(priority);
-    if (!run_)
-        run_ = std::make_shared<text_store_run>();
+    if (!run_) {
+        run_ = std::make_shared<text_store_run>(document_->bytes(), document_->password(),
+                                                state_->page_size);
+        read_apart(state_->from);
+    }
     // A step already waiting at this priority serves; otherwise one more goes in
     // (one waiting further back then finds less or nothing left to do).
     if (!run_->step_waiting(static_cast<int>(priority)))
@@ -165,39 +193,27 @@ struct text_store_step {
     quint64 id;
     int pages;
     pdf_priority priority;
-    QByteArray bytes; ///< the document's, for its pages' boxes
-    QString password;
 
     void operator()(QPdfDocument& document) const {
         --run->waiting[static_cast<std::size_t>(priority)];
         const int from = state->from.load();
         int page = -1;
-        for (int i = 0; i < pages && page < 0; ++i)
-            if (!state->done[static_cast<std::size_t>((from + i) % pages)])
-                page = (from + i) % pages;
+        const int apart_first = state->apart_first.load();
+        const int apart_count = state->apart_count.load();
+        for (int i = 0; i < pages && page < 0; ++i) {
+            const int candidate = (from + i) % pages;
+            if (!state->done[static_cast<std::size_t>(candidate)] &&
+                (candidate - apart_first + pages) % pages >= apart_count)
+                page = candidate;
+        }
         if (page < 0)
             return run->let_go();
         state->done[static_cast<std::size_t>(page)] = 1;
-        const QPdfSelection all = reading_document(document).getAllText(page);
-        auto frame = frame_of(all.bounds(), state->page_size, [&] {
-            if (!std::exchange(run->boxes_asked, true))
-                if (structure_library* structure = structure_module())
-                    if (auto opened = structure->open(bytes, password.toStdString()))
-                        run->boxes = std::move(opened.value());
-            const std::optional<page_geometry> geometry =
-                run->boxes ? run->boxes->page_geometry_of(page) : std::nullopt;
-            if (geometry)
-                state->page_size = QSizeF(geometry->view_width, geometry->view_height);
-            return geometry;
-        });
         // Folded where it is kept: long-lived text allocated on the pdf thread would
         // pin its heap between what pdfium frees.
-        // Qt PDF 6.4 counts a page's characters right but gives its text modulo
-        // 65,536 of them, and none beyond by any index: such a page is read in part.
-        const bool cut = all.endIndex() - all.text().size() >= 32768;
-        thread->reply([store = store, page, raw = all.text(), frame = std::move(frame), cut] {
+        thread->reply([store = store, page, read = *run->reader.read(page, &document)] {
             if (store)
-                store->receive_page(page, raw, frame, cut);
+                store->receive_page(page, read.raw, read.frame, read.cut);
         });
         const int priority_now = state->priority.load();
         if (!run->step_waiting(priority_now)) {
@@ -206,33 +222,6 @@ struct text_store_step {
             ++run->waiting[static_cast<std::size_t>(next.priority)];
             thread->post(id, next.priority, next, ticket);
         }
-    }
-
-    // The shown document itself when there are no bytes to open another from.
-    QPdfDocument& reading_document(QPdfDocument& shown) const {
-        text_store_run& r = *run;
-        if (bytes.isEmpty() || r.cannot_reopen)
-            return shown;
-        if (r.read_in_document >= pages_per_reading_document) {
-            r.reading.reset(); // what it kept of the pages read goes with it
-            r.buffer.reset();
-        }
-        if (!r.reading) {
-            r.buffer = std::make_unique<QBuffer>();
-            r.buffer->setData(bytes);
-            r.buffer->open(QIODevice::ReadOnly);
-            r.reading = std::make_unique<QPdfDocument>();
-            r.reading->setPassword(password);
-            r.reading->load(r.buffer.get());
-            r.read_in_document = 0;
-            if (r.reading->status() != QPdfDocument::Status::Ready) {
-                r.reading.reset();
-                r.cannot_reopen = true;
-                return shown;
-            }
-        }
-        ++r.read_in_document;
-        return *r.reading;
     }
 };
 
@@ -244,7 +233,7 @@ void text_store::post_step(pdf_priority priority) {
     const work_ticket ticket = generation_.current();
     thread->post(*document_, priority,
                  text_store_step{this, state_, run_, ticket, thread, document_->id(), page_count(),
-                                 priority, document_->bytes(), document_->password()},
+                                 priority},
                  ticket);
 }
 
@@ -273,9 +262,10 @@ void text_store::fold_some() {
 }
 
 void text_store::take_page(int page, page_text text) {
-    auto& slot = pages_[static_cast<std::size_t>(page)];
-    if (slot)
+    if (taken_[static_cast<std::size_t>(page)]) // read twice, or forgotten
         return;
+    taken_[static_cast<std::size_t>(page)] = true;
+    auto& slot = pages_[static_cast<std::size_t>(page)];
     slot = std::move(text);
     text_bytes_ += bytes_of(*slot);
     ++extracted_;

@@ -54,6 +54,7 @@ page_text page_text_of(const QString& text, bool cut = false);
 struct text_store_state;
 struct text_store_run;
 struct text_store_step;
+class text_reading_process;
 
 class text_store : public QObject {
     Q_OBJECT
@@ -99,9 +100,11 @@ private:
     void receive_page(int page, QString raw, std::shared_ptr<const text_frame> frame, bool cut);
     void fold_some();
     void post_step(pdf_priority priority);
+    void read_apart(int from);
 
     shared_document document_;
     std::vector<std::optional<page_text>> pages_;
+    std::vector<bool> taken_; ///< pages received, kept or forgotten since
     int extracted_ = 0;
     qint64 text_bytes_ = 0;
     /// Pages come from the pdf thread faster than a busy GUI thread takes them: they
@@ -118,6 +121,7 @@ private:
     /// Ends with stop: the steps asked for before are dropped unrun.
     work_generation generation_;
     std::shared_ptr<text_store_run> run_;
+    std::unique_ptr<text_reading_process> apart_; ///< reads part of a long document's pages
 };
 
 } // namespace krv

@@ -9,7 +9,10 @@
 #include "long_text_cut.h"
 #include "pdf_thread.h"
 #include "sample_pdf.h"
+#include "test_documents.h"
 #include "test_main.h"
+#include "text.h"
+#include "text_reading_process.h"
 #include "text_store.h"
 
 #include <QPdfDocument>
@@ -225,6 +228,41 @@ private slots:
         store.extract_from(0, pdf_priority::search);
         g.open();
         QTRY_VERIFY(store.complete());
+    }
+
+    // A long document's pages from the last backwards are read by the program in its
+    // text-reading mode while the pdf thread is busy; when that process cannot run,
+    // or dies, the pdf thread reads them after all.
+    void text_read_beside_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("the program itself") << QStringLiteral(KRV_PROGRAM) << true;
+        QTest::newRow("a program that fails") << QStringLiteral("/bin/false") << false;
+        QTest::newRow("no program there") << dir_.filePath("absent") << false;
+    }
+    void text_read_beside() {
+        QFETCH(QString, program);
+        QFETCH(bool, beside);
+        constexpr int pages = 240;
+        shared_document document;
+        thread_.open_bytes(
+            samples::numbered_document(pages), {},
+            [&](opened_document opened) { document = opened.document; }, "long.pdf");
+        QTRY_VERIFY(document);
+        text_reading_process::set_program(program);
+        text_store store(document);
+        gate g;
+        g.hold(thread_);
+        store.extract_from(0);
+        if (beside) // the pdf thread held, its half comes all the same
+            QTRY_COMPARE_WITH_TIMEOUT(store.extracted_count(), pages / 2, 30'000);
+        g.open();
+        text_reading_process::set_program({});
+        QTRY_VERIFY_WITH_TIMEOUT(store.complete(), 60'000);
+        for (int page : {0, pages / 2 - 1, pages / 2, pages - 1})
+            QVERIFY2(store.text(page)->folded.contains(
+                         fold_for_search(QStringLiteral("Page %1").arg(page + 1))),
+                     qPrintable(QString::number(page)));
     }
 
     // Qt PDF alone spun for ever on the loops, the shared nodes and the 1,100 levels,
