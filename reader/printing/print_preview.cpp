@@ -33,6 +33,9 @@ print_preview_dialog::print_preview_dialog(const shared_document& document, QWid
     view_ = new page_view(this);
     view_->setAccessibleName(QStringLiteral("Pages à imprimer"));
     column->addWidget(view_, 1);
+    // The pages take the keys at once (Page Down, Home, zoom), not the first button;
+    // Enter still reaches the default one, "Imprimer…".
+    view_->setFocus();
     view_->set_document(document);
     connect(view_, &page_view::first_painted, view_, &page_view::read_page_sizes);
     view_->set_zoom_mode(page_view::zoom_mode::fit_page);

@@ -183,18 +183,22 @@ private slots:
     }
 
     // The host starts the help again on another document while the preview is
-    // open: what prints from the preview is what it shows.
+    // open: what prints from the preview is what it shows. Its pages have the
+    // keys from the start, and Enter prints.
     void the_preview_prints_what_it_shows() {
         auto c = probe::open_bytes(path("cinq.pdf"), five_);
         QVERIFY(c && samples::write_file(path("deux.pdf"), samples::numbered_document(2)));
         int pages_offered = 0;
+        int last_page = -1;
         QTimer previews, dialogs;
         on_each_modal<print_preview_dialog>(previews, [&](print_preview_dialog& preview) {
             if (c->src() != path("deux.pdf"))
                 c->set_src(path("deux.pdf"));
             if (!c->document() || c->document()->page_count() != 2)
-                return false;                          // the other document is not shown yet
-            QTest::keyClick(&preview, Qt::Key_Return); // "Imprimer…"
+                return false; // the other document is not shown yet
+            QTest::keyClick(preview.focusWidget(), Qt::Key_End);
+            last_page = preview.view()->current_page();
+            QTest::keyClick(preview.focusWidget(), Qt::Key_Return); // "Imprimer…"
             return true;
         });
         on_each_modal<QPrintDialog>(dialogs, [&](QPrintDialog& dialog) {
@@ -203,6 +207,7 @@ private slots:
             return true;
         });
         c->preview();
+        QCOMPARE(last_page, 4);
         QCOMPARE(pages_offered, 5);
     }
 
