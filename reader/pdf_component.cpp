@@ -119,6 +119,11 @@ void pdf_component::make_parts() {
     connect(search_.get(), &shown_search::reader_needed, this,
             [this] { stack_->setCurrentWidget(reader_); });
     connect(search_.get(), &shown_search::hit_shown, this, &pdf_component::update_toolbar);
+    // A search made over a document that could not be opened ends on its message again.
+    connect(search_.get(), &shown_search::closed, this, [this] {
+        if (!document() && !session_->coming() && !failure_.message->text().isEmpty())
+            stack_->setCurrentWidget(failure_.panel);
+    });
     navigation_ = std::make_unique<navigation_binding>(*session_, *view_, toolbar_, *splitter_);
     connect(navigation_.get(), &navigation_binding::outline_ready, this,
             &pdf_component::outline_ready);

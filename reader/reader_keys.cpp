@@ -31,12 +31,13 @@ bool reader_keys::handle(const QKeyEvent* key, key_origin origin) {
         p_.search.close_every_search();
         return true;
     }
-    if (!p_.session.document())
-        return handle_while_opening(key, origin);
+    // The folder is searched whether a document shows, opens, or could not be opened.
     if (is_folder_search_key(key)) {
         p_.search.open_for_folder();
         return true;
     }
+    if (!p_.session.document())
+        return handle_while_opening(key, origin);
     // The toolbar's keys, whichever window they are typed in.
     if (QToolButton* tool = tool_for_key(p_.toolbar, key)) {
         if (tool->isHidden() || !tool->isEnabled())
@@ -76,6 +77,9 @@ bool reader_keys::handle(const QKeyEvent* key, key_origin origin) {
 }
 
 bool reader_keys::handle_while_opening(const QKeyEvent* key, key_origin origin) {
+    // Just after Ctrl+F typed in another window, the focus may not have moved yet.
+    if (origin == key_origin::other_window && p_.search.is_open() && is_typing_key(key))
+        return forward_key(p_.search.field(), key);
     if (!p_.session.coming())
         return false;
     const Qt::KeyboardModifiers held = key->modifiers() & ~Qt::KeypadModifier;
@@ -83,17 +87,10 @@ bool reader_keys::handle_while_opening(const QKeyEvent* key, key_origin origin) 
         p_.search.open();
         return true;
     }
-    if (is_folder_search_key(key)) {
-        p_.search.open_for_folder();
-        return true;
-    }
     if (is_page_field_key(key)) {
         focus_page_field();
         return true;
     }
-    // Just after Ctrl+F typed in another window, the focus may not have moved yet.
-    if (origin == key_origin::other_window && p_.search.is_open() && is_typing_key(key))
-        return forward_key(p_.search.field(), key);
     // A field with the focus (the search, the page number) takes its own keys.
     if (qobject_cast<QLineEdit*>(QApplication::focusWidget()))
         return false;

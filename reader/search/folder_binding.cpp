@@ -34,6 +34,7 @@ void folder_binding::ensure_search() {
     auto* column = static_cast<QVBoxLayout*>(reader_->layout());
     column->insertWidget(column->count() - 1, results_); // over the pages
     connect(search_.get(), &folder_search::document_read, this, &folder_binding::document_read);
+    connect(results_, &folder_results::left_upwards, this, &folder_binding::results_left_upwards);
     connect(search_.get(), &folder_search::hits_found, results_, &folder_results::add_hits);
     connect(search_.get(), &folder_search::document_skipped, results_,
             &folder_results::add_skipped);

@@ -49,6 +49,8 @@ signals:
     void document_requested(const QString& path, const krv::document_place& place);
     /// A document was read and let go of: memory to give back.
     void document_read();
+    /// Up on the first hit of the results: the keyboard goes back to the word.
+    void results_left_upwards();
 
 private:
     void ensure_search();

@@ -85,6 +85,9 @@ folder_results::folder_results(QWidget* parent) : QWidget(parent) {
     tree_->setAccessibleName(QStringLiteral("Résultats dans tous les documents"));
     tree_->header()->setStretchLastSection(true);
     tree_->setItemDelegate(new hit_delegate(tree_));
+    // The list shows that it has the keyboard, as the pages and the fields do.
+    tree_->setStyleSheet(
+        QStringLiteral("QTreeWidget:focus { border: 2px solid palette(highlight); }"));
     // The results read at the size of the rest of the help's text.
     QFont font = tree_->font();
     font.setPixelSize(13);
@@ -100,13 +103,48 @@ folder_results::folder_results(QWidget* parent) : QWidget(parent) {
 
 bool folder_results::eventFilter(QObject* watched, QEvent* e) {
     if (watched == tree_ && e->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(e)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             choose(tree_->currentItem());
             return true;
         }
+        // Above the first hit there is only its document's name: Up goes back
+        // to the word, as it would in a list under a field.
+        const QTreeWidgetItem* current = tree_->currentItem();
+        if (key->key() == Qt::Key_Up && key->modifiers() == Qt::NoModifier &&
+            (!current || current == first_hit() || !tree_->itemAbove(current))) {
+            emit left_upwards();
+            return true;
+        }
+    }
+    // Tab into a list with nothing chosen: its first hit, so that Enter opens it.
+    if (watched == tree_ && e->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        if ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) &&
+            !tree_->currentItem())
+            if (QTreeWidgetItem* first = first_hit())
+                tree_->setCurrentItem(first);
     }
     return QWidget::eventFilter(watched, e);
+}
+
+QTreeWidgetItem* folder_results::first_hit() const {
+    for (int row = 0; row < tree_->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* group = tree_->topLevelItem(row);
+        for (int i = 0; i < group->childCount(); ++i)
+            if (group->child(i)->data(0, page_role).toInt() >= 0)
+                return group->child(i);
+    }
+    return nullptr;
+}
+
+bool folder_results::enter(Qt::FocusReason reason) {
+    if (tree_->topLevelItemCount() == 0)
+        return false;
+    if (!tree_->currentItem())
+        tree_->setCurrentItem(first_hit() ? first_hit() : tree_->topLevelItem(0));
+    tree_->setFocus(reason);
+    return true;
 }
 
 void folder_results::start(const std::vector<folder_document>& documents, const QString& word) {

@@ -30,6 +30,9 @@ public:
     void finish();
 
     QTreeWidget* tree() const { return tree_; }
+    /// The keyboard goes into the list, on its first hit (or where it was);
+    /// false when the list is empty.
+    bool enter(Qt::FocusReason reason);
     QString status() const;
     int hit_count() const { return hits_; }
 
@@ -37,6 +40,8 @@ signals:
     /// A hit was chosen: its document (index of the documents given), its page,
     /// and which hit of the page it is.
     void hit_chosen(int document, int page, int occurrence);
+    /// Up on the first hit: the keyboard goes back to where the word is typed.
+    void left_upwards();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -46,6 +51,8 @@ private:
     void update_unlisted();
     void update_status();
     void choose(QTreeWidgetItem* item);
+    /// The first row of a hit; null while there is none.
+    QTreeWidgetItem* first_hit() const;
 
     QLabel* status_;
     QTreeWidget* tree_;

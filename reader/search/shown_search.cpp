@@ -1,11 +1,14 @@
 #include "shown_search.h"
 
 #include "folder_binding.h"
+#include "folder_results.h"
 #include "page_view.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -16,6 +19,10 @@ shown_search::shown_search(document_session& session, page_view& view, folder_bi
                            QWidget& reader)
     : session_(session), view_(view), folder_(folder), reader_(reader) {
     connect(&session_, &document_session::text_leaving, this, [this] { search_.reset(); });
+    connect(&folder_, &folder_binding::results_left_upwards, this, [this] {
+        if (bar_.field)
+            bar_.field->setFocus(Qt::BacktabFocusReason);
+    });
     view_.set_highlight_source([this](int page) {
         std::vector<page_highlight> marks;
         if (!search_)
@@ -47,6 +54,7 @@ void shown_search::ensure_bar() {
 }
 
 void shown_search::connect_bar() {
+    bar_.field->installEventFilter(this); // Down goes into the results
     connect(bar_.field, &QLineEdit::returnPressed, this, &shown_search::search_typed_word);
     connect(bar_.next, &QToolButton::clicked, this, &shown_search::find_next);
     connect(bar_.previous, &QToolButton::clicked, this, &shown_search::find_previous);
@@ -70,12 +78,15 @@ bool shown_search::every_document() const {
 }
 
 void shown_search::open() {
+    if (!session_.document() && !session_.coming())
+        return;
+    open_bar();
+}
+
+void shown_search::open_bar() {
     // While a document opens the bar opens too, for that document: what is typed
     // there is searched in it once it shows.
-    const bool coming = session_.coming();
-    if (!session_.document() && !coming)
-        return;
-    if (coming)
+    if (session_.coming())
         for_coming_ = true;
     if (!session_.document())
         emit reader_needed(); // a message about the one before goes
@@ -88,9 +99,9 @@ void shown_search::open() {
 }
 
 void shown_search::open_for_folder() {
-    open();
-    if (bar_.every_document)
-        bar_.every_document->setChecked(true);
+    // Without a document (one that could not be opened), the folder is searched all the same.
+    open_bar();
+    bar_.every_document->setChecked(true);
 }
 
 void shown_search::close() {
@@ -107,6 +118,7 @@ void shown_search::close() {
 void shown_search::close_every_search() {
     close();
     folder_.close();
+    emit closed();
 }
 
 void shown_search::drop() {
@@ -182,6 +194,21 @@ void shown_search::find_from(const QString& text, int from_page) {
 void shown_search::find_in_folder(const QString& word) {
     folder_.find(word);
     forget_hits(); // the hits of this document's own search would be another word's
+    // Tab goes from the word to its results, and Shift+Tab back.
+    if (bar_.field)
+        QWidget::setTabOrder(bar_.field, folder_.results()->tree());
+}
+
+// Down from the word goes into the results of the search in every document, as
+// from a field into the list under it.
+bool shown_search::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == bar_.field && e->type() == QEvent::KeyPress && folder_.results_shown()) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_Down &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+            return folder_.results()->enter(Qt::TabFocusReason);
+    }
+    return QObject::eventFilter(watched, e);
 }
 
 void shown_search::find_at_place(const QString& word, int occurrence) {

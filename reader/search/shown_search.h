@@ -32,7 +32,7 @@ public:
 
     /// Opens the bar for this document (or for the one being opened).
     void open();
-    /// Opens the bar to search every document of the folder.
+    /// Opens the bar to search every document of the folder, with or without a document.
     void open_for_folder();
     /// Hides the bar; the search stops and its hits go.
     void close();
@@ -73,15 +73,22 @@ public:
     /// goes on in it, at the hit the reader was on.
     void search_again_in_copy();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 signals:
     /// The bar opened while no document shows: the reader takes the place of a message.
     void reader_needed();
     /// The view moved to a hit.
     void hit_shown();
+    /// Every search ended (the bar's close button, Esc).
+    void closed();
 
 private:
     void ensure_bar();
     void connect_bar();
+    /// Shows the bar, for the document shown or coming if there is one, the focus in its field.
+    void open_bar();
     /// The search stops and its hits go; the bar stays as it is.
     void drop();
     void forget_hits();

@@ -249,21 +249,37 @@ private slots:
         QCOMPARE(pages_found(), (std::vector<int>{1, 4}));
     }
 
-    // Through the windows: Ctrl+Shift+F, a word, Enter; a click on a hit shows its
-    // document at its page through the opening routine, with the word searched there.
+    // Through the windows: Ctrl+Shift+F, a word, Enter, over a document or the
+    // message of one that could not be opened; Down or Tab goes into the results
+    // on their first hit, Up back to the word; a click on a hit shows its document
+    // at its page through the opening routine, with the word searched there.
+    void a_chosen_hit_opens_its_document_there_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("key"); // from the word to the results
+        QTest::newRow("over a document, Down") << "b_tarifs.pdf" << int(Qt::Key_Down);
+        QTest::newRow("over a failure, Tab") << "absent.pdf" << int(Qt::Key_Tab);
+    }
     void a_chosen_hit_opens_its_document_there() {
-        samples::write_file("W_intlog.wdo",
-                            samples::exchange_file({{"DOC:FCAIS", "b_tarifs.pdf"}}));
+        QFETCH(QString, first);
+        QFETCH(int, key);
+        samples::write_file("W_intlog.wdo", samples::exchange_file({{"DOC:FCAIS", first}}));
         load_form<menu_pdf>().show_modeless();
         pdf_component* c = find_form<affic_pdf>()->APDF_Objet;
-        QTRY_VERIFY(c->document() != nullptr);
-        QTest::keyClick(c, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_VERIFY(c->document() != nullptr || !c->message().isEmpty());
+        QTest::keyClick(&load_form<menu_pdf>(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(c->search()->is_open());
         QVERIFY(c->search()->every_document());
-        c->search()->field()->setText("remise");
+        QTest::keyClicks(c->search()->field(), "remise");
         QTest::keyClick(c->search()->field(), Qt::Key_Return);
         folder_results* results = c->folder().results();
         QTRY_VERIFY(results->isVisible() && results->status().startsWith("4\u00a0résultats"));
+        QTRY_VERIFY(c->search()->field()->hasFocus());
+        QTest::keyClick(c->search()->field(), Qt::Key(key));
+        QVERIFY(results->tree()->hasFocus());
+        QCOMPARE(results->tree()->selectedItems(),
+                 QList<QTreeWidgetItem*>{results->tree()->topLevelItem(0)->child(0)});
+        QTest::keyClick(results->tree(), Qt::Key_Up);
+        QVERIFY(c->search()->field()->hasFocus());
         // A remises, page 5.
         fixture_.now += 1;
         emit results->tree()->itemClicked(results->tree()->topLevelItem(0)->child(1), 0);
