@@ -12,6 +12,13 @@
 
 namespace krv {
 
+namespace {
+
+// The outline's width when it first shows; the user may drag it wider or narrower.
+constexpr int outline_width = 240;
+
+} // namespace
+
 navigation_binding::navigation_binding(document_session& session, page_view& view,
                                        const reader_toolbar& toolbar, QSplitter& splitter)
     : session_(session), view_(view), toolbar_(toolbar), splitter_(splitter) {
@@ -72,11 +79,19 @@ void navigation_binding::ensure_outline() {
     QFont outline_font = outline_->font();
     outline_font.setPixelSize(14);
     outline_->setFont(outline_font);
+    // A long title keeps its start and its end (chapter number and last word);
+    // the whole of it is in its tooltip.
+    outline_->setTextElideMode(Qt::ElideMiddle);
     outline_panel_ = std::make_unique<outline_panel>(outline_);
     outline_->hide();
     splitter_.insertWidget(0, outline_);
     splitter_.setStretchFactor(1, 1);
-    splitter_.setSizes({200, std::max(200, splitter_.width() - 200)});
+    // The panel's edge can be dragged: a handle wide enough to catch, drawn when
+    // the pointer is over it.
+    splitter_.setHandleWidth(6);
+    splitter_.setStyleSheet(QStringLiteral("QSplitter::handle { background: transparent; }"
+                                           "QSplitter::handle:hover { background: #9aa6b4; }"));
+    splitter_.setSizes({outline_width, std::max(outline_width, splitter_.width() - outline_width)});
     connect(outline_, &QTreeView::activated, this, &navigation_binding::follow_outline_entry);
     connect(outline_, &QTreeView::clicked, this, &navigation_binding::follow_outline_entry);
 }

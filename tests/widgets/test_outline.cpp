@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -93,6 +94,22 @@ private slots:
             row_titled(c->navigation()->outline()->model(), "Lien web"));
         QTRY_COMPARE(asked.count(), 1);
         QCOMPARE(asked.at(0).at(0).toUrl(), QUrl(samples::web_address));
+    }
+
+    // Wide enough for a few words at first, long titles cut in the middle, dragged wider.
+    void the_outline_panel_can_be_widened() {
+        auto c = open_read("sommaire.pdf", samples::outline_document(outline_shape::sound));
+        QVERIFY(c);
+        QTreeView* outline = c->navigation()->outline();
+        QTRY_VERIFY(outline->width() >= 240);
+        QCOMPARE(outline->textElideMode(), Qt::ElideMiddle);
+        QSplitterHandle* handle = static_cast<QSplitter*>(outline->parentWidget())->handle(1);
+        const int before = outline->width();
+        const QPoint middle = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, middle);
+        QTest::mouseMove(handle, middle + QPoint(60, 0));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, middle + QPoint(60, 0));
+        QCOMPARE(outline->width(), before + 60);
     }
 
     // /XYZ and /FitH at several heights: the heading lands at the top of the view.
