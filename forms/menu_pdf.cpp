@@ -13,6 +13,7 @@
 #include "modu_declarations.h"
 #include "record_file.h"
 #include "resources.h"
+#include "tab_between_windows.h"
 #include "text.h"
 
 #include <QApplication>
@@ -146,6 +147,11 @@ void menu_pdf::Form_Load() {
         [&] { set_twips_left(pair_left(screen_width_twips())); },
         [&] { set_twips_top(0); },
         [&] { load_form<affic_pdf>().show_modeless(); },
+        // Not the design's: Tab goes on from the last stop of one window to the
+        // first of the other, so that the keyboard reaches both as one.
+        [&] {
+            join_tab_orders({this, &load_form<affic_pdf>()});
+        },
     });
     request_host_document(request_from::user);
 }

@@ -61,6 +61,9 @@ form::form(frame_style frame) : QWidget(nullptr), frame_(frame) {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
+    // The help is two windows side by side, and only one can be active: the
+    // other's tooltips show too (Qt shows only the active window's).
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     loaded_forms().insert(this);
 }
 

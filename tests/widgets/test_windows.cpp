@@ -26,6 +26,8 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
 #include <QWindow>
 
 #include <cstdio>
@@ -472,8 +474,8 @@ private slots:
         menu_pdf& menu = start();
         menu.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&menu));
-        for (int round = 0; round < 3; ++round) // the glass, FIN, the logo
-            QTest::keyClick(&menu, Qt::Key_Tab);
+        QTest::keyClick(&menu, Qt::Key_Tab); // the glass, then back to the logo
+        QTest::keyClick(&menu, Qt::Key_Backtab, Qt::ShiftModifier);
         const auto send = [&](QWidget* to, QEvent::Type type, ulong time) {
             QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Return ? "\r" : "\x1b");
             event.setTimestamp(time); // as the window system's events carry them
@@ -485,6 +487,47 @@ private slots:
         send(menu.Image1, QEvent::KeyPress, 5000 + after);
         set_url_opener({});
         QCOMPARE(urls.size() + fixture_.ends.size(), after > 400 ? 1 : 0);
+    }
+
+    // Tab past a window's last stop (Shift+Tab, its first) goes on in the other.
+    void tab_goes_from_window_to_window_data() {
+        QTest::addColumn<bool>("from_menu");
+        QTest::addColumn<bool>("forward");
+        QTest::newRow("Tab past FIN") << true << true;
+        QTest::newRow("Shift+Tab before the logo") << true << false;
+        QTest::newRow("Tab past the viewer's last") << false << true;
+    }
+    void tab_goes_from_window_to_window() {
+        QFETCH(bool, from_menu);
+        QFETCH(bool, forward);
+        menu_pdf& menu = start();
+        QTRY_VERIFY(component()->document());
+        form& from = from_menu ? static_cast<form&>(menu) : viewer();
+        from.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&from));
+        QWidget* edge = !from_menu ? static_cast<QWidget*>(component()->view())
+                        : forward  ? menu.bt_fin
+                                   : menu.Image1;
+        edge->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(edge, forward ? Qt::Key_Tab : Qt::Key_Backtab,
+                        forward ? Qt::NoModifier : Qt::ShiftModifier);
+        QWidget* reached = !from_menu ? static_cast<QWidget*>(menu.Image1)
+                           : forward  ? static_cast<QWidget*>(component()->page_field())
+                                      : component()->view();
+        QTRY_COMPARE(QApplication::focusWidget(), reached);
+        QTRY_VERIFY(!from_menu ? menu.Image1->has_keyboard_focus() : viewer().isActiveWindow());
+    }
+
+    // The tooltips of the window that is not active show too.
+    void tooltips_in_either_window() {
+        menu_pdf& menu = start();
+        QTRY_VERIFY(component()->document());
+        menu.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&menu));
+        QWidget* tool = component()->findChild<QToolButton*>(); // the page before
+        QTest::mouseMove(tool);
+        QTRY_VERIFY(QToolTip::isVisible() && QToolTip::text() == tool->toolTip());
+        QToolTip::hideText();
     }
 
     void toolbar_keys_from_the_menu_window() {
