@@ -72,6 +72,7 @@ QLabel* keys_legend_label(QWidget* parent, const twips_rect& where) {
         Qt::QueuedConnection);
     legend->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     legend->setFont(font_named(QStringLiteral("MS Sans Serif"), 8.25f));
+    set_shows_value(legend); // before its name: that is asked about at once
     legend->setAccessibleName(QStringLiteral("Touches"));
     set_colours(legend, QColor(0x50, 0x58, 0x60));
     legend->setStyleSheet(

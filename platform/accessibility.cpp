@@ -5,6 +5,8 @@
 #include "form.h"
 
 #include <QAccessibleWidget>
+#include <QLabel>
+#include <QTextDocumentFragment>
 #include <QWidget>
 
 namespace krv {
@@ -38,6 +40,28 @@ public:
                                       &picture_control::click, Qt::QueuedConnection);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+// A label whose text is a value: its name stays what it is ("Nombre de pages"),
+// its description is what it shows ("/ 311"), as plain text, one line a line.
+class value_label_accessible : public QAccessibleWidget {
+public:
+    explicit value_label_accessible(QLabel* label)
+        : QAccessibleWidget(label, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Description)
+            return QAccessibleWidget::text(t);
+        const auto* label = static_cast<const QLabel*>(widget());
+        const QString shown = label->textFormat() == Qt::PlainText
+                                  ? label->text()
+                                  : QTextDocumentFragment::fromHtml(label->text()).toPlainText();
+        QStringList lines;
+        for (const QString& line :
+             QString(shown).replace(QChar::LineSeparator, u'\n').split(u'\n', Qt::SkipEmptyParts))
+            if (!line.trimmed().isEmpty())
+                lines << line.trimmed();
+        return lines.join(u'\n');
+    }
 };
 
 // A window or container with the role it was given; its decoration is left out.
@@ -80,6 +104,9 @@ QAccessibleInterface* factory(const QString& key, QObject* object) {
     auto* widget = static_cast<QWidget*>(object);
     if (auto* picture = qobject_cast<picture_control*>(widget))
         return new picture_accessible(picture);
+    if (auto* label = qobject_cast<QLabel*>(widget);
+        label && label->property(shows_value_property).toBool())
+        return new value_label_accessible(label);
     if (qobject_cast<form*>(widget))
         return new container_accessible(widget, QAccessible::Window);
     // Other widgets must have their role before anything asks about them.
@@ -96,6 +123,10 @@ void install_accessibility() {
 
 void set_accessible_role(QWidget* widget, QAccessible::Role role) {
     widget->setProperty(accessible_role_property, static_cast<int>(role));
+}
+
+void set_shows_value(QLabel* label) {
+    label->setProperty(shows_value_property, true);
 }
 
 void set_decorative(QWidget* widget) {

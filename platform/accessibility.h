@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 
+class QLabel;
 class QWidget;
 
 namespace krv {
@@ -17,6 +18,10 @@ void install_accessibility();
 /// window is a frame until told otherwise; any other widget must be given its role
 /// before its name or anything else that assistive tools would hear of.
 void set_accessible_role(QWidget* widget, QAccessible::Role role);
+
+/// A label whose text is a value: assistive tools hear its name and, as its
+/// description, what it shows. Set before anything asks about it.
+void set_shows_value(QLabel* label);
 
 /// Leaves a control out of what assistive tools see: decoration, or a control
 /// that nobody can see or reach.

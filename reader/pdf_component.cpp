@@ -269,8 +269,8 @@ void pdf_component::update_toolbar() {
     const int page = view_->current_page();
     if (!toolbar_.page_field->hasFocus())
         toolbar_.page_field->setText(count ? QString::number(page + 1) : QString());
-    toolbar_.page_total->setText(QStringLiteral("/ %1").arg(count));
-    toolbar_.zoom_label->setText(QStringLiteral("%1\u00a0%").arg(qRound(view_->zoom() * 100)));
+    show_value(toolbar_.page_total, QStringLiteral("/ %1").arg(count));
+    show_value(toolbar_.zoom_label, QStringLiteral("%1\u00a0%").arg(qRound(view_->zoom() * 100)));
 }
 
 void pdf_component::go_to_page_number(int number_from_1) {

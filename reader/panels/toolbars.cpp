@@ -30,9 +30,11 @@ QHBoxLayout* make_bar(QWidget* bar, const QString& name, const QString& spoken_n
     return row;
 }
 
+// A label showing a value: assistive tools hear its name, then what it shows.
 QLabel* make_named_label(QWidget* parent, const QString& accessible_name) {
     auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText); // the search's status quotes the word searched
+    label->setTextFormat(Qt::PlainText);            // the search's status quotes the word searched
+    label->setProperty(shows_value_property, true); // before its name is asked about
     label->setAccessibleName(accessible_name);
     return label;
 }
@@ -192,6 +194,15 @@ reader_toolbar make_toolbar(QWidget* parent) {
     for (QWidget* w : {t.search, t.print, t.preview, t.outline})
         row->addWidget(w);
     return t;
+}
+
+void show_value(QLabel* label, const QString& text) {
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    // Qt says a label's change only to those who hear its text as its name.
+    QAccessibleEvent changed(label, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 reader_search_bar make_search_bar(QWidget* parent) {

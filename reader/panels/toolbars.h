@@ -48,6 +48,10 @@ reader_toolbar make_toolbar(QWidget* parent);
 /// The search bar, hidden, as a child of `parent`.
 reader_search_bar make_search_bar(QWidget* parent);
 
+/// Shows a value in one of the bars' labels (a count, the zoom, the search's
+/// state), and tells assistive tools that what it shows changed.
+void show_value(QLabel* label, const QString& text);
+
 /// A small flat button with a picture and a tooltip, which the keyboard never focuses
 /// (its key does what it does). `tip` names it; the tooltip adds `key`, when given.
 QToolButton* make_tool_button(QWidget* parent, const QString& picture, const QString& tip,

@@ -1,6 +1,8 @@
 #include "folder_results.h"
 
+#include "accessible_role.h"
 #include "text.h"
+#include "toolbars.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -75,7 +77,8 @@ folder_results::folder_results(QWidget* parent) : QWidget(parent) {
     column->setContentsMargins(4, 2, 4, 4);
     column->setSpacing(2);
     status_ = new QLabel(this);
-    status_->setTextFormat(Qt::PlainText); // the word searched is shown as typed
+    status_->setTextFormat(Qt::PlainText);            // the word searched is shown as typed
+    status_->setProperty(shows_value_property, true); // heard: its name, then its text
     status_->setAccessibleName(QStringLiteral("État de la recherche dans tous les documents"));
     column->addWidget(status_);
     tree_ = new QTreeWidget(this);
@@ -280,7 +283,7 @@ void folder_results::update_status() {
                                          .arg(number_text(hits_))
                                    : QString(),
                      running_ ? QStringLiteral(" (recherche en cours…)") : QString());
-    status_->setText(text);
+    show_value(status_, text);
 }
 
 void folder_results::choose(QTreeWidgetItem* item) {

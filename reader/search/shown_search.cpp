@@ -66,7 +66,7 @@ void shown_search::connect_bar() {
         if (every && !bar_.field->text().trimmed().isEmpty())
             find_in_folder(bar_.field->text());
     });
-    bar_.status->setText(status_);
+    show_value(bar_.status, status_);
 }
 
 bool shown_search::is_open() const {
@@ -143,7 +143,7 @@ void shown_search::extract_near_reader() {
 void shown_search::set_status(const QString& text) {
     status_ = text;
     if (bar_.status)
-        bar_.status->setText(text);
+        show_value(bar_.status, text);
 }
 
 const std::vector<QRectF>* shown_search::rectangles(const search_hit& hit) const {
