@@ -1,5 +1,6 @@
 #include "pdf_component.h"
 
+#include "page_accessible.h"
 #include "printing.h"
 
 #include <QEvent>
@@ -27,6 +28,7 @@ pdf_component::pdf_component(QWidget* parent)
     stack_->addWidget(new QWidget(this));
     failure_ = make_failure_panel(this);
     stack_->addWidget(failure_.panel);
+    install_page_accessibility(); // once, before the first page view
     // A password given up on can be given after all, without restarting the help.
     connect(failure_.retry, &QPushButton::clicked, this, [this] { set_src(src()); });
     // A password is asked for over the window the document shows in.

@@ -61,6 +61,7 @@ void page_view::set_document(shared_document document, bool keep_place) {
     viewport()->update();
     emit zoom_changed();
     check_current_page();
+    emit document_set();
 }
 
 void page_view::prepare_first_screen(const shared_document& document) {

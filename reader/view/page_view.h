@@ -95,6 +95,8 @@ public:
     /// What stands at a point of a page (links, notes), for the pointer and tooltips.
     void set_spot_source(std::function<page_spot(int page, QPointF point)> source);
 
+    /// The selection: its page, text and place in the page's text.
+    const text_selection& selection() const { return *selection_; }
     /// Text selected with the mouse or Ctrl+A; empty when none (or not read yet).
     QString selected_text() const { return selection_->text(); }
     /// Selects a page's whole text (it comes from the pdf thread a moment later).
@@ -115,6 +117,8 @@ public:
     bool pictures_complete() const { return complete_; }
 
 signals:
+    /// Another document (or none) is shown, at its first page or where it was.
+    void document_set();
     void current_page_changed(int page);
     void zoom_changed();
     /// The pages of a newly shown document have been painted once, pictures and all.

@@ -107,10 +107,9 @@ void text_selection::select_page(int page) {
     asked_ = true;
     QPointer<text_selection> self(this);
     thread->post(*document_, pdf_priority::interactive, [=](QPdfDocument& document) {
-        const QPdfSelection all = document.getAllText(page);
-        thread->reply([self, page, text = with_linux_line_ends(all.text()), bounds = all.bounds()] {
+        thread->reply([self, page, read = read_from(document.getAllText(page))]() mutable {
             if (self)
-                self->take(page, text, bounds, true);
+                self->take(page, std::move(read), true);
         });
     });
 }
@@ -134,20 +133,29 @@ void text_selection::ask(QPointF end) {
         const std::vector<QRectF>& near = lines->of(document, page);
         const QPdfSelection selection = document.getSelection(
             page, point_in_text(near, start, false), point_in_text(near, end, true));
-        thread->reply([self, page, text = with_linux_line_ends(selection.text()),
-                       bounds = selection.bounds()] {
+        thread->reply([self, page, read = read_from(selection)]() mutable {
             if (self)
-                self->take(page, text, bounds, false);
+                self->take(page, std::move(read), false);
         });
     });
 }
 
-void text_selection::take(int page, QString text, QList<QPolygonF> bounds, bool whole_page) {
+text_selection::read_selection text_selection::read_from(const QPdfSelection& selection) {
+    // The place from the text's own length: Qt PDF ends a selection's index after
+    // its last character for a whole page, on it for a selection between points.
+    const QString raw = selection.text();
+    return {with_linux_line_ends(raw), selection.bounds(), std::max(0, selection.startIndex()),
+            static_cast<int>(raw.size())};
+}
+
+void text_selection::take(int page, read_selection selection, bool whole_page) {
     asked_ = false;
     if (page != page_)
         return;
-    bounds_ = std::move(bounds);
-    text_ = std::move(text);
+    bounds_ = std::move(selection.bounds);
+    text_ = std::move(selection.text);
+    start_index_ = selection.start;
+    end_index_ = text_.isEmpty() ? selection.start : selection.start + selection.length;
     emit changed();
     if (!whole_page && waiting_) {
         ask(*std::exchange(waiting_, std::nullopt));
@@ -164,6 +172,7 @@ void text_selection::clear() {
     page_ = -1;
     bounds_.clear();
     text_.clear();
+    start_index_ = end_index_ = 0;
     waiting_.reset();
     primary_waiting_ = false;
     emit changed();

@@ -10,6 +10,8 @@
 #include <QPolygonF>
 #include <QString>
 
+class QPdfSelection;
+
 #include <memory>
 #include <optional>
 #include <vector>
@@ -39,6 +41,10 @@ public:
     const QList<QPolygonF>& bounds() const { return bounds_; }
     /// Empty when nothing is selected (or not read yet).
     const QString& text() const { return text_; }
+    /// Where the selection stands in the page's text as Qt PDF gives it, from its
+    /// first character to after its last; equal when nothing is selected.
+    int start_index() const { return start_index_; }
+    int end_index() const { return end_index_; }
 
     /// A press at a point of a page: a selection starts there.
     void start(int page, QPointF point);
@@ -58,7 +64,15 @@ signals:
 
 private:
     void ask(QPointF end);
-    void take(int page, QString text, QList<QPolygonF> bounds, bool whole_page);
+    /// A selection read on the pdf thread: its text, lines and place in the page's text.
+    struct read_selection {
+        QString text;
+        QList<QPolygonF> bounds;
+        int start = 0;
+        int length = 0;
+    };
+    static read_selection read_from(const QPdfSelection& selection);
+    void take(int page, read_selection selection, bool whole_page);
 
     shared_document document_;
     int page_ = -1;
@@ -67,6 +81,8 @@ private:
     /// The selected page's lines of text, read on the pdf thread.
     std::shared_ptr<selection_lines> lines_;
     QString text_;
+    int start_index_ = 0;
+    int end_index_ = 0;
     bool asked_ = false;             ///< a selection is on its way
     std::optional<QPointF> waiting_; ///< the end to ask for next
     bool copy_waiting_ = false;      ///< copy once the selection comes
