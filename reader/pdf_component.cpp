@@ -28,6 +28,7 @@ pdf_component::pdf_component(QWidget* parent)
     stack_->addWidget(new QWidget(this));
     failure_ = make_failure_panel(this);
     stack_->addWidget(failure_.panel);
+    announcer_ = new announcer(this);
     install_page_accessibility(); // once, before the first page view
     // A password given up on can be given after all, without restarting the help.
     connect(failure_.retry, &QPushButton::clicked, this, [this] { set_src(src()); });
@@ -73,6 +74,7 @@ void pdf_component::connect_session() {
     connect(s, &document_session::copy_shown, this, &pdf_component::show_copy);
     // Asked from the top of the event loop; the answer goes back to the session.
     connect(s, &document_session::password_needed, this, [this](const QString& name, bool again) {
+        announcer_->say(password_question(name, again));
         session_->give_password(ask_for_password(name, again));
     });
 }
@@ -216,8 +218,10 @@ void pdf_component::show_document(bool same_file) {
     // The place comes first (from the session, once the view has the document), then the keys.
     connect(
         session_.get(), &document_session::document_shown, this,
-        [this, search_asked] {
+        [this, search_asked, same_file] {
             keys_->catch_up(search_asked);
+            if (!same_file)
+                announcer_->say(opened_announcement(src()));
             emit document_shown();
         },
         Qt::SingleShotConnection);
@@ -256,6 +260,7 @@ void pdf_component::show_message(const QString& text, bool offers_password) {
     failure_.message->setText(text);
     failure_.retry->setVisible(offers_password);
     stack_->setCurrentWidget(failure_.panel);
+    announcer_->say(text);
     if (offers_password)
         failure_.retry->setFocus(); // Enter or Space gives the password
     if (!reader_)

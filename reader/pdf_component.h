@@ -8,6 +8,7 @@
 // and messages to show leave it as signals.
 #pragma once
 
+#include "announcer.h"
 #include "document_loading.h"
 #include "document_place.h"
 #include "document_session.h"
@@ -134,6 +135,7 @@ private:
 
     QStackedLayout* stack_;
     failure_panel failure_;
+    announcer* announcer_;
     QWidget* reader_ = nullptr;
     QSplitter* splitter_ = nullptr;
     page_view* view_ = nullptr;

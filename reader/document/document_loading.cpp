@@ -23,15 +23,11 @@ QPointer<QWidget>& dialog_parent() {
 
 std::optional<QString> ask_password(const QString& file_name, bool again) {
     bool given = false;
-    const QString text =
-        again ? QStringLiteral(
-                    "Mot de passe incorrect. Mot de passe du document «\u00a0%1\u00a0»\u00a0:")
-              : QStringLiteral("Le document «\u00a0%1\u00a0» est protégé. Mot de passe\u00a0:");
     QWidget* parent = dialog_parent() ? dialog_parent()->window() : nullptr;
     // The dialog's label guesses rich text: the file's name is escaped there.
-    const QString password = QInputDialog::getText(parent, QStringLiteral("Aide KRV"),
-                                                   literal_rich_text(text.arg(file_name)),
-                                                   QLineEdit::Password, QString(), &given);
+    const QString password = QInputDialog::getText(
+        parent, QStringLiteral("Aide KRV"), literal_rich_text(password_question(file_name, again)),
+        QLineEdit::Password, QString(), &given);
     if (!given)
         return std::nullopt;
     return password;
@@ -43,6 +39,14 @@ password_prompt& prompt() {
 }
 
 } // namespace
+
+QString password_question(const QString& file_name, bool again) {
+    const QString text =
+        again ? QStringLiteral(
+                    "Mot de passe incorrect. Mot de passe du document «\u00a0%1\u00a0»\u00a0:")
+              : QStringLiteral("Le document «\u00a0%1\u00a0» est protégé. Mot de passe\u00a0:");
+    return text.arg(file_name);
+}
 
 void set_password_prompt(password_prompt p) {
     prompt() = p ? std::move(p) : ask_password;

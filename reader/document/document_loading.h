@@ -31,6 +31,9 @@ inline constexpr qint64 document_size_limit = qint64(256) * 1024 * 1024;
 /// message at once, without blocking and without holding more than `limit` bytes.
 outcome<QByteArray> read_document(const QString& path, qint64 limit = document_size_limit);
 
+/// The question the password dialog asks, in plain text.
+QString password_question(const QString& file_name, bool again);
+
 /// Asks for the password of a protected document; nothing when the user gives up.
 /// `again` is true after a wrong password.
 using password_prompt = std::function<std::optional<QString>(const QString& file_name, bool again)>;
@@ -40,6 +43,9 @@ void set_password_prompt(password_prompt prompt);
 
 /// The widget over whose window the password dialog is centred.
 void set_password_dialog_parent(QWidget* parent);
+
+/// The question the password dialog asks, in plain text.
+QString password_question(const QString& file_name, bool again);
 
 /// Asks for the password of the protected document `file_name` with the prompt in
 /// effect; nothing when the user gives up.

@@ -3,6 +3,7 @@ with its own session and accessibility buses: roles and names of the menu, the
 viewer's toolbar and the list, pictures that can be pressed, no decoration."""
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -125,6 +126,44 @@ class ScreenReader(unittest.TestCase):
         dt.wait_for(lambda: not any(self.showing(w) and w.get_name() == dt.LIST
                                     for w in self.children(self.app)), what="the list to close")
         self.assertIsNone(self.program.process.poll())
+
+    def test_page_text_counts_and_a_choice_are_heard(self):
+        R = self.Atspi.Role
+        self.program.stop()
+        demo = os.path.join(self.folder, "demo")
+        subprocess.run([os.path.join(dt.BUILD, "tests", "krv_make_demo"), demo], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.program = dt.Program(self.desktop, dt.BUILD, demo)  # on "Guide de saisie", 4 pages
+        self.addCleanup(self.program.stop)
+        self.app = self.find_app()
+        viewer = self.window(dt.VIEWER)
+
+        def page_text():
+            pages = [p for p in self.find_all(viewer, R.DOCUMENT_FRAME)
+                     if p.get_name() == "Pages du document"]
+            text = pages[0].get_text(0, -1) if pages else ""
+            return (pages[0], text) if "suivez les étapes décrites à l’écran" in text else None
+        pages, text = dt.wait_for(page_text, what="the page's text")
+        self.assertTrue(text.startswith("Guide de saisie"), text[:80])
+        # The first character stands where the page shows, inside the viewer.
+        box = pages.get_character_extents(0, self.Atspi.CoordType.SCREEN)
+        frame = viewer.get_extents(self.Atspi.CoordType.SCREEN)
+        self.assertTrue(sr.inside((box.x, box.y, box.width, box.height),
+                                  (frame.x, frame.y, frame.width, frame.height)), (box.x, box.y))
+        self.assertEqual(pages.get_offset_at_point(box.x + box.width // 2, box.y + box.height // 2,
+                                                   self.Atspi.CoordType.SCREEN), 0)
+        total = next(c for c in self.find_all(viewer, R.LABEL) if c.get_name() == "Nombre de pages")
+        self.assertEqual(total.get_description(), "/ 4")
+
+        self.press(self.named(self.window("Aide KRV"), "Rechercher une documentation"))
+        self.window(dt.LIST)
+        self.desktop.key("t", "Return", window=dt.LIST)  # the list goes to "Tarifs HT"
+
+        def announced():
+            said = [n.get_name() for n in self.find_all(self.window(dt.VIEWER), R.NOTIFICATION)
+                    if self.showing(n)]
+            return said if "Tarifs HT ouvert" in said else None
+        dt.wait_for(announced, what="the announcement")
 
     def test_pressing_fin_ends_the_help(self):
         self.press(self.named(self.window("Aide KRV"), "Fin"))
