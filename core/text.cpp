@@ -203,4 +203,52 @@ QString fold_for_search(const QString& text, std::vector<int>* origin) {
     return out;
 }
 
+namespace {
+
+bool in_word(QChar c) {
+    return c.isLetterOrNumber() || c.isMark() || c == u'_';
+}
+
+bool ends_line(QChar c) {
+    return c == u'\r' || c == u'\n' || c == QChar(0x2028);
+}
+
+// Qt PDF gives a hyphen that ended a line as U+FFFE, without the line's break.
+bool last_of_line(QChar c) {
+    return c == QChar(0xFFFE);
+}
+
+} // namespace
+
+text_range word_at(const QString& text, int boundary) {
+    const int size = static_cast<int>(text.size());
+    int at = boundary;
+    if (at < 0 || at >= size || !in_word(text[at]))
+        at = boundary - 1;
+    if (at < 0 || at >= size || !in_word(text[at]))
+        return {};
+    text_range word{at, at + 1};
+    while (word.start > 0 && in_word(text[word.start - 1]))
+        --word.start;
+    while (word.end < size && in_word(text[word.end]))
+        ++word.end;
+    return word;
+}
+
+text_range line_at(const QString& text, int boundary) {
+    const int size = static_cast<int>(text.size());
+    int at = boundary;
+    if (at >= size || (at >= 0 && ends_line(text[at])))
+        at = boundary - 1;
+    if (at < 0 || at >= size || ends_line(text[at]))
+        return {};
+    text_range line{at, at + 1};
+    while (line.start > 0 && !ends_line(text[line.start - 1]) &&
+           !last_of_line(text[line.start - 1]))
+        --line.start;
+    while (line.end < size && !ends_line(text[line.end]) && !last_of_line(text[line.end - 1]))
+        ++line.end;
+    return line;
+}
+
 } // namespace krv

@@ -53,4 +53,20 @@ struct line_excerpt {
 /// trimmed; longer than `width` characters, it is cut round the hit with "…".
 line_excerpt line_around(const QString& text, int start, int length, int width = 80);
 
+/// A range of a page's text, [start, end).
+struct text_range {
+    int start = 0;
+    int end = 0;
+    bool empty() const { return end <= start; }
+};
+
+/// The word of `text` at `boundary`: the one that starts there, else the one that
+/// ends there (a point on a character's right half gives the boundary after
+/// it); empty when neither side is a letter or a digit.
+text_range word_at(const QString& text, int boundary);
+
+/// The line of `text` that holds the character at `boundary` (or the one before it,
+/// at a line's end), without its line break; empty on a break between lines.
+text_range line_at(const QString& text, int boundary);
+
 } // namespace krv

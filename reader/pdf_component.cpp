@@ -1,12 +1,16 @@
 #include "pdf_component.h"
 
 #include "page_accessible.h"
+#include "page_labels.h"
+#include "page_menu.h"
 #include "printing.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedLayout>
@@ -92,6 +96,7 @@ void pdf_component::ensure_reader() {
     column->setSpacing(0);
     toolbar_ = make_toolbar(reader_);
     toolbar_.outline->hide(); // until an outline is read
+    toolbar_.page_field->installEventFilter(this);
     column->addWidget(toolbar_.bar);
 
     splitter_ = new QSplitter(reader_);
@@ -135,12 +140,18 @@ void pdf_component::make_parts() {
             &pdf_component::open_url_requested);
     connect(navigation_.get(), &navigation_binding::notice, this, &pdf_component::notice);
     connect(navigation_.get(), &navigation_binding::moved, this, &pdf_component::update_toolbar);
+    connect(view_, &page_view::menu_requested, this,
+            [this](QPoint at) { show_page_menu(*view_, *search_, at); });
     keys_ = std::make_unique<reader_keys>(
         reader_keys::parts{*session_, *view_, toolbar_, *search_, *folder_, *navigation_,
                            [this](int number_from_1) { go_to_page_number(number_from_1); }});
 }
 
 bool pdf_component::eventFilter(QObject* watched, QEvent* e) {
+    // An entry left in the page field (one that led nowhere) gives way to the page read.
+    if (e->type() == QEvent::FocusOut && watched == toolbar_.page_field &&
+        static_cast<QFocusEvent*>(e)->reason() != Qt::ActiveWindowFocusReason)
+        update_toolbar();
     // The reader painted: the windows are on screen, and the prepared document's
     // first pictures may be rendered without slowing their first paint.
     if (e->type() == QEvent::Paint && watched == view_->viewport() && !windows_painted_) {
@@ -160,8 +171,9 @@ void pdf_component::connect_toolbar() {
     connect(t.next, &QToolButton::clicked, this,
             [this] { view_->go_to_page(view_->current_page() + 1); });
     connect(t.page_field, &QLineEdit::returnPressed, this, [this] {
-        go_to_page_number(toolbar_.page_field->text().toInt());
-        view_->setFocus();
+        const page_position shown =
+            page_position_of(page_labels(), view_->current_page(), view_->page_count());
+        go_to_entry(typed_page(toolbar_, shown.field));
     });
     connect(t.zoom_in, &QToolButton::clicked, view_, &page_view::zoom_in);
     connect(t.zoom_out, &QToolButton::clicked, view_, &page_view::zoom_out);
@@ -210,6 +222,7 @@ void pdf_component::show_document(bool same_file) {
     stack_->setCurrentWidget(reader_);
     view_->set_document(document(), same_file);
     folder_->share_text();
+    read_labels();
     // The structure and the text are read once the first page is on screen.
     if (!view_->isVisible())
         start_background_work();
@@ -230,7 +243,22 @@ void pdf_component::show_document(bool same_file) {
 void pdf_component::show_copy() {
     view_->set_document(document(), true);
     folder_->share_text();
+    read_labels();
     search_->search_again_in_copy();
+}
+
+void pdf_component::read_labels() {
+    if (!document())
+        return;
+    QPointer<pdf_component> self(this);
+    std::weak_ptr<const pdf_document> of(document());
+    read_page_labels(*document(), [self, of](std::vector<QString> labels) {
+        const shared_document shown = of.lock();
+        if (!shown || !self)
+            return;
+        shown->remember_page_labels(std::move(labels));
+        self->update_toolbar();
+    });
 }
 
 void pdf_component::finish_place(const std::optional<jump_target>& destination,
@@ -271,13 +299,28 @@ void pdf_component::show_message(const QString& text, bool offers_password) {
     update_toolbar();
 }
 
+const std::vector<QString>& pdf_component::page_labels() const {
+    static const std::vector<QString> none;
+    return document() ? document()->page_labels() : none;
+}
+
 void pdf_component::update_toolbar() {
-    const int count = view_->page_count();
-    const int page = view_->current_page();
-    if (!toolbar_.page_field->hasFocus())
-        toolbar_.page_field->setText(count ? QString::number(page + 1) : QString());
-    show_value(toolbar_.page_total, QStringLiteral("/ %1").arg(count));
+    const page_position shown =
+        page_position_of(page_labels(), view_->current_page(), view_->page_count());
+    show_page_position(toolbar_, shown.field, shown.total);
     show_value(toolbar_.zoom_label, QStringLiteral("%1\u00a0%").arg(qRound(view_->zoom() * 100)));
+}
+
+void pdf_component::go_to_entry(const QString& entry) {
+    if (!document()) { // still opening: a number, gone to once the document shows
+        view_->setFocus();
+        return go_to_page_number(entry.trimmed().toInt());
+    }
+    const std::optional<int> page = page_of_entry(page_labels(), view_->page_count(), entry);
+    if (!page) // nothing moves: the entry stays, to be typed again
+        return say_by_page_field(toolbar_, unknown_page_text(entry));
+    view_->setFocus(); // first: the field then shows the page's own label
+    go_to_page_number(*page + 1);
 }
 
 void pdf_component::go_to_page_number(int number_from_1) {

@@ -80,6 +80,9 @@ public:
     folder_binding& folder() const { return *folder_; }
 
     void go_to_page_number(int number_from_1);
+    /// What the page field takes: a page's label ("iv") or its number; an entry
+    /// that leads nowhere is said by the field, and nothing moves.
+    void go_to_entry(const QString& entry);
     void print();
     void preview();
     /// Reloads the shown file now if it changed (the session does it by itself).
@@ -125,6 +128,10 @@ private:
     void start_background_work();
     void text_completed();
     void update_toolbar();
+    /// Has the shown document's page labels read; the page field shows them once they come.
+    void read_labels();
+    /// The shown document's page labels; none without a document, or until read.
+    const std::vector<QString>& page_labels() const;
     /// Prints the document shown, at the page read, the way given; says a failure.
     void print_shown(done (*way)(const printable_document&, int, QWidget*));
 

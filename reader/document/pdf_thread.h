@@ -65,6 +65,12 @@ public:
     /// Every page's size in points once read (GUI thread; views share them).
     const std::vector<QSizeF>& page_sizes() const { return sizes_; }
     void remember_page_sizes(std::vector<QSizeF> sizes) const { sizes_ = std::move(sizes); }
+    /// Each page's label ("iv", "12") once read (GUI thread); empty until then, and
+    /// when the document has none that differs from the page's number.
+    const std::vector<QString>& page_labels() const { return page_labels_; }
+    void remember_page_labels(std::vector<QString> labels) const {
+        page_labels_ = std::move(labels);
+    }
 
 private:
     QPointer<pdf_thread> thread_;
@@ -75,6 +81,7 @@ private:
     QByteArray bytes_;
     QString password_;
     mutable std::vector<QSizeF> sizes_;
+    mutable std::vector<QString> page_labels_;
 };
 
 using shared_document = std::shared_ptr<const pdf_document>;

@@ -2,15 +2,16 @@
 
 #include "accessible_role.h"
 #include "resources.h"
+#include "text.h"
 
 #include <QAccessible>
 #include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace krv {
 
@@ -60,6 +61,12 @@ const tool_key tool_keys[] = {
     {&reader_toolbar::preview, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier},
     {&reader_toolbar::outline, Qt::Key_F9, Qt::NoModifier},
 };
+
+// A label longer than the field shows elided there; the field keeps its width.
+QString fitted_to_field(const QLineEdit* field, const QString& text) {
+    const int room = field->contentsRect().width() - 8; // the frame and the text's margins
+    return field->fontMetrics().elidedText(text, Qt::ElideRight, std::max(room, 8));
+}
 
 bool modifiers_match(const QKeyEvent* key, Qt::KeyboardModifiers wanted) {
     const Qt::KeyboardModifiers held = key->modifiers() & ~Qt::KeypadModifier;
@@ -130,6 +137,24 @@ bool forward_key(QWidget* to, const QKeyEvent* key) {
     return true;
 }
 
+void show_page_position(const reader_toolbar& toolbar, const QString& field, const QString& total) {
+    if (!toolbar.page_field->hasFocus())
+        toolbar.page_field->setText(fitted_to_field(toolbar.page_field, field));
+    show_value(toolbar.page_total, total);
+}
+
+QString typed_page(const reader_toolbar& toolbar, const QString& label) {
+    const QString text = toolbar.page_field->text();
+    return text == fitted_to_field(toolbar.page_field, label) ? label : text;
+}
+
+void say_by_page_field(const reader_toolbar& toolbar, const QString& text) {
+    QLineEdit* field = toolbar.page_field;
+    field->selectAll();
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), literal_rich_text(text),
+                       field);
+}
+
 bool is_page_field_key(const QKeyEvent* key) {
     return key->key() == Qt::Key_G && modifiers_match(key, Qt::ControlModifier);
 }
@@ -147,8 +172,9 @@ reader_toolbar make_toolbar(QWidget* parent) {
     t.page_field = new QLineEdit(t.bar);
     t.page_field->setFixedWidth(44);
     t.page_field->setAlignment(Qt::AlignRight);
-    t.page_field->setValidator(new QIntValidator(1, 999999, t.page_field));
-    t.page_field->setToolTip(QStringLiteral("Aller à la page (Ctrl+G, puis Entrée)"));
+    t.page_field->setMaxLength(40); // a page's number or its label ("iv")
+    t.page_field->setToolTip(
+        QStringLiteral("Aller à la page, par son numéro ou son nom (Ctrl+G, puis Entrée)"));
     t.page_field->setAccessibleName(QStringLiteral("Numéro de page"));
     t.page_field->setAccessibleDescription(t.page_field->toolTip());
     t.page_total = make_named_label(t.bar, QStringLiteral("Nombre de pages"));

@@ -60,6 +60,17 @@ QToolButton* make_tool_button(QWidget* parent, const QString& picture, const QSt
 /// The tool of the toolbar that a key stands for, or nullptr.
 QToolButton* tool_for_key(const reader_toolbar& toolbar, const QKeyEvent* key);
 
+/// Shows the page being read: the field's text (elided to the field's width when
+/// the user is not typing there) and the count after it.
+void show_page_position(const reader_toolbar& toolbar, const QString& field, const QString& total);
+
+/// What the user asks for in the page field: its text, or `label` whole when the
+/// field still shows it elided.
+QString typed_page(const reader_toolbar& toolbar, const QString& label);
+
+/// Says by the page field that its entry leads nowhere; the entry stays selected there.
+void say_by_page_field(const reader_toolbar& toolbar, const QString& text);
+
 /// Whether a key is the one that goes to the page field (Ctrl+G).
 bool is_page_field_key(const QKeyEvent* key);
 

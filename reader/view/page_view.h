@@ -129,6 +129,9 @@ signals:
     void page_sizes_read();
     /// A click (not a drag) on a clickable spot; `point` in the page's points.
     void spot_clicked(int page, QPointF point);
+    /// The pages' menu is asked for (right button, the Menu key, Shift+F10), to
+    /// show at a point of the screen.
+    void menu_requested(QPoint global_position);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -139,6 +142,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     bool viewportEvent(QEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -182,6 +187,8 @@ private:
 
     // Input (page_view_input.cpp).
     page_spot spot_at(QPoint viewport_position) const;
+    /// Where the menu asked for by a key shows: under the selection when it shows, else mid-view.
+    QPoint menu_position() const;
 
     shared_document document_;
     zoom_mode mode_ = zoom_mode::fit_width;
@@ -209,6 +216,9 @@ private:
     QPoint press_position_; ///< where the left button went down
     bool press_on_link_ = false;
     bool selecting_ = false;
+    ulong double_click_time_ = 0; ///< a press soon after, close by, is a triple click
+    QPoint double_click_position_;
+    std::optional<QPoint> pan_from_; ///< the middle button drags the pages from there
     bool focus_from_mouse_ = true; ///< no ring until a key is used (none at start or after a click)
 };
 

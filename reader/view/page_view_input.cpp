@@ -1,11 +1,14 @@
 // What the reader does with the keyboard and the mouse over the pages: scrolling
-// keys, zoom keys and Ctrl+wheel, selecting text to copy, the links and notes
-// under the pointer (hand, tooltip, click), and where the keyboard focus is.
+// keys, zoom keys and Ctrl+wheel, selecting text to copy (a drag, a double click
+// for a word, a triple click for a line), the middle button's drag, the links
+// and notes under the pointer (hand, tooltip, click), the menu asked for, and
+// where the keyboard focus is.
 #include "page_view.h"
 
 #include "text.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QToolTip>
@@ -21,6 +24,11 @@ void page_view::keyPressEvent(QKeyEvent* e) {
         viewport()->update();
     }
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    if (e->key() == Qt::Key_Menu ||
+        (e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier)) {
+        emit menu_requested(viewport()->mapToGlobal(menu_position()));
+        return;
+    }
     switch (e->key()) {
     case Qt::Key_Home:
         return go_to_page(0);
@@ -104,9 +112,23 @@ void page_view::mousePressEvent(QMouseEvent* e) {
         focus_from_mouse_ = true; // the mouse is in use here: no ring over the page
         viewport()->update();
     }
+    if (e->button() == Qt::MiddleButton && document_) {
+        pan_from_ = e->globalPosition().toPoint();
+        viewport()->setCursor(Qt::ClosedHandCursor);
+        return;
+    }
     if (e->button() != Qt::LeftButton || !document_ || page_count() == 0)
         return QAbstractScrollArea::mousePressEvent(e);
     press_position_ = e->position().toPoint();
+    // A third press soon after a double click, close by: the line.
+    if (e->timestamp() - double_click_time_ <= ulong(QApplication::doubleClickInterval()) &&
+        (press_position_ - double_click_position_).manhattanLength() <=
+            QApplication::startDragDistance()) {
+        double_click_time_ = 0;
+        selecting_ = false;
+        const auto [page, point] = from_viewport(press_position_);
+        return selection_->select_at(page, point, text_unit::line);
+    }
     // A press on a link follows it on release; anywhere else it starts a selection,
     // also in a margin: from the nearest text of the page then.
     press_on_link_ = spot_at(press_position_).clickable;
@@ -118,6 +140,13 @@ void page_view::mousePressEvent(QMouseEvent* e) {
 }
 
 void page_view::mouseMoveEvent(QMouseEvent* e) {
+    if (pan_from_) {
+        const QPoint now = e->globalPosition().toPoint();
+        const QPoint moved = now - *std::exchange(pan_from_, now);
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - moved.x());
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - moved.y());
+        return;
+    }
     if (!selecting_) {
         const bool hand =
             !(e->buttons() & Qt::LeftButton) && spot_at(e->position().toPoint()).clickable;
@@ -132,6 +161,11 @@ void page_view::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void page_view::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::MiddleButton && pan_from_) {
+        pan_from_.reset();
+        viewport()->unsetCursor();
+        return;
+    }
     selecting_ = false;
     const QPoint at = e->position().toPoint();
     if (e->button() == Qt::LeftButton && press_on_link_) {
@@ -146,6 +180,33 @@ void page_view::mouseReleaseEvent(QMouseEvent* e) {
     }
     selection_->finish();
     QAbstractScrollArea::mouseReleaseEvent(e);
+}
+
+void page_view::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !document_ || press_on_link_)
+        return QAbstractScrollArea::mouseDoubleClickEvent(e);
+    selecting_ = false; // the word stays selected whatever the pointer does till the release
+    double_click_time_ = e->timestamp();
+    double_click_position_ = e->position().toPoint();
+    const auto [page, point] = from_viewport(double_click_position_);
+    selection_->select_at(page, point, text_unit::word);
+}
+
+void page_view::contextMenuEvent(QContextMenuEvent* e) {
+    const bool by_mouse = e->reason() == QContextMenuEvent::Mouse;
+    emit menu_requested(by_mouse ? e->globalPos() : viewport()->mapToGlobal(menu_position()));
+    e->accept();
+}
+
+QPoint page_view::menu_position() const {
+    const QRect shown = viewport()->rect();
+    if (selection_->page() >= 0 && !selection_->bounds().isEmpty()) {
+        const QRectF first = selection_->bounds().first().boundingRect();
+        const QPoint under = to_viewport(selection_->page(), first.bottomLeft()).toPoint();
+        if (shown.contains(under))
+            return under;
+    }
+    return shown.center();
 }
 
 bool page_view::viewportEvent(QEvent* e) {

@@ -6,6 +6,8 @@
 #include <QPdfSelection>
 #include <QPointer>
 
+#include "text.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -61,6 +63,30 @@ QPointF point_in_text(const std::vector<QRectF>& lines, QPointF point, bool end)
     return end_of(lines.back()); // below every line
 }
 
+namespace {
+
+// Where a point stands in a page's text, as a boundary between characters (the
+// one after a character when the point is on its right half); -1 off the text.
+// Qt PDF tells a character's index only between two points apart: hence the
+// line's start, or its end, as the other.
+int boundary_at(QPdfDocument& document, int page, const std::vector<QRectF>& lines, QPointF point) {
+    for (const QRectF& line : lines) {
+        if (!line.adjusted(-2, -2, 2, 2).contains(point))
+            continue;
+        const QPointF start(line.left() + 0.5, line.center().y());
+        const QPointF end(line.right() - 0.5, line.center().y());
+        const QPdfSelection before = document.getSelection(page, start, point);
+        if (!before.text().isEmpty())
+            return before.endIndex();
+        const QPdfSelection after = document.getSelection(page, point, end);
+        if (!after.text().isEmpty())
+            return after.startIndex();
+    }
+    return -1;
+}
+
+} // namespace
+
 text_selection::text_selection(QObject* parent) : QObject(parent) {}
 
 void text_selection::set_document(shared_document document) {
@@ -108,6 +134,33 @@ void text_selection::select_page(int page) {
     QPointer<text_selection> self(this);
     thread->post(*document_, pdf_priority::interactive, [=](QPdfDocument& document) {
         thread->reply([self, page, read = read_from(document.getAllText(page))]() mutable {
+            if (self)
+                self->take(page, std::move(read), true);
+        });
+    });
+}
+
+void text_selection::select_at(int page, QPointF point, text_unit unit) {
+    if (!document_ || page < 0 || page >= document_->page_count())
+        return;
+    clear();
+    page_ = page;
+    copy_waiting_ = false;
+    pdf_thread* thread = document_->thread();
+    if (!thread)
+        return;
+    asked_ = true;
+    auto lines = std::make_shared<selection_lines>();
+    QPointer<text_selection> self(this);
+    thread->post(*document_, pdf_priority::interactive, [=](QPdfDocument& document) {
+        const int at = boundary_at(document, page, lines->of(document, page), point);
+        const QString all = document.getAllText(page).text();
+        const text_range range = unit == text_unit::word ? word_at(all, at) : line_at(all, at);
+        read_selection read;
+        if (!range.empty())
+            read =
+                read_from(document.getSelectionAtIndex(page, range.start, range.end - range.start));
+        thread->reply([self, page, read = std::move(read)]() mutable {
             if (self)
                 self->take(page, std::move(read), true);
         });

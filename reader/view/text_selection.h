@@ -29,6 +29,9 @@ QPointF point_in_text(const std::vector<QRectF>& lines, QPointF point, bool end)
 /// hyphen that ended a line is written as it was printed.
 QString with_linux_line_ends(QString text);
 
+/// What a double click (a word) or a triple click (a line) selects.
+enum class text_unit { word, line };
+
 class text_selection : public QObject {
     Q_OBJECT
 public:
@@ -54,6 +57,8 @@ public:
     void finish();
     /// Selects a page's whole text.
     void select_page(int page);
+    /// Selects the word or the line at a point of a page (nothing when no text is there).
+    void select_at(int page, QPointF point, text_unit unit);
     void clear();
     /// Copies the selection, or the whole text of `current_page` when none.
     void copy(int current_page);

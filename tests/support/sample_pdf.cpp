@@ -67,7 +67,7 @@ QByteArray number(double v) {
 } // namespace
 
 bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
-                    const std::vector<outline_entry>& outline) {
+                    const std::vector<outline_entry>& outline, const QByteArray& page_labels) {
     const int count = static_cast<int>(pages.size());
     // Objects: 1 catalog, 2 page tree, 3 font, then a page and its content per
     // page, then the outline root and its entries.
@@ -81,7 +81,7 @@ bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
     object(1) = "<< /Type /Catalog /Pages 2 0 R" +
                 (outline.empty() ? QByteArray()
                                  : " /Outlines " + QByteArray::number(outline_root) + " 0 R") +
-                " >>";
+                (page_labels.isEmpty() ? QByteArray() : " /PageLabels " + page_labels) + " >>";
     QByteArray kids;
     for (int i = 0; i < count; ++i)
         kids += QByteArray::number(first_page + 2 * i) + " 0 R ";

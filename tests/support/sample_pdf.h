@@ -40,9 +40,11 @@ struct outline_entry {
     double top = 0;
 };
 
-/// Writes an A4 PDF by hand, with real text (searchable) and, when given, an outline.
+/// Writes an A4 PDF by hand, with real text (searchable) and, when given, an
+/// outline and the catalog's /PageLabels ("<< /Nums [0 << /S /r >>] >>").
 bool write_text_pdf(const QString& path, const std::vector<text_page>& pages,
-                    const std::vector<outline_entry>& outline = {});
+                    const std::vector<outline_entry>& outline = {},
+                    const QByteArray& page_labels = {});
 
 /// A page of Japanese text in a font the file does not carry (Ryumin-Light, as
 /// TeX's Japanese documents name it), 48 points high near the page's top.

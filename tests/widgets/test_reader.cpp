@@ -10,10 +10,12 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -22,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeView>
 
 using namespace krv;
@@ -63,6 +66,24 @@ class test_reader : public QObject {
         QTRY_VERIFY(!c.search()->running());
     }
     QColor shown_colour(pdf_component& c) { return pixels::dominant_colour(c.view()->viewport()); }
+    // A left-button event at a point of the pages, at a time of its own (QTest
+    // spaces its clicks too far apart for a triple click).
+    static void left(page_view* v, QEvent::Type type, QPoint at, ulong time) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent e(type, at, v->viewport()->mapToGlobal(at), Qt::LeftButton, held, {});
+        e.setTimestamp(time);
+        QApplication::sendEvent(v->viewport(), &e);
+    }
+    // Clicks `count` times in a row at a point of the pages.
+    static void click(page_view* v, QPoint at, int count) {
+        for (int i = 0; i < count; ++i) {
+            left(v, QEvent::MouseButtonPress, at, 1000 + 100 * i);
+            if (i == 1)
+                left(v, QEvent::MouseButtonDblClick, at, 1100);
+            left(v, QEvent::MouseButtonRelease, at, 1001 + 100 * i);
+        }
+    }
 
 private slots:
     void initTestCase() {
@@ -370,6 +391,123 @@ private slots:
         QTest::keyClick(c->view(), Qt::Key_Plus, Qt::ControlModifier);
         QVERIFY(c->view()->zoom() > before);
         QCOMPARE(c->view()->mode(), page_view::zoom_mode::factor);
+    }
+
+    // The page field shows a page's label beside its number; Ctrl+G takes a label
+    // (first) or a number; an entry that leads nowhere is said, nothing moves.
+    void pages_by_label_or_number_data() {
+        QTest::addColumn<bool>("labelled"); // i to iv, then 1 to 6
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("page"); // from 0; -1: unknown, the first page stays
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a label") << true << "iv" << 3 << "iv (4 / 10)";
+        QTest::newRow("a label in capitals") << true << "IV" << 3 << "iv (4 / 10)";
+        QTest::newRow("a number that is a label") << true << "2" << 5 << "2 (6 / 10)";
+        QTest::newRow("a number that is no label") << true << "9" << 8 << "5 (9 / 10)";
+        QTest::newRow("neither") << true << "xl" << -1 << "xl (1 / 10)"; // the entry stays
+        QTest::newRow("no labels: a number") << false << "2" << 1 << "2 / 10";
+        QTest::newRow("no labels: no number") << false << "iv" << -1 << "iv / 10";
+    }
+    void pages_by_label_or_number() {
+        QFETCH(bool, labelled);
+        QFETCH(QString, entry);
+        QFETCH(int, page);
+        QFETCH(QString, shown);
+        const QString name = labelled ? "libelles.pdf" : "numeros.pdf";
+        QVERIFY(samples::write_text_pdf(
+            path(name), std::vector<text_page>(10, text_page{Qt::white, {"Texte"}}), {},
+            labelled ? "<< /Nums [0 << /S /r >> 4 << /S /D >>] >>" : ""));
+        auto c = open(name);
+        QTRY_COMPARE(c->page_total()->text(), labelled ? "(1 / 10)" : "/ 10"); // labels read
+        QToolTip::hideText();
+        QKeyEvent ctrl_g(QEvent::KeyPress, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(c->handle_key(&ctrl_g, key_origin::reader_window));
+        QTRY_VERIFY(c->page_field()->hasFocus());
+        QTest::keyClicks(c->page_field(), entry);
+        QTest::keyClick(c->page_field(), Qt::Key_Return);
+        QCOMPARE(c->view()->current_page(), std::max(page, 0));
+        if (page < 0)
+            QTRY_VERIFY(QToolTip::text().contains(QStringLiteral("Aucune page «\u00a0") + entry));
+        QCOMPARE(c->page_field()->text() + ' ' + c->page_total()->text(), shown);
+        c->view()->setFocus(); // an entry left there gives way to the page read
+        QCOMPARE(c->page_field()->text(), page >= 0  ? shown.section(' ', 0, 0)
+                                          : labelled ? "i"
+                                                     : "1");
+    }
+
+    // A double click selects a word, a triple click its line; the middle button
+    // drags the pages.
+    void the_mouse_over_the_pages_data() {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("double click") << "2"
+                                      << "Règlement";
+        QTest::newRow("triple click") << "3"
+                                      << "Le Règlement des factures.";
+        QTest::newRow("middle button") << "middle"
+                                       << "";
+    }
+    void the_mouse_over_the_pages() {
+        QFETCH(QString, gesture);
+        QFETCH(QString, selected);
+        auto c = open("cinq.pdf");
+        page_view* v = c->view();
+        c->go_to_page_number(3);
+        const QPoint word = v->to_viewport(2, {100, 78}).toPoint(); // in "Règlement"
+        if (gesture == "middle") {
+            const int top = v->verticalScrollBar()->value();
+            QTest::mousePress(v->viewport(), Qt::MiddleButton, {}, word);
+            QTest::mouseMove(v->viewport(), word - QPoint(0, 120));
+            QTest::mouseRelease(v->viewport(), Qt::MiddleButton, {}, word - QPoint(0, 120));
+            QCOMPARE(v->verticalScrollBar()->value(), top + 120);
+        } else {
+            click(v, word, gesture.toInt());
+        }
+        QTRY_COMPARE(v->selected_text(), selected);
+        QTest::keyClick(v, Qt::Key_C, Qt::ControlModifier);
+        if (!selected.isEmpty())
+            QTRY_COMPARE(QApplication::clipboard()->text(), selected);
+    }
+
+    // The pages' menu, by the right button, the Menu key or Shift+F10: copy and
+    // search the selection, select the page's text.
+    void the_pages_menu_data() {
+        QTest::addColumn<QString>("opened_by");
+        QTest::addColumn<int>("entry"); // Copier, Tout sélectionner, Rechercher « … »
+        QTest::newRow("right button, Copier") << "right" << 0;
+        QTest::newRow("Menu key, Tout sélectionner") << "menu" << 1;
+        QTest::newRow("Shift+F10, Rechercher") << "shift+f10" << 2;
+    }
+    void the_pages_menu() {
+        QFETCH(QString, opened_by);
+        QFETCH(int, entry);
+        auto c = open("cinq.pdf");
+        page_view* v = c->view();
+        c->go_to_page_number(3);
+        const QPoint word = v->to_viewport(2, {100, 78}).toPoint();
+        click(v, word, 2);
+        QTRY_COMPARE(v->selected_text(), QStringLiteral("Règlement"));
+        QApplication::clipboard()->clear();
+        QContextMenuEvent right(QContextMenuEvent::Mouse, word, v->viewport()->mapToGlobal(word));
+        if (opened_by == "right") // as the window system sends after the right button
+            QApplication::sendEvent(v->viewport(), &right);
+        else if (opened_by == "menu")
+            QTest::keyClick(v, Qt::Key_Menu);
+        else
+            QTest::keyClick(v, Qt::Key_F10, Qt::ShiftModifier);
+        QMenu* menu = v->findChild<QMenu*>();
+        QVERIFY(menu && menu->isVisible());
+        const QList<QAction*> actions = menu->actions();
+        QCOMPARE(actions.size(), 3);
+        QCOMPARE(actions[2]->text(), QStringLiteral("Rechercher «\u00a0Règlement\u00a0»"));
+        QVERIFY(actions[0]->isEnabled());
+        actions[entry]->trigger();
+        if (entry == 0)
+            QTRY_COMPARE(QApplication::clipboard()->text(), QStringLiteral("Règlement"));
+        else if (entry == 1)
+            QTRY_VERIFY(v->selected_text().contains("Chapitre 3"));
+        else
+            QTRY_VERIFY(c->search()->is_open() && c->search()->hit_count() == 2);
     }
 
     // A landscape page among portrait ones: its size, read after the first page
