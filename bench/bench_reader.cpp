@@ -226,6 +226,7 @@ void whole_text(const QString& path) {
     pdf_component c(nullptr);
     c.resize(915, 730);
     c.show();
+    run_for(300); // as manual_run: the reader's parts are made once the window has shown
     c.set_src(path);
     settle(c);
     const auto start = clock_type::now();
