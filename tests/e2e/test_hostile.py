@@ -395,12 +395,9 @@ class Hostile(unittest.TestCase):
 
     def start(self, row, folder):
         env = dict(self.bus.env)
-        if self.sanitized:
-            # AddressSanitizer's own memory limit; and whole stacks of what it keeps,
-            # through Qt's frames too, so that a leak of Qt's own at the end is told
-            # by its suppression (Qt is built without frame pointers).
-            env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + (
-                ":hard_rss_limit_mb=%d:fast_unwind_on_malloc=0" % (MEMORY_LIMIT >> 20))
+        if self.sanitized:  # AddressSanitizer's own memory limit
+            env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":hard_rss_limit_mb=%d" % (
+                MEMORY_LIMIT >> 20)
         if row.own_home:
             env["HOME"] = tempfile.mkdtemp(prefix="home-", dir=self.base)
             env["CUPS_SERVER"] = os.path.join(env["HOME"], "no-print-system")
