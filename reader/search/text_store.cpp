@@ -24,10 +24,6 @@ struct text_store_state {
     /// `apart_first` on, round), skipped here unless it fails.
     std::atomic<int> apart_first{0};
     std::atomic<int> apart_count{0};
-    /// The size pages are taken to have: the first page's, then that of the last
-    /// page whose box was read (a cover of its own size makes one read, not one a
-    /// page). Reading each page's size from Qt PDF would keep 30 to 90 KiB of it.
-    QSizeF page_size;
 };
 
 // One run of extraction, from extract_from until stop: its steps share it, and
@@ -87,8 +83,6 @@ text_store::text_store(shared_document document, QObject* parent)
     pages_.resize(static_cast<std::size_t>(pages));
     taken_.assign(static_cast<std::size_t>(pages), false);
     state_->done.assign(static_cast<std::size_t>(pages), 0);
-    if (document_)
-        state_->page_size = document_->first_page_size();
 }
 
 text_store::~text_store() {
@@ -132,7 +126,7 @@ void text_store::read_apart(int from) {
     state_->apart_first = (from + pages / 2) % pages;
     state_->apart_count = count;
     apart_ = std::make_unique<text_reading_process>(document_->bytes(), document_->password(),
-                                                    state_->page_size, std::move(asked));
+                                                    document_->first_page_size(), std::move(asked));
     connect(apart_.get(), &text_reading_process::page_read, this, &text_store::receive_page);
     connect(apart_.get(), &text_reading_process::failed, this, [this] {
         // Its pages are read here after all.
@@ -173,7 +167,7 @@ void text_store::extract_from(int page, pdf_priority priority) {
     state_->priority = static_cast<int>(priority);
     if (!run_) {
         run_ = std::make_shared<text_store_run>(document_->bytes(), document_->password(),
-                                                state_->page_size);
+                                                document_->first_page_size());
         read_apart(state_->from);
     }
     // A step already waiting at this priority serves; otherwise one more goes in
