@@ -22,15 +22,15 @@ auto guarded(body_type&& body) -> outcome<std::invoke_result_t<body_type>> {
         const auto kind = code == qpdf_e_password      ? failure_kind::password_required
                           : code == qpdf_e_unsupported ? failure_kind::unsupported
                                                        : failure_kind::damaged;
-        return failure{kind, error.what()};
+        return failure{kind, error.what(), {}};
     } catch (const limit_error& error) {
-        return failure{failure_kind::limit_exceeded, error.what()};
+        return failure{failure_kind::limit_exceeded, error.what(), {}};
     } catch (const std::bad_alloc&) {
-        return failure{failure_kind::limit_exceeded, "out of memory"};
+        return failure{failure_kind::limit_exceeded, "out of memory", {}};
     } catch (const std::exception& error) {
-        return failure{failure_kind::internal, error.what()};
+        return failure{failure_kind::internal, error.what(), {}};
     } catch (...) {
-        return failure{failure_kind::internal, "unknown exception"};
+        return failure{failure_kind::internal, "unknown exception", {}};
     }
 }
 

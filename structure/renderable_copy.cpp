@@ -120,51 +120,68 @@ long long highest_object_number(QPDF& pdf) {
     return table.empty() ? 0 : table.rbegin()->first.getObj();
 }
 
+struct made_copy {
+    renderable_document document;
+    bool scanned = false; ///< its cross-references made again from a scan of the bytes
+};
+
+made_copy copy_of(const QByteArray& bytes, const std::string& password, rewrite_policy policy,
+                  const std::atomic<bool>& cancelled) {
+    auto view = try_inspect(bytes, password, cancelled);
+    const bool clean = view && !view->repaired;
+    if (clean && view->tree.sound && policy == rewrite_policy::when_needed) {
+        const auto changed = cut_long_texts(*view->pdf, *view->raw);
+        if (changed.empty())
+            return {{bytes, false}};
+        if (!view->pdf->isEncrypted()) // else written again by qpdf below, cut
+            return {{with_objects_updated(bytes, *view->pdf, changed), true}};
+    }
+    // A flat tree copies inherited resources into each page: room for that.
+    const qsizetype limit = 2 * bytes.size() + 16 * 1024 * 1024;
+    if ((view && view->pdf->isEncrypted()) || (clean && view->tree.sound))
+        return {{written_by_qpdf(*view, limit, password, cancelled), true}};
+    // What qpdf read other than as written (or not at all) is given to Qt PDF
+    // with cross-references made again from the bytes, which both then read alike.
+    QByteArray patched = bytes;
+    if (!clean) {
+        view.reset();
+        patched = with_rebuilt_cross_references(bytes, cancelled);
+        if (patched.isEmpty())
+            throw unsound("no document found in the bytes");
+        view = inspect(patched, password, cancelled);
+        if (view->pdf->isEncrypted())
+            return {{written_by_qpdf(*view, limit, password, cancelled), true}};
+    }
+    if (!view->tree.sound || (policy == rewrite_policy::always && !view->tree.counted)) {
+        const QByteArray update =
+            flat_page_tree_update(*view->pdf, view->tree, highest_object_number(*view->pdf) + 1);
+        view.reset();
+        patched = with_rebuilt_cross_references(patched + update, cancelled);
+        view = inspect(patched, password, cancelled);
+    }
+    if (!view->tree.sound)
+        throw unsound("page tree unsound once mended");
+    if (!clean && view->tree.pages.empty())
+        throw unsound("no page left in a damaged file");
+    if (const auto changed = cut_long_texts(*view->pdf, *view->raw); !changed.empty())
+        patched = with_objects_updated(patched, *view->pdf, changed);
+    return {{patched, true}, !clean};
+}
+
 } // namespace
 
 outcome<renderable_document> renderable_copy(const QByteArray& bytes, const std::string& password,
                                              rewrite_policy policy,
                                              const std::atomic<bool>& cancelled) {
     return guarded([&]() -> renderable_document {
-        auto view = try_inspect(bytes, password, cancelled);
-        const bool clean = view && !view->repaired;
-        if (clean && view->tree.sound && policy == rewrite_policy::when_needed) {
-            const auto changed = cut_long_texts(*view->pdf, *view->raw);
-            if (changed.empty())
-                return {bytes, false};
-            if (!view->pdf->isEncrypted()) // else written again by qpdf below, cut
-                return {with_objects_updated(bytes, *view->pdf, changed), true};
-        }
-        // A flat tree copies inherited resources into each page: room for that.
-        const qsizetype limit = 2 * bytes.size() + 16 * 1024 * 1024;
-        if ((view && view->pdf->isEncrypted()) || (clean && view->tree.sound))
-            return {written_by_qpdf(*view, limit, password, cancelled), true};
-        // What qpdf read other than as written (or not at all) is given to Qt PDF
-        // with cross-references made again from the bytes, which both then read alike.
-        QByteArray patched = bytes;
-        if (!clean) {
-            view.reset();
-            patched = with_rebuilt_cross_references(bytes, cancelled);
-            if (patched.isEmpty())
-                throw unsound("no document found in the bytes");
-            view = inspect(patched, password, cancelled);
-            if (view->pdf->isEncrypted())
-                return {written_by_qpdf(*view, limit, password, cancelled), true};
-        }
-        if (!view->tree.sound || (policy == rewrite_policy::always && !view->tree.counted)) {
-            const QByteArray update = flat_page_tree_update(*view->pdf, view->tree,
-                                                            highest_object_number(*view->pdf) + 1);
-            view.reset();
-            patched = with_rebuilt_cross_references(patched + update, cancelled);
-            view = inspect(patched, password, cancelled);
-        }
-        if (!view->tree.sound)
-            throw unsound("page tree unsound once mended");
-        if (!clean && view->tree.pages.empty())
-            throw unsound("no page left in a damaged file");
-        if (const auto changed = cut_long_texts(*view->pdf, *view->raw); !changed.empty())
-            patched = with_objects_updated(patched, *view->pdf, changed);
-        return {patched, true};
+        made_copy made = copy_of(bytes, password, policy, cancelled);
+        // A mended copy is scanned again when it is read again, our own sections
+        // with it: a stream the damage left without its end then runs over them,
+        // and what is read may no longer be sound. A copy that would not open
+        // again is refused.
+        if (made.scanned)
+            copy_of(made.document.bytes, password, rewrite_policy::when_needed, cancelled);
+        return std::move(made.document);
     });
 }
 
