@@ -171,6 +171,31 @@ def icon(size):
     return img.resize((size, size), Image.LANCZOS)
 
 
+def icon_16():
+    """The icon at 16 pixels, set pixel by pixel: the large drawing scaled down
+    blurs its "KRV" and its lines into a smudge. The frame, the page with its
+    corner turned and a "?" one stroke wide are what stays readable."""
+    img = Image.new("RGBA", (16, 16), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    d.rectangle([1, 0, 14, 15], fill=(200, 20, 20))
+    d.rectangle([3, 2, 12, 13], fill=WHITE)
+    d.polygon([(10, 2), (12, 4), (12, 2)], fill=(200, 20, 20))
+    d.polygon([(10, 2), (10, 4), (12, 4)], fill=(200, 200, 200))
+    question = [" #### ",
+                "##  ##",
+                "    ##",
+                "   ## ",
+                "  ##  ",
+                "  ##  ",
+                "      ",
+                "  ##  "]
+    for row, line in enumerate(question):
+        for column, mark in enumerate(line):
+            if mark == "#":
+                img.putpixel((5 + column, 4 + row), (235, 120, 0, 255))
+    return img
+
+
 # ---------------------------------------------------------------- border pieces 32 x 32
 LIGHT, DARK = (0xBF, 0xCF, 0xDF), (0x00, 0x50, 0x9F)
 NAVY, SLATE = (0x00, 0x3A, 0x75), (0x2B, 0x42, 0x58)
@@ -381,7 +406,8 @@ def main():
     flat = Image.new("RGB", (32, 32), WHITE)
     flat.paste(icon32, mask=icon32.split()[3])
     flat.quantize(colors=16, dither=Image.Dither.NONE).save(os.path.join(OUT, "icon_32_16c.png"))
-    for size in (16, 48, 64, 128, 256):
+    icon_16().save(os.path.join(OUT, "icon_16.png"))
+    for size in (48, 64, 128, 256):
         icon(size).save(os.path.join(OUT, "icon_%d.png" % size))
     for suffix, k in TOOL_SCALES.items():
         for name, draw in toolbar_icons().items():
