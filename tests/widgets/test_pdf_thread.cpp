@@ -232,21 +232,26 @@ private slots:
 
     // A long document's pages from the last backwards are read by the program in its
     // text-reading mode while the pdf thread is busy; when that process cannot run,
-    // or dies, the pdf thread reads them after all.
+    // or dies, or is not to be had, the pdf thread reads them after all.
     void text_read_beside_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<bool>("beside");
         QTest::newRow("the program itself") << QStringLiteral(KRV_PROGRAM) << true;
         QTest::newRow("a program that fails") << QStringLiteral("/bin/false") << false;
         QTest::newRow("no program there") << dir_.filePath("absent") << false;
+        QTest::newRow("no program at all") << QString() << false;
     }
     void text_read_beside() {
         QFETCH(QString, program);
         QFETCH(bool, beside);
 #ifdef __SANITIZE_THREAD__
-        // QProcess starts its child through vfork, which ThreadSanitizer does not follow:
-        // it then reports a write by the main thread with a stack that cannot be.
-        QSKIP("QProcess's vfork confuses ThreadSanitizer's history");
+        // Qt starts a child by clone(CLONE_VM | CLONE_VFORK), which ThreadSanitizer does
+        // not know: the child runs its interceptors on the main thread's state, and a
+        // race is then reported between the text store's construction and the pdf
+        // thread, with a stack that cannot be. The same test without a child reports
+        // nothing; with a child whose exec fails, it does.
+        if (!program.isEmpty())
+            QSKIP("a child started by clone(CLONE_VFORK) misleads ThreadSanitizer");
 #endif
         constexpr int pages = 240;
         shared_document document;
