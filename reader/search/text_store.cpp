@@ -19,11 +19,9 @@ namespace krv {
 struct text_store_state {
     std::atomic<int> from{0};
     std::atomic<int> priority{static_cast<int>(pdf_priority::background)};
-    std::vector<char> done; ///< pages extracted
-    /// Pages the text-reading process reads (`apart_count` of them from
-    /// `apart_first` on, round), skipped here unless it fails.
-    std::atomic<int> apart_first{0};
-    std::atomic<int> apart_count{0};
+    /// Pages read, here or by the text-reading process (marked on the GUI thread as
+    /// they come from it): the pdf thread skips them.
+    std::unique_ptr<std::atomic<bool>[]> done;
 };
 
 // One run of extraction, from extract_from until stop: its steps share it, and
@@ -82,7 +80,7 @@ text_store::text_store(shared_document document, QObject* parent)
     const int pages = document_ ? document_->page_count() : 0;
     pages_.resize(static_cast<std::size_t>(pages));
     taken_.assign(static_cast<std::size_t>(pages), false);
-    state_->done.assign(static_cast<std::size_t>(pages), 0);
+    state_->done = std::make_unique<std::atomic<bool>[]>(static_cast<std::size_t>(pages));
 }
 
 text_store::~text_store() {
@@ -105,38 +103,46 @@ void text_store::stop() {
     generation_.next();
     run_.reset();
     apart_.reset();
-    state_->apart_count = 0;
 }
 
 // A long document's pages from the one before `from` backwards are read by the
 // text-reading process while the pdf thread reads on from `from`: the pages near
-// the reader come first both ways, and the two meet on the far side.
+// the reader come first both ways, and the two meet wherever their pace brings
+// them (the pdf thread also paints, and either may have the busier core).
 void text_store::read_apart(int from) {
     constexpr int fewest_pages = 200; // fewer take less time than the process to start
     const int pages = page_count();
     if (pages < fewest_pages || !text_reading_process::available() || document_->bytes().isEmpty())
         return;
-    const int count = pages - pages / 2;
     std::vector<int> asked;
-    for (int i = 1; i <= count; ++i)
+    for (int i = 1; i < pages; ++i)
         if (const int page = ((from - i) % pages + pages) % pages; !taken_[page])
             asked.push_back(page);
     if (asked.empty())
         return;
-    state_->apart_first = (from + pages / 2) % pages;
-    state_->apart_count = count;
     apart_ = std::make_unique<text_reading_process>(document_->bytes(), document_->password(),
                                                     document_->first_page_size(), std::move(asked));
-    connect(apart_.get(), &text_reading_process::page_read, this, &text_store::receive_page);
+    connect(apart_.get(), &text_reading_process::page_read, this,
+            [this](int page, QString raw, std::shared_ptr<const text_frame> frame, bool cut) {
+                state_->done[static_cast<std::size_t>(page)] = true;
+                receive_page(page, std::move(raw), std::move(frame), cut);
+            });
     connect(apart_.get(), &text_reading_process::failed, this, [this] {
-        // Its pages are read here after all.
-        state_->apart_count = 0;
-        apart_.release()->deleteLater();
+        // What it has not sent is read here.
+        let_go_of_apart();
         const int priority = state_->priority.load();
         if (run_ && !run_->step_waiting(priority))
             post_step(static_cast<pdf_priority>(priority));
     });
     apart_->start();
+}
+
+// Later, as it may be what is calling: its destruction ends its process.
+void text_store::let_go_of_apart() {
+    if (apart_) {
+        apart_->disconnect(this);
+        apart_.release()->deleteLater();
+    }
 }
 
 void text_store::release_document() {
@@ -192,17 +198,14 @@ struct text_store_step {
         --run->waiting[static_cast<std::size_t>(priority)];
         const int from = state->from.load();
         int page = -1;
-        const int apart_first = state->apart_first.load();
-        const int apart_count = state->apart_count.load();
         for (int i = 0; i < pages && page < 0; ++i) {
             const int candidate = (from + i) % pages;
-            if (!state->done[static_cast<std::size_t>(candidate)] &&
-                (candidate - apart_first + pages) % pages >= apart_count)
+            if (!state->done[static_cast<std::size_t>(candidate)])
                 page = candidate;
         }
         if (page < 0)
             return run->let_go();
-        state->done[static_cast<std::size_t>(page)] = 1;
+        state->done[static_cast<std::size_t>(page)] = true;
         // Folded where it is kept: long-lived text allocated on the pdf thread would
         // pin its heap between what pdfium frees.
         thread->reply([store = store, page, read = *run->reader.read(page, &document)] {
@@ -264,8 +267,10 @@ void text_store::take_page(int page, page_text text) {
     text_bytes_ += bytes_of(*slot);
     ++extracted_;
     emit page_extracted(page);
-    if (complete())
+    if (complete()) {
+        let_go_of_apart(); // the two readers have met: what it would read now is there
         emit completed();
+    }
 }
 
 } // namespace krv

@@ -101,6 +101,7 @@ private:
     void fold_some();
     void post_step(pdf_priority priority);
     void read_apart(int from);
+    void let_go_of_apart();
 
     shared_document document_;
     std::vector<std::optional<page_text>> pages_;
