@@ -7,14 +7,10 @@
 
 namespace krv {
 
-namespace {
-
-constexpr int pages_per_reading_document = 256;
-
-} // namespace
-
-page_text_reader::page_text_reader(QByteArray bytes, QString password, QSizeF page_size)
-    : bytes_(std::move(bytes)), password_(std::move(password)), page_size_(page_size) {}
+page_text_reader::page_text_reader(QByteArray bytes, QString password, QSizeF page_size,
+                                   int pages_per_document)
+    : bytes_(std::move(bytes)), password_(std::move(password)), page_size_(page_size),
+      pages_per_document_(pages_per_document) {}
 
 page_text_reader::~page_text_reader() = default;
 
@@ -51,7 +47,7 @@ std::optional<read_page> page_text_reader::read(int page, QPdfDocument* fallback
 QPdfDocument* page_text_reader::reading_document(QPdfDocument* fallback) {
     if (bytes_.isEmpty() || cannot_reopen_)
         return fallback;
-    if (read_in_document_ >= pages_per_reading_document) {
+    if (read_in_document_ >= pages_per_document_) {
         reading_.reset(); // what it kept of the pages read goes with it
         buffer_.reset();
     }

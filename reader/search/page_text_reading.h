@@ -27,12 +27,16 @@ struct read_page {
 
 /// What reading the pages of one document needs beside Qt PDF: its pages' boxes
 /// (opened at the first page that needs them, once), and a document of its own
-/// that is opened again every pages_per_reading_document pages (pdfium keeps
-/// what it parsed of every page read until its document closes: 22 MiB for a
-/// 2,415-page manual).
+/// that is opened again every `pages_per_document` pages (pdfium keeps what it
+/// parsed of every page read until its document closes: 22 MiB for a
+/// 2,415-page manual; opening that manual again costs some 110 ms).
 class page_text_reader {
 public:
-    page_text_reader(QByteArray bytes, QString password, QSizeF page_size);
+    /// The help's own reading; a process that ends with its reading keeps its
+    /// document open throughout.
+    static constexpr int reopened_every = 256;
+    page_text_reader(QByteArray bytes, QString password, QSizeF page_size,
+                     int pages_per_document = reopened_every);
     ~page_text_reader();
 
     /// Reads `page` from the reader's own document, or from `fallback` when there
@@ -55,6 +59,7 @@ private:
     bool boxes_asked_ = false;
     std::unique_ptr<QBuffer> buffer_;
     std::unique_ptr<QPdfDocument> reading_;
+    int pages_per_document_;
     int read_in_document_ = 0;
     bool cannot_reopen_ = false;
 };

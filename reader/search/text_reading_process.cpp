@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <limits>
 
 namespace krv {
 
@@ -87,7 +88,8 @@ int serve_text_reading() {
     request >> version >> bytes >> password >> page_size >> pages;
     if (request.status() != QDataStream::Ok || version != wire_version)
         return 2;
-    page_text_reader reader(std::move(bytes), password, page_size);
+    // Its memory goes when it ends: no opening again on the way.
+    page_text_reader reader(std::move(bytes), password, page_size, std::numeric_limits<int>::max());
     for (const qint32 page : pages) {
         const std::optional<read_page> read = reader.read(page, nullptr);
         if (!read)
