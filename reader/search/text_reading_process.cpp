@@ -147,6 +147,19 @@ text_reading_process::~text_reading_process() {
     }
 }
 
+void text_reading_process::end_later() {
+    process_.disconnect(this);
+    if (process_.state() == QProcess::NotRunning) {
+        deleteLater();
+        return;
+    }
+    // Waiting in the destructor for a killed process to go would hold the event
+    // loop while the kernel tears it down.
+    connect(&process_, &QProcess::finished, this, &QObject::deleteLater);
+    connect(&process_, &QProcess::errorOccurred, this, &QObject::deleteLater);
+    process_.kill();
+}
+
 void text_reading_process::take_output() {
     received_ += process_.readAllStandardOutput();
     qsizetype at = 0;

@@ -40,6 +40,9 @@ public:
     ~text_reading_process() override;
     /// Once its signals are connected: `failed` may come at once.
     void start();
+    /// Ends its process, without a signal more, and goes once the process has
+    /// gone (or with its parent, should that go first).
+    void end_later();
 
 signals:
     void page_read(int page, QString raw, std::shared_ptr<const text_frame> frame, bool cut);

@@ -102,7 +102,7 @@ std::unique_ptr<text_store> text_store::take_texts(text_store& from) {
 void text_store::stop() {
     generation_.next();
     run_.reset();
-    apart_.reset();
+    let_go_of_apart();
 }
 
 // A long document's pages from the one before `from` backwards are read by the
@@ -137,11 +137,12 @@ void text_store::read_apart(int from) {
     apart_->start();
 }
 
-// Later, as it may be what is calling: its destruction ends its process.
+// Later, as it may be what is calling, and without waiting for its process to go.
 void text_store::let_go_of_apart() {
     if (apart_) {
         apart_->disconnect(this);
-        apart_.release()->deleteLater();
+        apart_->setParent(this);
+        apart_.release()->end_later();
     }
 }
 
