@@ -149,7 +149,7 @@ void memory(const QString& big) {
 // first word of progress, and the longest stall of the event loop from the
 // opening to the hit and a second beyond it (the search goes on meanwhile).
 struct manual_figures {
-    double open = 0, rss = 0, to_hit = 0, to_progress = -1, stall = 0;
+    double open = 0, rss = 0, to_hit = 0, to_progress = -1, stall = 0, stall_work = 0;
     int extracted = 0, page = -1;
 };
 
@@ -190,13 +190,14 @@ manual_figures manual_run(const QString& path, const QString& word) {
     f.page = c.search()->hits()[static_cast<std::size_t>(c.search()->current_hit())].page;
     run_for(1000);
     f.stall = meter.stop();
+    f.stall_work = meter.longest_work();
     return f;
 }
 
 void manual(const QString& path, const QStringList& words, int runs) {
     std::printf("%s:\n", qPrintable(path.section('/', -1)));
     for (const QString& word : words) {
-        std::vector<double> open, rss, hit, progress, stall, extracted;
+        std::vector<double> open, rss, hit, progress, stall, stall_work, extracted;
         int page = -1;
         for (int run = 0; run < runs; ++run) {
             const manual_figures f = manual_run(path, word);
@@ -206,6 +207,7 @@ void manual(const QString& path, const QStringList& words, int runs) {
             if (f.to_progress >= 0)
                 progress.push_back(f.to_progress);
             stall.push_back(f.stall);
+            stall_work.push_back(f.stall_work);
             extracted.push_back(f.extracted);
             page = f.page;
         }
@@ -216,8 +218,9 @@ void manual(const QString& path, const QStringList& words, int runs) {
         std::printf("    searched 2 s after the first page: hit on page %d in %s (goal 300); "
                     "first progress or hit said in %s\n",
                     page + 1, spread(hit).c_str(), spread(progress).c_str());
-        std::printf("    longest stall from the opening to a second after the hit: %s (goal 20)\n",
-                    spread(stall).c_str());
+        std::printf("    longest stall from the opening to a second after the hit: %s (goal 20), "
+                    "of which the GUI thread's own work %s\n",
+                    spread(stall).c_str(), spread(stall_work).c_str());
     }
 }
 
@@ -235,11 +238,33 @@ void whole_text(const QString& path) {
     std::printf("whole text of %d pages: %.0f ms\n", c.text()->page_count(), ms_since(start));
 }
 
+// With KRV_BENCH_SLOW_EVENTS=MS, each event the GUI thread takes longer than MS
+// over is told on standard error (its type, its receiver's class and name): what
+// a stall was made of.
+class timed_application : public application {
+public:
+    using application::application;
+    bool notify(QObject* receiver, QEvent* e) override {
+        static const int slow = qEnvironmentVariableIntValue("KRV_BENCH_SLOW_EVENTS");
+        if (slow <= 0)
+            return application::notify(receiver, e);
+        const int type = e->type();
+        const auto start = clock_type::now();
+        const double cpu = thread_cpu_ms();
+        const bool result = application::notify(receiver, e);
+        if (const double spent = ms_since(start); spent > slow)
+            std::fprintf(stderr, "slow event: %.1f ms (%.1f ms working), type %d, to %s \"%s\"\n",
+                         spent, thread_cpu_ms() - cpu, type, receiver->metaObject()->className(),
+                         qPrintable(receiver->objectName()));
+        return result;
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    application app(argc, argv);
+    timed_application app(argc, argv);
     // `--write FILE`: only the 500 pages, for the benchmark of the real program.
     if (argc == 3 && qstrcmp(argv[1], "--write") == 0)
         return samples::write_text_pdf(QString::fromLocal8Bit(argv[2]), pages(500)) ? 0 : 1;

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -85,21 +86,33 @@ inline void settle(pdf_component& component) {
 
 /// The longest gap between the ticks of a timer that should fire every 5 ms: the
 /// longest the interface could not answer.
+/// The calling thread's processor time, in ms.
+inline double thread_cpu_ms() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 class stall_meter {
 public:
     stall_meter() {
         timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             const auto now = clock_type::now();
-            if (ticking_)
-                longest_ = std::max(longest_,
-                                    std::chrono::duration<double, std::milli>(now - last_).count());
+            const double cpu = thread_cpu_ms();
+            const double gap = std::chrono::duration<double, std::milli>(now - last_).count();
+            if (ticking_ && gap > longest_) {
+                longest_ = gap;
+                longest_work_ = cpu - last_cpu_;
+            }
             last_ = now;
+            last_cpu_ = cpu;
             ticking_ = true;
         });
     }
     void start() {
         longest_ = 0;
+        longest_work_ = 0;
         ticking_ = false;
         timer_.start(5);
     }
@@ -108,12 +121,17 @@ public:
         timer_.stop();
         return longest_;
     }
+    /// The GUI thread's processor time within that gap, in ms: the rest of the
+    /// gap it waited for a core (a loaded machine), not for its own work.
+    double longest_work() const { return longest_work_; }
 
 private:
     QTimer timer_;
     clock_type::time_point last_;
+    double last_cpu_ = 0;
     bool ticking_ = false;
     double longest_ = 0;
+    double longest_work_ = 0;
 };
 
 /// "median (min–max)" of a set of figures.

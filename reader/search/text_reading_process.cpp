@@ -6,6 +6,7 @@
 #include <QDataStream>
 #include <QFile>
 
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -16,7 +17,7 @@ namespace krv {
 
 namespace {
 
-constexpr quint32 wire_version = 1;
+constexpr quint32 wire_version = 2;
 constexpr QDataStream::Version stream_version = QDataStream::Qt_6_4;
 /// A page's message is its text and a few numbers: anything larger is not ours.
 constexpr qint32 max_message = 64 * 1024 * 1024;
@@ -85,7 +86,7 @@ int serve_text_reading() {
     QString password;
     QSizeF page_size;
     QList<qint32> pages;
-    request >> version >> bytes >> password >> page_size >> pages;
+    request >> version >> password >> page_size >> pages >> bytes;
     if (request.status() != QDataStream::Ok || version != wire_version)
         return 2;
     // Its memory goes when it ends: no opening again on the way.
@@ -118,7 +119,7 @@ bool text_reading_process::available() {
 text_reading_process::text_reading_process(const QByteArray& bytes, const QString& password,
                                            QSizeF page_size, std::vector<int> pages,
                                            QObject* parent)
-    : QObject(parent), pages_(std::move(pages)) {
+    : QObject(parent), document_(bytes), pages_(std::move(pages)) {
     connect(&process_, &QProcess::readyReadStandardOutput, this,
             &text_reading_process::take_output);
     connect(&process_, &QProcess::finished, this, &text_reading_process::ended);
@@ -127,15 +128,33 @@ text_reading_process::text_reading_process(const QByteArray& bytes, const QStrin
             ended();
     });
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The document goes last, as QDataStream writes a byte array (its size, then
+    // its bytes), so that it is sent from where it lies, not copied into a request.
     QDataStream out(&request_, QIODevice::WriteOnly);
     out.setVersion(stream_version);
-    out << wire_version << bytes << password << page_size
-        << QList<qint32>(pages_.begin(), pages_.end());
+    out << wire_version << password << page_size << QList<qint32>(pages_.begin(), pages_.end())
+        << quint32(bytes.size());
 }
 
 void text_reading_process::start() {
-    process_.start(program(), {QString::fromLatin1(text_reading_argument)});
+    const QStringList arguments{QString::fromLatin1(text_reading_argument)};
+    // The request goes in as a file in memory (nothing on disk): through a pipe, a
+    // 6 MiB document took the event loop a hundred turns of 64 KiB while the
+    // process waited for it.
+    if (const int memory = ::memfd_create("krv-lecture", MFD_CLOEXEC); memory >= 0) {
+        if (write_all(memory, request_) && write_all(memory, document_)) {
+            process_.setStandardInputFile(QStringLiteral("/proc/self/fd/%1").arg(memory));
+            request_.clear();
+            document_.clear();
+            process_.start(program(), arguments);
+            ::close(memory);
+            return;
+        }
+        ::close(memory);
+    }
+    process_.start(program(), arguments);
     process_.write(std::exchange(request_, {}));
+    process_.write(std::exchange(document_, {}));
     process_.closeWriteChannel();
 }
 

@@ -54,7 +54,9 @@ private:
     void ended();
 
     QProcess process_;
-    QByteArray request_;
+    QByteArray request_;  ///< all but the document
+    QByteArray document_; ///< shared with the document's own bytes
+
     QByteArray received_;
     std::vector<int> pages_;
     std::size_t pages_read_ = 0;
