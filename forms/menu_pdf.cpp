@@ -7,6 +7,7 @@
 #include "events.h"
 #include "failures.h"
 #include "file_names.h"
+#include "full_screen.h"
 #include "identity.h"
 #include "inter_logg.h"
 #include "krv_pdf2.h"
@@ -152,6 +153,11 @@ void menu_pdf::Form_Load() {
         // first of the other, so that the keyboard reaches both as one.
         [&] {
             join_tab_orders({this, &load_form<affic_pdf>()});
+        },
+        // Not the design's either: F11 shows the viewer alone, full screen, and back.
+        [&] {
+            affic_pdf& viewer = load_form<affic_pdf>();
+            allow_full_screen(viewer, *viewer.APDF_Objet, {this});
         },
     });
     request_host_document(request_from::user);

@@ -518,6 +518,33 @@ private slots:
         QTRY_VERIFY(!from_menu ? menu.Image1->has_keyboard_focus() : viewer().isActiveWindow());
     }
 
+    // F11 shows the viewer alone, full screen, the pages filling it; F11 again
+    // puts both windows back as they stood.
+    void f11_shows_the_viewer_alone_and_back_data() {
+        QTest::addColumn<bool>("in_viewer");
+        QTest::newRow("from the viewer") << true;
+        QTest::newRow("from the menu") << false;
+    }
+    void f11_shows_the_viewer_alone_and_back() {
+        QFETCH(bool, in_viewer);
+        menu_pdf& menu = start();
+        QTRY_VERIFY(component()->document());
+        const QRect menu_place = menu.geometry();
+        const QRect viewer_place = viewer().geometry();
+        const QRect pages = component()->geometry();
+        QTest::keyClick(in_viewer ? static_cast<QWidget*>(component()->view()) : &menu,
+                        Qt::Key_F11);
+        QTRY_COMPARE(viewer().geometry(), viewer().screen()->geometry());
+        QTRY_COMPARE(component()->geometry(), viewer().rect());
+        QVERIFY(!menu.isVisible());
+        QTest::keyClick(component()->view(), Qt::Key_F11);
+        QTRY_COMPARE(viewer().geometry(), viewer_place);
+        QCOMPARE(component()->geometry(), pages);
+        QVERIFY(menu.isVisible());
+        QTRY_COMPARE(menu.geometry(), menu_place); // once on screen again, its frame known
+        QVERIFY(fixture_.ends.isEmpty());
+    }
+
     // The tooltips of the window that is not active show too.
     void tooltips_in_either_window() {
         menu_pdf& menu = start();
@@ -580,13 +607,18 @@ private slots:
         QTest::newRow("bt_fin") << "bt_fin";
         QTest::newRow("Commande1") << "Commande1";
         QTest::newRow("window closed") << "close";
+        QTest::newRow("Esc in full screen") << "esc in full screen";
     }
     void end_commands() {
         QFETCH(QString, how);
         menu_pdf& menu = start();
         if (how == "esc")
             QTest::keyClick(&menu, Qt::Key_Escape);
-        else if (how == "bt_fin")
+        else if (how == "esc in full screen") {
+            QTest::keyClick(&menu, Qt::Key_F11);
+            QVERIFY(!menu.isVisible());
+            QTest::keyClick(&viewer(), Qt::Key_Escape);
+        } else if (how == "bt_fin")
             QTest::mouseClick(menu.bt_fin, Qt::LeftButton);
         else if (how == "Commande1")
             menu.Commande1->click();
