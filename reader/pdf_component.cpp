@@ -218,6 +218,9 @@ void pdf_component::set_src(const QString& path, const document_place& place) {
 void pdf_component::show_document(bool same_file) {
     const bool search_asked = search_->before_showing();
     navigation_->new_document(same_file);
+    if (!same_file)
+        leave_document();
+    shown_path_ = src();
     // The reader first takes its size, then lays the pages out once.
     stack_->setCurrentWidget(reader_);
     view_->set_document(document(), same_file);
@@ -261,8 +264,21 @@ void pdf_component::read_labels() {
     });
 }
 
+void pdf_component::leave_document() {
+    if (view_ && view_->document() && !shown_path_.isEmpty())
+        left_.remember(shown_path_, place_left_in(*view_));
+    shown_path_.clear();
+}
+
 void pdf_component::finish_place(const std::optional<jump_target>& destination,
                                  const document_place& place) {
+    // Chosen again in this run without a place of its own: where it was left.
+    const std::optional<left_place> left = left_.find(src());
+    if (left && place.empty() && !destination) {
+        go_back_to(*view_, *left);
+        update_toolbar();
+        return;
+    }
     navigation_->go_to_place(destination, place);
     if (!place.search.isEmpty())
         search_->find_at_place(place.search, place.occurrence);
@@ -294,6 +310,7 @@ void pdf_component::show_message(const QString& text, bool offers_password) {
     if (!reader_)
         return;
     search_->close();
+    leave_document();
     view_->set_document(nullptr);
     navigation_->new_document(false);
     update_toolbar();

@@ -15,6 +15,7 @@
 #include "failure.h"
 #include "failure_panel.h"
 #include "folder_binding.h"
+#include "left_places.h"
 #include "navigation_binding.h"
 #include "page_view.h"
 #include "pdf_thread.h"
@@ -132,6 +133,8 @@ private:
     void read_labels();
     /// The shown document's page labels; none without a document, or until read.
     const std::vector<QString>& page_labels() const;
+    /// The shown document is about to go: where the reader leaves it is kept.
+    void leave_document();
     /// Prints the document shown, at the page read, the way given; says a failure.
     void print_shown(done (*way)(const printable_document&, int, QWidget*));
 
@@ -150,6 +153,8 @@ private:
     std::unique_ptr<shown_search> search_;
     std::unique_ptr<navigation_binding> navigation_;
     std::unique_ptr<reader_keys> keys_;
+    left_places left_;
+    QString shown_path_; ///< the file the view shows; empty when none
 
     QTimer trim_timer_; ///< gives freed memory back once the reader is idle
 };

@@ -437,6 +437,38 @@ private slots:
 
     // A double click selects a word, a triple click its line; the middle button
     // drags the pages.
+    // A document chosen again in the run opens where it was left, at its zoom,
+    // unless the request gives a place of its own.
+    void a_document_chosen_again_opens_where_it_was_left_data() {
+        QTest::addColumn<int>("asked_page"); // 0: none
+        QTest::addColumn<int>("page");
+        QTest::addColumn<double>("zoom"); // 0: fitted to the width
+        QTest::newRow("no place asked") << 0 << 3 << 1.5;
+        QTest::newRow("#page=2 asked") << 2 << 1 << 0.0;
+    }
+    void a_document_chosen_again_opens_where_it_was_left() {
+        QFETCH(int, asked_page);
+        QFETCH(int, page);
+        QFETCH(double, zoom);
+        auto c = open("cinq.pdf");
+        page_view* v = c->view();
+        const double fitted = v->zoom();
+        c->go_to_page_number(4);
+        v->set_zoom(1.5);
+        v->verticalScrollBar()->setValue(v->verticalScrollBar()->value() + 100);
+        const auto left = v->top_place();
+        c->set_src(path("plat.pdf"));
+        QTRY_COMPARE(v->page_count(), 1);
+        document_place place;
+        place.page = asked_page;
+        c->set_src(path("cinq.pdf"), place);
+        QTRY_COMPARE(v->page_count(), 5);
+        QTRY_COMPARE(v->current_page(), page);
+        QCOMPARE(v->zoom(), zoom > 0 ? zoom : fitted);
+        if (asked_page == 0)
+            QVERIFY(std::abs(v->top_place().second.y() - left.second.y()) < 2);
+    }
+
     void the_mouse_over_the_pages_data() {
         QTest::addColumn<QString>("gesture");
         QTest::addColumn<QString>("selected");
