@@ -40,6 +40,11 @@ void show_page_menu(page_view& view, shown_search& search, QPoint global_positio
                                         to_search->find(selected);
                                     });
     find->setEnabled(!selected.isEmpty());
+    menu->addSeparator();
+    QAction* dark = menu->addAction(QStringLiteral("Couleurs inversées\tCtrl+I"), &view,
+                                    [&view](bool on) { view.set_inverted(on); });
+    dark->setCheckable(true);
+    dark->setChecked(view.inverted());
     menu->popup(global_position);
 }
 

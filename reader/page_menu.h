@@ -1,6 +1,6 @@
 // The pages' context menu, asked for with the right button, the Menu key or
 // Shift+F10: copy the selection, select the page's text, search the selection
-// in the shown document through the search bar.
+// in the shown document through the search bar, the pages in reversed colours.
 #pragma once
 
 #include <QPoint>

@@ -19,6 +19,12 @@ bool is_alt_arrow(const QKeyEvent* key) {
            (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right);
 }
 
+// Ctrl+I: the pages in reversed colours ("inverser"), and back.
+bool is_inverting_key(const QKeyEvent* key) {
+    return key->key() == Qt::Key_I &&
+           (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
 bool is_folder_search_key(const QKeyEvent* key) {
     return key->key() == Qt::Key_F &&
            (key->modifiers() & ~Qt::KeypadModifier) == (Qt::ControlModifier | Qt::ShiftModifier);
@@ -57,6 +63,10 @@ bool reader_keys::handle(const QKeyEvent* key, key_origin origin) {
             p_.navigation.go_forward();
         return true;
     }
+    if (is_inverting_key(key)) {
+        p_.view.set_inverted(!p_.view.inverted());
+        return true;
+    }
     if (key->key() == Qt::Key_F3) {
         if (key->modifiers() & Qt::ShiftModifier)
             p_.search.find_previous();
@@ -65,7 +75,7 @@ bool reader_keys::handle(const QKeyEvent* key, key_origin origin) {
         return true;
     }
     if (origin == key_origin::reader_window)
-        return false;
+        return link_key(key);
     // Just after Ctrl+F typed in another window, the focus may not have moved yet:
     // what is typed there belongs to the search.
     if (p_.search.is_open() && is_typing_key(key))
@@ -73,6 +83,19 @@ bool reader_keys::handle(const QKeyEvent* key, key_origin origin) {
     // The other windows have nothing to scroll: their reading keys go to the pages.
     if (is_reading_key(key))
         return forward_key(&p_.view, key);
+    return false;
+}
+
+bool reader_keys::link_key(const QKeyEvent* key) {
+    if (QApplication::focusWidget() != &p_.view)
+        return false;
+    const Qt::KeyboardModifiers held = key->modifiers() & ~Qt::KeypadModifier;
+    // Tab and Shift+Tab go through the page's links before leaving the pages.
+    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    if (tab && !(held & ~Qt::ShiftModifier))
+        return p_.view.focus_next_link(key->key() == Qt::Key_Tab && !(held & Qt::ShiftModifier));
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && held == Qt::NoModifier)
+        return p_.view.follow_focused_link();
     return false;
 }
 
@@ -95,7 +118,7 @@ bool reader_keys::handle_while_opening(const QKeyEvent* key, key_origin origin) 
     if (qobject_cast<QLineEdit*>(QApplication::focusWidget()))
         return false;
     if (!is_reading_key(key) && !tool_for_key(p_.toolbar, key) && key->key() != Qt::Key_F3 &&
-        !is_alt_arrow(key))
+        !is_alt_arrow(key) && !is_inverting_key(key))
         return false;
     p_.session.keep_key(*key, origin);
     return true;

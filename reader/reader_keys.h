@@ -1,5 +1,6 @@
 // The keys the reader answers whichever window of the program they are typed
-// in: its own (search, print, F3, Ctrl+G, Alt+Left and Alt+Right), and the
+// in: its own (search, print, F3, Ctrl+G, Alt+Left and Alt+Right, Ctrl+I for
+// reversed colours), Tab, Shift+Tab and Enter through the page's links, and the
 // reading keys typed in another window, which has nothing to scroll. A long
 // manual takes a moment to open, and the display waits a quarter of a second by
 // design: keys typed meanwhile are kept by the session and applied once the
@@ -43,6 +44,8 @@ public:
 
 private:
     bool handle_while_opening(const QKeyEvent* key, key_origin origin);
+    /// Tab, Shift+Tab and Enter over the pages: their links by keyboard.
+    bool link_key(const QKeyEvent* key);
     /// Ctrl+G: the page number is typed into the toolbar's field, from either window.
     void focus_page_field();
 

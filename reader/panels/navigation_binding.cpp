@@ -39,6 +39,7 @@ navigation_binding::navigation_binding(document_session& session, page_view& vie
             });
     connect(structure, &structure_reader::outline_action_read, this, &navigation_binding::follow);
     view.set_spot_source([this](int page, QPointF point) { return links_.spot_at(page, point); });
+    view.set_link_source([this](int page) { return link_areas(page); });
     view.set_page_painter([this](QPainter& painter, int page, const QRectF& area, double scale) {
         paint_page_overlay(painter, page, area, scale);
     });
@@ -133,6 +134,19 @@ void navigation_binding::paint_page_overlay(QPainter& painter, int page, const Q
         structure.request_page(page);
     else if (const page_annotations* annotations = links_.find(page))
         paint_notes(painter, *annotations, area, scale);
+}
+
+std::vector<page_link_area> navigation_binding::link_areas(int page) const {
+    std::vector<page_link_area> areas;
+    if (const page_annotations* annotations = links_.find(page))
+        for (const page_link& link : annotations->links)
+            if (link.action.kind != action_kind::none) {
+                const QString target = link_tooltip(link.action);
+                areas.push_back(
+                    {QRectF(link.rect.x, link.rect.y, link.rect.width, link.rect.height),
+                     target.isEmpty() ? QStringLiteral("action du document") : target});
+            }
+    return areas;
 }
 
 void navigation_binding::follow_link_at(int page, QPointF point) {

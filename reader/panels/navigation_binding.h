@@ -76,6 +76,8 @@ private:
     void ensure_outline();
     void show_outline_tree(std::shared_ptr<const outline_tree> tree);
     void paint_page_overlay(QPainter& painter, int page, const QRectF& area, double scale);
+    /// The links of a page read so far that lead somewhere, for the keyboard.
+    std::vector<page_link_area> link_areas(int page) const;
     void follow(const link_action& action);
     void jump_to(const jump_target& target);
     void show_place(const reading_place& place);

@@ -79,7 +79,7 @@ void page_pictures::take(std::vector<std::pair<tile_key, QImage>> pictures,
 }
 
 void page_pictures::prepare(const shared_document& document, const page_layout& layout, QSize room,
-                            qreal ratio) {
+                            qreal ratio, bool inverted) {
     pdf_thread* thread = document ? document->thread() : nullptr;
     if (!thread)
         return;
@@ -91,7 +91,8 @@ void page_pictures::prepare(const shared_document& document, const page_layout& 
             break;
         const QRect shown = area.intersected(view).translated(-area.topLeft());
         const QRect device(shown.topLeft() * ratio, shown.size() * ratio);
-        const auto tiles = tiles_covering(document->id(), page, area.size() * ratio, device);
+        const auto tiles =
+            tiles_covering(document->id(), page, area.size() * ratio, device, inverted);
         const QSizeF expected = layout.points[static_cast<std::size_t>(page)];
         QPointer<page_pictures> self(this);
         thread->post(*document, pdf_priority::interactive, [=](QPdfDocument& pdf) {

@@ -40,7 +40,7 @@ public:
     /// Asks now for the tiles that a document shown from its top in `layout`
     /// shows first in a view of the size `room`.
     void prepare(const shared_document& document, const page_layout& layout, QSize room,
-                 qreal ratio);
+                 qreal ratio, bool inverted);
 
 signals:
     /// Pictures came (or will not): to paint again.

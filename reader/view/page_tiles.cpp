@@ -47,7 +47,7 @@ QImage mapped_copy(const QImage& from, const QRect& part) {
 
 size_t qHash(const tile_key& key, size_t seed) {
     return qHashMulti(seed, key.document, key.page, key.whole.width(), key.whole.height(),
-                      key.column, key.row);
+                      key.column, key.row, key.inverted);
 }
 
 QRect tile_rect(const tile_key& key) {
@@ -55,14 +55,15 @@ QRect tile_rect(const tile_key& key) {
            QRect(QPoint(0, 0), key.whole);
 }
 
-std::vector<tile_key> tiles_covering(quint64 document, int page, QSize whole, const QRect& area) {
+std::vector<tile_key> tiles_covering(quint64 document, int page, QSize whole, const QRect& area,
+                                     bool inverted) {
     std::vector<tile_key> tiles;
     const QRect inside = area & QRect(QPoint(0, 0), whole);
     if (inside.isEmpty())
         return tiles;
     for (int row = inside.top() / tile_side; row <= inside.bottom() / tile_side; ++row)
         for (int column = inside.left() / tile_side; column <= inside.right() / tile_side; ++column)
-            tiles.push_back({document, page, whole, column, row});
+            tiles.push_back({document, page, whole, column, row, inverted});
     return tiles;
 }
 
@@ -86,7 +87,25 @@ rendered_tiles render_tiles(QPdfDocument& document, const std::vector<tile_key>&
     rendered.picture = render_part(document, first.page, first.whole, rendered.around);
     // Premultiplied, as the painter draws fastest (done once, here, not at every paint).
     rendered.picture.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (first.inverted)
+        invert_lightness(rendered.picture);
     return rendered;
+}
+
+void invert_lightness(QImage& picture) {
+    if (picture.format() != QImage::Format_ARGB32_Premultiplied)
+        picture.convertTo(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = line[x];
+            const int a = qAlpha(p), r = qRed(p), g = qGreen(p), b = qBlue(p);
+            // Lightness is (max + min) / 2: moving every channel by a - max - min
+            // turns it into a - lightness, with the same spread between channels.
+            const int shift = a - std::max({r, g, b}) - std::min({r, g, b});
+            line[x] = qRgba(r + shift, g + shift, b + shift, a);
+        }
+    }
 }
 
 std::vector<std::pair<tile_key, QImage>> cut_tiles(const rendered_tiles& rendered, qreal ratio) {

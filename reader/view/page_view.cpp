@@ -37,6 +37,7 @@ void page_view::set_document(shared_document document, bool keep_place) {
     // Pictures made ready for this document stay; all others go.
     pictures_->show_document(document ? document->id() : 0);
     pinned_ = {};
+    focus_link(-1);
     document_ = std::move(document);
     selection_->set_document(document_);
     layout_.points.clear();
@@ -73,7 +74,7 @@ void page_view::prepare_first_screen(const shared_document& document) {
     ahead.points.assign(static_cast<std::size_t>(document->page_count()),
                         document->first_page_size());
     ahead.lay_out(ahead.fitting_scale(0, viewport()->size(), false));
-    pictures_->prepare(document, ahead, viewport()->size(), devicePixelRatioF());
+    pictures_->prepare(document, ahead, viewport()->size(), devicePixelRatioF(), inverted_);
 }
 
 void page_view::refit(int page) {
@@ -267,6 +268,14 @@ void page_view::zoom_out() {
     set_zoom(zoom() / zoom_step);
 }
 
+void page_view::set_inverted(bool inverted) {
+    if (inverted == inverted_)
+        return;
+    inverted_ = inverted;
+    pictures_->move_on(); // what was asked in the other colours is not awaited
+    viewport()->update();
+}
+
 void page_view::set_highlight_source(std::function<std::vector<page_highlight>(int)> source) {
     highlights_ = std::move(source);
     viewport()->update();
@@ -343,6 +352,7 @@ void page_view::check_current_page() {
     const int now = current_page();
     if (now != last_current_) {
         last_current_ = now;
+        focus_link(-1); // the links reached by Tab are the page's being read
         emit current_page_changed(now);
     }
 }

@@ -29,6 +29,13 @@ struct page_spot {
     bool clickable = false; ///< a link: the pointer becomes a hand
 };
 
+/// A link the keyboard can reach on a page: where it stands (points) and where it
+/// leads, as its tooltip says it.
+struct page_link_area {
+    QRectF rect;
+    QString target;
+};
+
 class page_view : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -95,6 +102,17 @@ public:
     /// What stands at a point of a page (links, notes), for the pointer and tooltips.
     void set_spot_source(std::function<page_spot(int page, QPointF point)> source);
 
+    /// The links of a page, in the document's order, for Tab and Shift+Tab.
+    void set_link_source(std::function<std::vector<page_link_area>(int page)> source);
+    /// Tab (forward) or Shift+Tab through the links of the page being read: true
+    /// when the focus stays on the pages (on a link, or back on the pages
+    /// themselves before the first); false when it leaves them, as without links.
+    bool focus_next_link(bool forward);
+    /// Follows the link the keyboard is on, as a click does; false when none.
+    bool follow_focused_link();
+    /// The target of the link the keyboard is on; empty when none.
+    QString focused_link_target() const;
+
     /// The selection: its page, text and place in the page's text.
     const text_selection& selection() const { return *selection_; }
     /// Text selected with the mouse or Ctrl+A; empty when none (or not read yet).
@@ -113,6 +131,10 @@ public:
     /// Pixels held by rendered tiles, and the most they may hold.
     qint64 cache_pixels() const { return pictures_->cache().pixels(); }
     qint64 cache_budget() const { return pictures_->cache().budget(); }
+    /// The pages in reversed colours, for reading in the dark: their pictures
+    /// are rendered again so; those of the other colours never show again.
+    void set_inverted(bool inverted);
+    bool inverted() const { return inverted_; }
     /// Whether the last paint had every picture it showed, at the zoom in effect.
     bool pictures_complete() const { return complete_; }
 
@@ -182,8 +204,14 @@ private:
     void paint_pictures(QPainter& painter, int page);
     void paint_stand_ins(QPainter& painter, int page, const QRect& area, QSize whole);
     void paint_page_extras(QPainter& painter, int page);
-    /// Shows that the pages have the keyboard focus (not after a click gave it).
+    /// Shows that the pages have the keyboard focus (not after a click gave it),
+    /// and round the link the keyboard is on.
     void paint_focus_ring(QPainter& painter) const;
+    /// The links of the page being read, as the link source gives them.
+    std::vector<page_link_area> links_here() const;
+    /// The keyboard on the link `index` of the page being read (-1: on none);
+    /// screen readers are told where it leads.
+    void focus_link(int index);
 
     // Input (page_view_input.cpp).
     page_spot spot_at(QPoint viewport_position) const;
@@ -207,10 +235,17 @@ private:
 
     page_pictures* pictures_;
     bool complete_ = false;
+    bool inverted_ = false;
     bool painted_ = false; ///< the document's pages have been painted once
     std::function<std::vector<page_highlight>(int)> highlights_;
     page_painter page_painter_;
     std::function<page_spot(int, QPointF)> spots_;
+    std::function<std::vector<page_link_area>(int)> link_source_;
+    struct focused_link {
+        int page = -1;
+        int index = -1; ///< -1: none
+    };
+    focused_link link_;
 
     text_selection* selection_;
     QPoint press_position_; ///< where the left button went down

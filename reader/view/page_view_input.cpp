@@ -2,7 +2,7 @@
 // keys, zoom keys and Ctrl+wheel, selecting text to copy (a drag, a double click
 // for a word, a triple click for a line), the middle button's drag, the links
 // and notes under the pointer (hand, tooltip, click), the menu asked for, and
-// where the keyboard focus is.
+// where the keyboard focus is (the links by keyboard: page_view_links.cpp).
 #include "page_view.h"
 
 #include "text.h"
@@ -88,9 +88,13 @@ void page_view::focusInEvent(QFocusEvent* e) {
     // the start) leaves the ring as the last use left it.
     switch (e->reason()) {
     case Qt::TabFocusReason:
-    case Qt::BacktabFocusReason:
     case Qt::ShortcutFocusReason:
         focus_from_mouse_ = false;
+        break;
+    case Qt::BacktabFocusReason:
+        focus_from_mouse_ = false;
+        // Shift+Tab comes back through the links from the last.
+        focus_link(static_cast<int>(links_here().size()) - 1);
         break;
     case Qt::MouseFocusReason:
         focus_from_mouse_ = true;
@@ -103,11 +107,15 @@ void page_view::focusInEvent(QFocusEvent* e) {
 
 void page_view::focusOutEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusOutEvent(e);
+    // Gone elsewhere, not only for a while (another window, a menu): off the link.
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        focus_link(-1);
     viewport()->update();
 }
 
 void page_view::mousePressEvent(QMouseEvent* e) {
     setFocus(Qt::MouseFocusReason);
+    focus_link(-1);
     if (!focus_from_mouse_) {
         focus_from_mouse_ = true; // the mouse is in use here: no ring over the page
         viewport()->update();

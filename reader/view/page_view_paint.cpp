@@ -39,18 +39,18 @@ void page_view::paintEvent(QPaintEvent*) {
         if (!area.intersects(viewport()->rect()))
             continue;
         painter.fillRect(area.translated(2, 2), QColor(0, 0, 0, 40)); // a soft edge under it
-        painter.fillRect(area, Qt::white);
+        painter.fillRect(area, inverted_ ? Qt::black : Qt::white);
         paint_pictures(painter, page);
         paint_page_extras(painter, page);
     }
     paint_focus_ring(painter);
     if (!complete_)
         return;
-    // Every picture is there: the other zooms' tiles are of no more use.
+    // Every picture is there: the other zooms' and colours' tiles are of no more use.
     const quint64 id = document_->id();
     pictures_->cache().drop_if([&](const tile_key& key) {
-        return key.document == id &&
-               (key.page >= page_count() || key.whole != device_pixels(key.page));
+        return key.document == id && (key.page >= page_count() || key.inverted != inverted_ ||
+                                      key.whole != device_pixels(key.page));
     });
     if (!painted_) {
         painted_ = true;
@@ -94,7 +94,7 @@ std::vector<tile_key> page_view::visible_tiles(int page) const {
     const QRect area = page_rect(page);
     const QRect shown = area.intersected(viewport()->rect()).translated(-area.topLeft());
     const QRect device(shown.topLeft() * ratio, shown.size() * ratio);
-    return tiles_covering(document_->id(), page, device_pixels(page), device);
+    return tiles_covering(document_->id(), page, device_pixels(page), device, inverted_);
 }
 
 void page_view::paint_pictures(QPainter& painter, int page) {
@@ -121,7 +121,8 @@ void page_view::paint_stand_ins(QPainter& painter, int page, const QRect& area, 
     painter.setClipRect(area.intersected(viewport()->rect()));
     pictures_->cache().for_each_of_page(
         document_->id(), page, [&](const tile_key& key, const QImage& image) {
-            if (key.whole == whole)
+            // Another zoom's, in the colours that show: never the other colours'.
+            if (key.whole == whole || key.inverted != inverted_)
                 return;
             const double sx = double(whole.width()) / key.whole.width();
             const double sy = double(whole.height()) / key.whole.height();
@@ -161,12 +162,22 @@ void page_view::paint_page_extras(QPainter& painter, int page) {
 void page_view::paint_focus_ring(QPainter& painter) const {
     if (!hasFocus() || focus_from_mouse_)
         return;
-    // A ring round the pages, lined in white so that it shows on the grey too.
+    // A ring lined in white, so that it shows on the grey, on white paper and on black.
+    const auto ring = [&](const QRectF& round) {
+        painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
+        painter.drawRect(round.adjusted(1, 1, -1, -1));
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(round.adjusted(2.5, 2.5, -2.5, -2.5));
+    };
     painter.save();
-    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
-    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
-    painter.setPen(QPen(Qt::white, 1));
-    painter.drawRect(QRectF(viewport()->rect()).adjusted(2.5, 2.5, -2.5, -2.5));
+    ring(QRectF(viewport()->rect())); // round the pages
+    const std::vector<page_link_area> links = links_here();
+    if (link_.page == current_page() && link_.index >= 0 &&
+        link_.index < static_cast<int>(links.size())) {
+        const QRectF& r = links[static_cast<std::size_t>(link_.index)].rect;
+        const QRectF on_screen(to_viewport(link_.page, r.topLeft()), r.size() * layout_.scale);
+        ring(on_screen.adjusted(-4, -4, 4, 4)); // round the link, clear of its text
+    }
     painter.restore();
 }
 

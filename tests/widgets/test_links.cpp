@@ -7,6 +7,7 @@
 #include "test_main.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -30,6 +31,32 @@ class test_links : public QObject {
         QTest::mouseClick(c.view()->viewport(), Qt::LeftButton, {},
                           probe::on_screen(c, 0, samples::link_row_rect(row)));
     }
+    static bool key(pdf_component& c, int key, Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        return c.handle_key(&event, key_origin::reader_window);
+    }
+    // Reaches a link by Tab or Shift+Tab, checks its ring and what a screen
+    // reader hears, and follows it with Enter.
+    static bool follow_by_keyboard(pdf_component& c, link_row row, bool forward) {
+        page_view* v = c.view();
+        c.activateWindow();
+        if (!QTest::qWaitForWindowActive(&c))
+            return false;
+        c.page_field()->setFocus(); // the pages are reached from elsewhere
+        v->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        const int last = int(link_row::count) - 1;
+        for (int i = forward ? -1 : last; i != int(row); i += forward ? 1 : -1)
+            if (!key(c, forward ? Qt::Key_Tab : Qt::Key_Backtab,
+                     forward ? Qt::NoModifier : Qt::ShiftModifier))
+                return false;
+        const pdf_rect r = samples::link_row_rect(row);
+        const QPoint corner = v->to_viewport(0, {r.left, 842 - r.top}).toPoint();
+        const QImage shot = probe::settled(*v);
+        const QColor ring = v->palette().color(QPalette::Active, QPalette::Highlight);
+        return pixels::near(shot.pixelColor(corner.x() - 3, corner.y() + 2), ring, 10) &&
+               v->accessibleDescription().startsWith(QStringLiteral("Lien")) &&
+               key(c, Qt::Key_Return);
+    }
     static void alt_key(pdf_component& c, Qt::Key key) {
         QKeyEvent event(QEvent::KeyPress, key, Qt::AltModifier);
         QVERIFY(c.handle_key(&event, key_origin::other_window));
@@ -45,24 +72,33 @@ private slots:
         QCOMPARE(c->navigation()->annotations_of(0)->notes.size(), std::size_t(0));
     }
 
+    // Followed by a click, or by keyboard: Tab from the pages (Shift+Tab from
+    // beyond them, the last link first) to the link, its ring, then Enter.
     void a_click_lands_on_the_page_and_place_data() {
         QTest::addColumn<link_row>("row");
         QTest::addColumn<int>("page");
         QTest::addColumn<int>("band"); // the band at the top of the view; -1: the page's top
-        QTest::newRow("explicit /XYZ") << link_row::explicit_xyz << 2 << 3;
-        QTest::newRow("named, in the name tree") << link_row::named_string << 1 << 2;
-        QTest::newRow("named, in the old /Dests, /FitH") << link_row::old_name << 3 << 5;
-        QTest::newRow("GoTo to << /D >>, /FitR") << link_row::wrapped_name << 4 << 1;
-        QTest::newRow("/Fit: the page's top") << link_row::fit_page << 4 << -1;
-        QTest::newRow("next page") << link_row::next_page << 1 << -1;
+        QTest::addColumn<QString>("by");
+        QTest::newRow("explicit /XYZ") << link_row::explicit_xyz << 2 << 3 << "click";
+        QTest::newRow("named, in the name tree") << link_row::named_string << 1 << 2 << "click";
+        QTest::newRow("named, in the old /Dests, /FitH") << link_row::old_name << 3 << 5 << "click";
+        QTest::newRow("GoTo to << /D >>, /FitR") << link_row::wrapped_name << 4 << 1 << "click";
+        QTest::newRow("/Fit: the page's top") << link_row::fit_page << 4 << -1 << "click";
+        QTest::newRow("next page") << link_row::next_page << 1 << -1 << "click";
+        QTest::newRow("Tab, Enter") << link_row::named_string << 1 << 2 << "tab";
+        QTest::newRow("Shift+Tab, Enter") << link_row::fit_page << 4 << -1 << "backtab";
     }
     void a_click_lands_on_the_page_and_place() {
         QFETCH(link_row, row);
         QFETCH(int, page);
         QFETCH(int, band);
+        QFETCH(QString, by);
         auto c = open_links();
         QVERIFY(c);
-        click(*c, row);
+        if (by == "click")
+            click(*c, row);
+        else
+            QVERIFY(follow_by_keyboard(*c, row, by == "tab"));
         QTRY_COMPARE(c->view()->current_page(), page);
         if (band >= 0) {
             QVERIFY2(pixels::near(probe::top_colour(*c), samples::band_colour(band), 16),

@@ -509,6 +509,7 @@ private slots:
         QTest::newRow("right button, Copier") << "right" << 0;
         QTest::newRow("Menu key, Tout sélectionner") << "menu" << 1;
         QTest::newRow("Shift+F10, Rechercher") << "shift+f10" << 2;
+        QTest::newRow("right button, Couleurs inversées") << "right" << 4;
     }
     void the_pages_menu() {
         QFETCH(QString, opened_by);
@@ -530,7 +531,7 @@ private slots:
         QMenu* menu = v->findChild<QMenu*>();
         QVERIFY(menu && menu->isVisible());
         const QList<QAction*> actions = menu->actions();
-        QCOMPARE(actions.size(), 3);
+        QCOMPARE(actions.size(), 5); // and a line before the colours
         QCOMPARE(actions[2]->text(), QStringLiteral("Rechercher «\u00a0Règlement\u00a0»"));
         QVERIFY(actions[0]->isEnabled());
         actions[entry]->trigger();
@@ -538,8 +539,10 @@ private slots:
             QTRY_COMPARE(QApplication::clipboard()->text(), QStringLiteral("Règlement"));
         else if (entry == 1)
             QTRY_VERIFY(v->selected_text().contains("Chapitre 3"));
-        else
+        else if (entry == 2)
             QTRY_VERIFY(c->search()->is_open() && c->search()->hit_count() == 2);
+        else
+            QTRY_VERIFY(pixels::near(shown_colour(*c), QColor(5, 5, 55)));
     }
 
     // A landscape page among portrait ones: its size, read after the first page
@@ -675,6 +678,7 @@ private slots:
         QTest::newRow("Ctrl+P") << int(Qt::Key_P) << ctrl << "print dialog";
         QTest::newRow("Ctrl+Shift+P") << int(Qt::Key_P) << ctrl_shift << "preview";
         QTest::newRow("F9") << int(Qt::Key_F9) << 0 << "outline";
+        QTest::newRow("Ctrl+I") << int(Qt::Key_I) << ctrl << "reversed colours";
         QTest::newRow("Ctrl+Shift+E is no key") << int(Qt::Key_E) << ctrl_shift << "nothing";
     }
     void every_tool_has_a_key() {
@@ -723,6 +727,8 @@ private slots:
             QCOMPARE(modal, QStringLiteral("krv::print_preview_dialog"));
         else if (effect == "outline")
             QVERIFY(c->navigation()->outline()->isVisible());
+        else if (effect == "reversed colours") // (200, 200, 250) with its lightness reversed
+            QTRY_VERIFY(pixels::near(shown_colour(*c), QColor(5, 5, 55)));
         else
             QCOMPARE(v->zoom(), 1.0);
     }
