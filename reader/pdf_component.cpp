@@ -361,7 +361,8 @@ void pdf_component::print_shown(print_outcome (*way)(const printable_document&, 
     if (!document())
         return;
     const print_outcome done =
-        way({document(), src()}, std::max(0, view_->current_page()), window());
+        way({document(), src(), navigation_ ? navigation_->outline_marks() : std::nullopt},
+            std::max(0, view_->current_page()), window());
     if (!done)
         emit notice(done.error().text);
 }

@@ -111,6 +111,12 @@ struct outline_entry {
     std::vector<outline_entry> children;
 };
 
+/// Where an outline entry leads, for the entries the chapters are taken from.
+struct outline_mark {
+    int depth = 0; ///< 0 for an entry at the top of the outline
+    int page = -1; ///< from 0; -1 when the entry leads to no page
+};
+
 struct outline_tree {
     std::vector<outline_entry> roots;
     std::size_t entry_count = 0;

@@ -7,6 +7,35 @@
 
 namespace krv {
 
+namespace {
+
+// Where the entries chapters are taken from lead: the top ones, and the
+// children of a lone top entry. A few dozen in a manual, each resolved as a
+// click on it would be; empty when the work is called off.
+std::vector<outline_mark> chapter_marks(structure_session& document, const outline_tree& tree,
+                                        const work_ticket& ticket) {
+    std::vector<outline_mark> marks;
+    const auto mark = [&](const outline_entry& entry, int depth) {
+        outline_mark found{depth, -1};
+        if (entry.source.number != 0)
+            if (auto action = document.outline_action(entry.source); action && action.value().jump)
+                found.page = action.value().jump->page_index;
+        marks.push_back(found);
+        return !ticket.stale();
+    };
+    for (const outline_entry& root : tree.roots) {
+        if (!mark(root, 0))
+            return {};
+        if (tree.roots.size() == 1)
+            for (const outline_entry& child : root.children)
+                if (!mark(child, 1))
+                    return {};
+    }
+    return marks;
+}
+
+} // namespace
+
 // Lives on the reader's thread; everything qpdf happens here.
 class structure_worker : public QObject {
 public:
@@ -122,10 +151,17 @@ void structure_reader::open(const QByteArray& bytes, const QString& password) {
                 auto tree = worker->document->read_outline(limits);
                 if (t.stale())
                     return;
-                reply(t,
-                      std::make_shared<const outline_tree>(tree ? std::move(tree.value())
-                                                                : outline_tree{}),
+                auto read = std::make_shared<const outline_tree>(tree ? std::move(tree.value())
+                                                                      : outline_tree{});
+                reply(t, read,
                       [this](std::shared_ptr<const outline_tree> o) { emit outline_read(o); });
+                post_from_worker(t, [this, worker, read](const work_ticket& t) {
+                    if (!worker->document)
+                        return;
+                    auto marks = chapter_marks(*worker->document, *read, t);
+                    reply(t, std::move(marks),
+                          [this](std::vector<outline_mark> m) { emit outline_marks_read(m); });
+                });
             });
         });
     });

@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include <memory>
+#include <vector>
 
 namespace krv {
 
@@ -44,6 +45,9 @@ signals:
     /// The document with its form fields drawn into the pages, to show instead.
     void form_merged(const QByteArray& bytes);
     void outline_read(std::shared_ptr<const outline_tree> tree);
+    /// Where the entries chapters are taken from lead, read after the outline
+    /// (empty for a document without one).
+    void outline_marks_read(const std::vector<krv::outline_mark>& marks);
     void page_read(int page, std::shared_ptr<const page_annotations> annotations);
     void outline_action_read(const krv::link_action& action);
     /// Where the named destination asked for leads; nothing when it is unknown.

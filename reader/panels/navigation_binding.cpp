@@ -29,9 +29,13 @@ navigation_binding::navigation_binding(document_session& session, page_view& vie
     structure_reader* structure = &session.structure();
     connect(structure, &structure_reader::outline_read, this,
             [this](std::shared_ptr<const outline_tree> tree) {
+                if (tree->roots.empty())
+                    marks_.emplace(); // known: none
                 show_outline_tree(std::move(tree));
                 emit outline_ready();
             });
+    connect(structure, &structure_reader::outline_marks_read, this,
+            [this](const std::vector<outline_mark>& marks) { marks_ = marks; });
     connect(structure, &structure_reader::page_read, this,
             [this](int page, std::shared_ptr<const page_annotations> annotations) {
                 links_.store(page, std::move(annotations));
@@ -51,6 +55,7 @@ navigation_binding::~navigation_binding() = default;
 void navigation_binding::new_document(bool same_file) {
     if (!same_file)
         show_outline_tree(nullptr);
+    marks_.reset(); // read again: a file changed on disk may have moved its chapters
     links_.clear();
     update_history_buttons();
 }

@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QModelIndex;
 class QPainter;
@@ -47,6 +48,9 @@ public:
     void go_to_place(const std::optional<jump_target>& destination, const document_place& place);
 
     bool has_outline() const;
+    /// Where the outline's chapters lead; nothing while not read yet, none
+    /// without an outline.
+    const std::optional<std::vector<outline_mark>>& outline_marks() const { return marks_; }
     void show_outline(bool shown);
     /// The outline's tree view; null until first shown.
     QTreeView* outline() const { return outline_; }
@@ -92,6 +96,7 @@ private:
     std::unique_ptr<outline_panel> outline_panel_;
     std::shared_ptr<const outline_tree> outline_tree_; ///< as read; null until then
     bool outline_filled_ = false;                      ///< the panel shows outline_tree_
+    std::optional<std::vector<outline_mark>> marks_;
     page_links links_;
 };
 

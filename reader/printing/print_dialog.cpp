@@ -1,9 +1,11 @@
 #include "print_dialog.h"
 
+#include "chapter.h"
 #include "file_names.h"
 #include "file_replace.h"
 
 #include <QBoxLayout>
+#include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QRadioButton>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,6 +128,25 @@ void adapt_print_dialog(QPrintDialog& dialog) {
         if (!QMetaObject::invokeMethod(&dialog, "_q_checkFields"))
             dialog.accept();
     });
+}
+
+QRadioButton* add_chapter_choice(QPrintDialog& dialog, const chapter_offer& offer) {
+    // Beside Qt's "Page courante" (named in its form files), in the same column of
+    // choices: what stands above it keeps its place.
+    auto* current_page = dialog.findChild<QRadioButton*>(QStringLiteral("printCurrentPage"));
+    QWidget* box = current_page ? current_page->parentWidget() : nullptr;
+    auto* column = box ? qobject_cast<QBoxLayout*>(box->layout()) : nullptr;
+    const int at = column ? column->indexOf(current_page) : -1;
+    if (at < 0)
+        return nullptr;
+    auto* chapter = new QRadioButton(offer.text, box);
+    chapter->setObjectName(QStringLiteral("printCurrentChapter"));
+    chapter->setEnabled(offer.pages.has_value());
+    chapter->setToolTip(offer.why_not);
+    if (QButtonGroup* group = current_page->group())
+        group->addButton(chapter); // one choice among Qt's
+    column->insertWidget(at + 1, chapter);
+    return chapter;
 }
 
 } // namespace krv

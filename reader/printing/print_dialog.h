@@ -9,8 +9,11 @@
 #include <QString>
 
 class QPrintDialog;
+class QRadioButton;
 
 namespace krv {
+
+struct chapter_offer;
 
 /// What printing to a file under a name needs first.
 struct file_output_check {
@@ -33,5 +36,10 @@ QString no_printer_text();
 /// Adds to the dialog, before it shows, the notice that no printer is available
 /// (when none is) and our check of a file's name in place of Qt's.
 void adapt_print_dialog(QPrintDialog& dialog);
+
+/// Adds the choice "Chapitre courant" under "Page courante", disabled with its
+/// reason when the chapter is not known; null when the dialog is not the one we
+/// know.
+QRadioButton* add_chapter_choice(QPrintDialog& dialog, const chapter_offer& offer);
 
 } // namespace krv

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRadioButton>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -21,31 +22,35 @@
 
 namespace krv {
 
-std::vector<int> chosen_pages(const QPrinter& printer, int page_count, int current_page) {
+std::vector<int> chosen_pages(const QPrinter& printer, int page_count, int current_page,
+                              const std::optional<page_span>& chapter) {
     std::vector<int> pages;
     auto add = [&](int first, int last) { // from 1, as the dialog counts
         for (int page = std::max(first, 1); page <= std::min(last, page_count); ++page)
             pages.push_back(page - 1);
     };
-    switch (printer.printRange()) {
-    case QPrinter::CurrentPage:
-        add(current_page + 1, current_page + 1);
-        break;
-    case QPrinter::PageRange:
-        if (!printer.pageRanges().isEmpty()) {
-            for (const QPageRanges::Range& range : printer.pageRanges().toRangeList())
-                add(range.from, range.to);
-        } else if (printer.fromPage() > 0) {
-            add(printer.fromPage(), std::max(printer.fromPage(), printer.toPage()));
-        } else {
+    if (chapter)
+        add(chapter->first + 1, chapter->last + 1);
+    else
+        switch (printer.printRange()) {
+        case QPrinter::CurrentPage:
+            add(current_page + 1, current_page + 1);
+            break;
+        case QPrinter::PageRange:
+            if (!printer.pageRanges().isEmpty()) {
+                for (const QPageRanges::Range& range : printer.pageRanges().toRangeList())
+                    add(range.from, range.to);
+            } else if (printer.fromPage() > 0) {
+                add(printer.fromPage(), std::max(printer.fromPage(), printer.toPage()));
+            } else {
+                add(1, page_count);
+            }
+            break;
+        case QPrinter::AllPages:
+        case QPrinter::Selection:
             add(1, page_count);
+            break;
         }
-        break;
-    case QPrinter::AllPages:
-    case QPrinter::Selection:
-        add(1, page_count);
-        break;
-    }
     if (printer.pageOrder() == QPrinter::LastPageFirst)
         std::reverse(pages.begin(), pages.end());
     return pages;
@@ -194,9 +199,14 @@ print_outcome print_with_dialog(const printable_document& source, int current_pa
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setMinMax(1, count);
     adapt_print_dialog(dialog);
+    const chapter_offer chapter = offer_chapter(source.outline, count, current_page);
+    const QRadioButton* chapter_choice = add_chapter_choice(dialog, chapter);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return print_chosen(source, printer, chosen_pages(printer, count, current_page));
+    const bool whole_chapter = chapter_choice && chapter_choice->isChecked();
+    return print_chosen(
+        source, printer,
+        chosen_pages(printer, count, current_page, whole_chapter ? chapter.pages : std::nullopt));
 }
 
 } // namespace krv

@@ -6,6 +6,7 @@
 // and a failure is worded in French; the busy pointer shows while a job is made.
 #pragma once
 
+#include "chapter.h"
 #include "failure.h"
 #include "pdf_thread.h"
 
@@ -14,6 +15,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QPrinter;
@@ -29,6 +31,9 @@ inline constexpr qint64 print_pixel_limit = 24LL * 1000 * 1000;
 struct printable_document {
     shared_document document;
     QString path; ///< its file, for the proposed name
+    /// Where its outline's chapters lead, for "Chapitre courant": nothing while
+    /// not read yet, none without an outline.
+    std::optional<std::vector<outline_mark>> outline;
 };
 
 /// Renders a page for printing, at the size `size_for` gives for its size in points.
@@ -45,8 +50,10 @@ using print_outcome = done;
 /// A print that did not go through, with the French text that says why.
 failure print_failure(QString text);
 
-/// The pages a printer's settings choose, from 0, in printing order.
-std::vector<int> chosen_pages(const QPrinter& printer, int page_count, int current_page);
+/// The pages a printer's settings choose, from 0, in printing order: the
+/// chapter's when it was chosen.
+std::vector<int> chosen_pages(const QPrinter& printer, int page_count, int current_page,
+                              const std::optional<page_span>& chapter = std::nullopt);
 
 /// Renders the pages into the printer as pictures of at most print_dpi_limit and
 /// print_pixel_limit, each fitted into the printable area.
@@ -89,7 +96,8 @@ print_outcome print_to_queue(const QByteArray& bytes, const QString& password,
 /// user's documents folder (never the documents' folder of the help).
 QString proposed_file_name(const QString& document_path);
 
-/// The print dialog (all, range, current page; `current_page` from 0), then the printing.
+/// The print dialog (all, range, current page, current chapter; `current_page`
+/// from 0), then the printing.
 print_outcome print_with_dialog(const printable_document& source, int current_page,
                                 QWidget* parent);
 

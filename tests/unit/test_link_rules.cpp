@@ -1,5 +1,7 @@
-// The rules behind links: what a click on each kind of link comes to, and the
-// way back and forth between the places links led to.
+// The rules behind links: what a click on each kind of link comes to, the way
+// back and forth between the places links led to, and the chapter the outline
+// gives a page for printing.
+#include "chapter.h"
 #include "history.h"
 #include "links.h"
 
@@ -24,6 +26,16 @@ link_action of_kind(action_kind kind, const char* file = "", const char* name = 
     action.kind = kind;
     action.text = *file ? file : name; // an action names a file or a command, not both
     return action;
+}
+
+// "0@3 1@5": an entry at the top leading to page 3 (from 0), its child to page 5.
+std::optional<std::vector<outline_mark>> marks(const QString& text) {
+    if (text == u"unread")
+        return std::nullopt;
+    std::vector<outline_mark> outline;
+    for (const QString& entry : text.split(u' ', Qt::SkipEmptyParts))
+        outline.push_back({entry.section(u'@', 0, 0).toInt(), entry.section(u'@', 1).toInt()});
+    return outline;
 }
 
 reading_place at(int page, double y) {
@@ -117,6 +129,36 @@ private slots:
         QCOMPARE(v.target.page_index, 4);
         QCOMPARE(*v.target.y, 120.0);
         QCOMPARE(link_tooltip(action), QStringLiteral("Page 5"));
+    }
+
+    // 20 pages; the offer's text says the pages from 1, or why the choice is disabled.
+    void the_chapter_holding_the_page_data() {
+        QTest::addColumn<QString>("outline");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("offer");
+        QTest::newRow("not read yet") << "unread" << 5 << "pas encore lue";
+        QTest::newRow("no outline") << "" << 5 << "pas de table des matières";
+        QTest::newRow("leads nowhere") << "0@-1 0@20" << 5 << "ne mène à aucune";
+        QTest::newRow("flat") << "0@0 0@4 0@10" << 5 << "Chapitre courant (p.\u00a05 à 10)";
+        QTest::newRow("last to the end") << "0@0 0@4 0@10" << 15 << "(p.\u00a011 à 20)";
+        QTest::newRow("before the first") << "0@3 0@8" << 1 << "(p.\u00a01 à 3)";
+        QTest::newRow("nested: the top") << "0@0 1@2 1@5 0@10 1@12" << 6 << "(p.\u00a01 à 10)";
+        QTest::newRow("one top entry") << "0@0 1@2 1@5 2@6 1@9" << 6 << "(p.\u00a06 à 9)";
+        QTest::newRow("one, childless") << "0@0" << 7 << "(p.\u00a01 à 20)";
+        QTest::newRow("out of order") << "0@10 0@0 0@4" << 5 << "(p.\u00a05 à 10)";
+        QTest::newRow("invalid pages") << "0@-1 0@4 0@99 0@10" << 12 << "(p.\u00a011 à 20)";
+        QTest::newRow("two on a page") << "0@4 0@4 0@5" << 4 << "(p.\u00a05)";
+        QTest::newRow("page past the end") << "0@0 0@10" << 25 << "(p.\u00a011 à 20)";
+    }
+    void the_chapter_holding_the_page() {
+        QFETCH(QString, outline);
+        QFETCH(int, page);
+        QFETCH(QString, offer);
+        const chapter_offer made = offer_chapter(marks(outline), 20, page);
+        const bool known = offer.contains(u'(');
+        QCOMPARE(made.pages.has_value(), known);
+        QVERIFY2((known ? made.text : made.why_not).contains(offer), qPrintable(made.text));
+        QCOMPARE(made.why_not.isEmpty(), known);
     }
 
     void back_and_forth_as_in_a_browser() {

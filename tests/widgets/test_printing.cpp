@@ -21,6 +21,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -180,6 +181,30 @@ private slots:
         const QStringList printed = page_labels(text_of(path("deux_copies.pdf")));
         QCOMPARE(printed.size(), 10);
         QCOMPARE(printed.mid(4, 2), (QStringList{"Page 5", "Page 1"})); // collated
+    }
+
+    // "Chapitre courant" under "Page courante": on page 4 of five whose outline
+    // starts chapters on pages 1, 3 and 5, pages 3 and 4 print.
+    void the_current_chapter_prints_from_the_dialog() {
+        auto c = probe::open_bytes(path("chapitres.pdf"), five_);
+        QVERIFY(c);
+        QString caption;
+        QTimer dialogs;
+        on_each_modal<QPrintDialog>(dialogs, [&](QPrintDialog& dialog) {
+            auto* chapter = dialog.findChild<QRadioButton*>(QStringLiteral("printCurrentChapter"));
+            caption = chapter ? chapter->text() : QString();
+            auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+            printers->setCurrentIndex(printers->count() - 1); // to a file
+            dialog.findChild<QLineEdit*>(QStringLiteral("filename"))->setText(path("chap.pdf"));
+            if (chapter)
+                chapter->click();
+            QTest::keyClick(&dialog, Qt::Key_Return);
+            return true;
+        });
+        const std::vector<outline_mark> outline{{0, 0}, {0, 2}, {0, 4}};
+        QVERIFY(print_with_dialog({c->document(), c->src(), outline}, 3, nullptr).ok());
+        QCOMPARE(caption, QStringLiteral("Chapitre courant (p.\u00a03 à 4)"));
+        QCOMPARE(page_labels(text_of(path("chap.pdf"))), (QStringList{"Page 3", "Page 4"}));
     }
 
     // The host starts the help again on another document while the preview is
