@@ -5,6 +5,7 @@
 #include "failures.h"
 #include "form.h"
 #include "identity.h"
+#include "screen_fit.h"
 
 #include <QFont>
 #include <QLibraryInfo>
@@ -99,6 +100,7 @@ application::application(int& argc, char** argv) : QApplication(argc, with_two_h
     load_qt_translations(*this);
     install_font_substitutions();
     install_accessibility();
+    keep_dialogs_on_screen(*this);
 }
 
 application::~application() {

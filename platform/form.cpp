@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "failures.h"
+#include "screen_fit.h"
 #include "window_decorations.h"
 
 #include <QApplication>
@@ -115,7 +116,11 @@ QMargins form::frame_margins() const {
 // The outer rectangle is what the program sets; the client area takes what the
 // window manager's frame leaves, so that windows placed side by side abut.
 void form::apply_geometry(bool with_position) {
-    const QRect outer = outer_.to_pixels();
+    QRect outer = outer_.to_pixels();
+    // A modal window (the list) stays whole on a short screen: moved, clamped if
+    // even that is not enough; its twips stay the design's.
+    if (windowModality() != Qt::NonModal)
+        outer = fitted_frame(outer, available_geometry_at(outer));
     const QMargins margins = frame_margins();
     applied_margins_ = margins;
     QSize client(std::max(0, outer.width() - margins.left() - margins.right()),
@@ -186,6 +191,7 @@ void form::show_modeless() {
 
 void form::show_modal() {
     setWindowModality(Qt::ApplicationModal);
+    apply_geometry();
     show_modeless();
     raise();
     activateWindow();

@@ -1,5 +1,6 @@
 // Twips to pixels: rounding to nearest, and rectangles that abut in twips abut
-// in pixels.
+// in pixels; a window kept on a short screen.
+#include "screen_fit.h"
 #include "twips.h"
 
 #include <QTest>
@@ -43,6 +44,30 @@ private slots:
         const QRect b = twips_rect{left + width, 0, 300, 150}.to_pixels();
         QCOMPARE(a.right() + 1, b.left());
         QCOMPARE(a.left(), to_pixels(left));
+    }
+
+    // Screens in logical pixels: 800 x 600, and 1920 x 1080 at scale 2.
+    void windows_fit_their_screen_data() {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("fitted");
+        const QRect small(0, 0, 800, 600), scaled(0, 0, 960, 540);
+        QTest::newRow("fits: stays")
+            << QRect(100, 50, 400, 300) << small << QRect(100, 50, 400, 300);
+        QTest::newRow("list, 800 wide")
+            << QRect(55, 111, 790, 546) << small << QRect(10, 54, 790, 546);
+        QTest::newRow("list, scale 2")
+            << QRect(73, 111, 790, 546) << scaled << QRect(73, 0, 790, 540);
+        QTest::newRow("preview, scale 2")
+            << QRect(-20, 40, 1000, 738) << scaled << QRect(0, 0, 960, 540);
+        QTest::newRow("second screen") << QRect(1900, 700, 300, 200) << QRect(1920, 0, 1024, 768)
+                                       << QRect(1920, 568, 300, 200);
+    }
+    void windows_fit_their_screen() {
+        QFETCH(QRect, frame);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, fitted);
+        QCOMPARE(fitted_frame(frame, screen), fitted);
     }
 };
 
