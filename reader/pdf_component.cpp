@@ -43,6 +43,8 @@ pdf_component::pdf_component(QWidget* parent)
             &pdf_component::document_requested);
     // A document read and let go leaves freed memory: it goes back, as the reader's does.
     connect(folder_.get(), &folder_binding::document_read, this, [this] { trim_timer_.start(); });
+    // A search's outcome is said where it shows: the focus stays in the field.
+    connect(folder_.get(), &folder_binding::search_finished, announcer_, &announcer::say);
     // Pictures, texts and documents let go leave freed heap behind: it goes back
     // to the system a second after the last of them, with the tiles that do not
     // show, not while the reader waits.
@@ -128,6 +130,7 @@ void pdf_component::make_parts() {
     connect(search_.get(), &shown_search::reader_needed, this,
             [this] { stack_->setCurrentWidget(reader_); });
     connect(search_.get(), &shown_search::hit_shown, this, &pdf_component::update_toolbar);
+    connect(search_.get(), &shown_search::outcome, announcer_, &announcer::say);
     // A search made over a document that could not be opened ends on its message again.
     connect(search_.get(), &shown_search::closed, this, [this] {
         if (!document() && !session_->coming() && !failure_.message->text().isEmpty())

@@ -19,6 +19,7 @@ announcer::announcer(QWidget* parent) : QWidget(parent) {
     setProperty(accessible_role_property, static_cast<int>(QAccessible::Notification));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
+    setObjectName(QStringLiteral("annonce"));
     setGeometry(0, 0, 1, 1);
     hide();
 }

@@ -42,6 +42,8 @@ void folder_binding::ensure_search() {
             &folder_results::add_skipped);
     connect(search_.get(), &folder_search::counted, results_, &folder_results::set_count);
     connect(search_.get(), &folder_search::finished, results_, &folder_results::finish);
+    connect(search_.get(), &folder_search::finished, this,
+            [this] { emit search_finished(results_->status()); });
     connect(results_, &folder_results::hit_chosen, this,
             [this](int document, int page, int occurrence) {
                 const auto& documents = search_->documents();

@@ -51,6 +51,8 @@ signals:
     void document_read();
     /// Up on the first hit of the results: the keyboard goes back to the word.
     void results_left_upwards();
+    /// Every document was looked through: what the results' line says then.
+    void search_finished(const QString& status);
 
 private:
     void ensure_search();

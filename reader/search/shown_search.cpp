@@ -130,6 +130,7 @@ void shown_search::forget_hits() {
     search_.reset(); // the search stops
     hits_.clear();
     current_hit_ = -1;
+    tell_outcome_ = false;
     searched_.clear();
     set_status({});
     view_.viewport()->update();
@@ -179,7 +180,11 @@ void shown_search::find_from(const QString& text, int from_page) {
                                                 hidden_hits::left_out);
         connect(search_.get(), &text_search::hits_added, this, &shown_search::take_hits);
         connect(search_.get(), &text_search::first_hit_known, this, &shown_search::show_first_hit);
-        connect(search_.get(), &text_search::done, this, &shown_search::update_status);
+        connect(search_.get(), &text_search::done, this, [this] {
+            update_status();
+            if (hits_.empty() && std::exchange(tell_outcome_, false))
+                emit outcome(status_);
+        });
         connect(search_.get(), &text_search::progressed, this, &shown_search::update_status);
         connect(search_.get(), &text_search::rectangles_read, this, [this](int page) {
             if (showing_hit_ && hits_[static_cast<std::size_t>(current_hit_)].page == page)
@@ -265,9 +270,9 @@ void shown_search::search_again_in_copy() {
 
 void shown_search::search_typed_word() {
     if (every_document())
-        find_in_folder(bar_.field->text());
-    else
-        find(bar_.field->text());
+        return find_in_folder(bar_.field->text());
+    tell_outcome_ = true;
+    find(bar_.field->text());
 }
 
 bool shown_search::typed_word_not_searched() const {
@@ -286,6 +291,7 @@ void shown_search::find_next() {
         return search_typed_word();
     if (hits_.empty())
         return;
+    tell_outcome_ = true;
     current_hit_ = (current_hit_ + 1) % hit_count();
     update_status();
     show_current_hit();
@@ -296,6 +302,7 @@ void shown_search::find_previous() {
         return search_typed_word();
     if (hits_.empty())
         return;
+    tell_outcome_ = true;
     current_hit_ = (current_hit_ - 1 + hit_count()) % hit_count();
     update_status();
     show_current_hit();
@@ -335,6 +342,8 @@ void shown_search::show_current_hit() {
         where = where.isNull() ? r : where.united(r);
     view_.ensure_visible(hit.page, where);
     emit hit_shown();
+    if (std::exchange(tell_outcome_, false))
+        emit outcome(status_);
 }
 
 bool shown_search::before_showing() {

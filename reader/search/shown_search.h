@@ -81,6 +81,9 @@ signals:
     void reader_needed();
     /// The view moved to a hit.
     void hit_shown();
+    /// What a screen reader is told after a search the reader asked for: the
+    /// hit reached ("2 sur 28"), or that there is none.
+    void outcome(const QString& text);
     /// Every search ended (the bar's close button, Esc).
     void closed();
 
@@ -125,6 +128,7 @@ private:
     bool showing_hit_ = false;        ///< the current hit is shown once its place is read
     bool for_coming_ = false;         ///< the bar was opened while a document opened
     bool find_waiting_ = false;       ///< and Enter pressed in it before it showed
+    bool tell_outcome_ = false;       ///< Enter, F3 or an arrow: its outcome is said
 };
 
 } // namespace krv

@@ -273,6 +273,7 @@ private slots:
         QTest::keyClick(c->search()->field(), Qt::Key_Return);
         folder_results* results = c->folder().results();
         QTRY_VERIFY(results->isVisible() && results->status().startsWith("4\u00a0résultats"));
+        QTRY_COMPARE(c->findChild<QWidget*>("annonce")->accessibleName(), results->status());
         QTRY_VERIFY(c->search()->field()->hasFocus());
         QTest::keyClick(c->search()->field(), Qt::Key(key));
         QVERIFY(results->tree()->hasFocus());

@@ -191,6 +191,8 @@ private slots:
                  2);                                   // from the page being read
         c->handle_key(&f3, key_origin::reader_window); // the same word: the next hit, or back
         QCOMPARE(c->search()->current_hit(), (first + step + 5) % 5);
+        // Said, as "2 sur 5", to a screen reader, the focus left in the field.
+        QTRY_COMPARE(c->findChild<QWidget*>("annonce")->accessibleName(), c->search()->status());
     }
 
     // Qt PDF gives a page's text modulo 65,536 characters: a longer page is said
