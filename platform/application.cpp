@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "accessibility.h"
+#include "current_row_focus.h"
 #include "events.h"
 #include "failures.h"
 #include "form.h"
@@ -101,6 +102,7 @@ application::application(int& argc, char** argv) : QApplication(argc, with_two_h
     install_font_substitutions();
     install_accessibility();
     keep_dialogs_on_screen(*this);
+    install_current_row_focus();
 }
 
 application::~application() {

@@ -144,14 +144,9 @@ QTreeWidgetItem* folder_results::first_hit() const {
 bool folder_results::enter(Qt::FocusReason reason) {
     if (tree_->topLevelItemCount() == 0)
         return false;
-    // The row is made current once the list has the focus: only then does Qt tell
-    // screen readers which row the keyboard is on (they would hear the list alone).
-    QTreeWidgetItem* row = tree_->currentItem();
-    if (!row)
-        row = first_hit() ? first_hit() : tree_->topLevelItem(0);
+    if (!tree_->currentItem())
+        tree_->setCurrentItem(first_hit() ? first_hit() : tree_->topLevelItem(0));
     tree_->setFocus(reason);
-    tree_->setCurrentItem(nullptr);
-    tree_->setCurrentItem(row);
     return true;
 }
 
