@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
@@ -72,11 +73,12 @@ void apply_pointer() {
 
 void set_mouse_pointer(mouse_pointer pointer) {
     wanted_pointer() = pointer;
-    // Over no window on screen the pointer shows nothing: the start-up sets it
-    // busy and back before its windows are on screen, and the busy pointer's
-    // lookup in the cursor theme (a 4 MB animation read, sent to the X server)
-    // would only delay the viewer's timer. It is settled by the event loop then.
-    if (window_on_screen()) {
+    // Over no window on screen the pointer shows nothing, and before the event
+    // loop runs the change shows only once it does: the start-up sets it busy
+    // while its windows come up, and the busy pointer's lookup in the cursor theme
+    // (a 4 MB animation read, sent to the X server, 8 to 10 ms) would only delay
+    // the viewer's timer. It is settled by the event loop's first turn then.
+    if (window_on_screen() && QThread::currentThread()->loopLevel() > 0) {
         apply_pointer();
         return;
     }

@@ -18,6 +18,7 @@
 #include <QAccessible>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -346,14 +347,28 @@ private slots:
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         set_mouse_pointer(mouse_pointer::arrow);
         QTRY_VERIFY(!QApplication::overrideCursor());
-        // Over a window on screen, at once.
+        // Over a window on screen, before the event loop runs: by its first turn.
         QWidget window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         set_mouse_pointer(mouse_pointer::busy);
-        QVERIFY(QApplication::overrideCursor());
-        set_mouse_pointer(mouse_pointer::arrow);
         QVERIFY(!QApplication::overrideCursor());
+        QTRY_VERIFY(QApplication::overrideCursor());
+        set_mouse_pointer(mouse_pointer::arrow);
+        QTRY_VERIFY(!QApplication::overrideCursor());
+        // Over a window on screen, the event loop running: at once.
+        bool busy_at_once = false, arrow_at_once = false;
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            set_mouse_pointer(mouse_pointer::busy);
+            busy_at_once = QApplication::overrideCursor() != nullptr;
+            set_mouse_pointer(mouse_pointer::arrow);
+            arrow_at_once = QApplication::overrideCursor() == nullptr;
+            loop.quit();
+        });
+        loop.exec();
+        QVERIFY(busy_at_once);
+        QVERIFY(arrow_at_once);
     }
 
     void the_icon_holds_each_drawing_data() {
