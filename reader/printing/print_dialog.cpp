@@ -4,6 +4,7 @@
 #include "file_names.h"
 #include "file_replace.h"
 
+#include <QAbstractButton>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -108,6 +109,11 @@ void adapt_print_dialog(QPrintDialog& dialog) {
             notice->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
             column->insertWidget(0, notice);
         }
+    }
+    // Qt's button beside the file's name says only "..." to a screen reader.
+    if (auto* browse = dialog.findChild<QAbstractButton*>(QStringLiteral("fileBrowser"))) {
+        browse->setAccessibleName(QStringLiteral("Choisir le fichier de sortie"));
+        browse->setToolTip(browse->accessibleName());
     }
     // Qt's dialog checks the file's name when its Print button is pressed; ours
     // takes its place there (the widgets are Qt 6's, named in its form files).

@@ -13,6 +13,7 @@
 #include "test_documents.h"
 #include "test_main.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -146,7 +147,8 @@ private slots:
 
     // Qt's own check of the name made an empty file where a dangling link points,
     // removed the link, and asked nothing; without a print system the dialog
-    // offered a file alone without a word; a file got one copy of two.
+    // offered a file alone without a word; a file got one copy of two; its "..."
+    // button had no name for a screen reader.
     void the_dialog_asks_before_replacing_a_link() {
         auto c = probe::open_bytes(path("dialogue.pdf"), five_);
         QVERIFY(c);
@@ -160,6 +162,8 @@ private slots:
             auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
             printers->setCurrentIndex(printers->count() - 1); // to a file
             auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+            notices << dialog.findChild<QAbstractButton*>(QStringLiteral("fileBrowser"))
+                           ->accessibleName();
             name->setText(link);
             QTest::keyClick(&dialog, Qt::Key_Return); // asks, and is told no
             name->setText(path("deux_copies.pdf"));
@@ -174,6 +178,7 @@ private slots:
         });
         QCOMPARE(print_with_dialog({c->document(), c->src()}, 0, nullptr).ok(), true);
         QVERIFY(notices.contains(no_printer_text()));
+        QVERIFY(notices.contains(QStringLiteral("Choisir le fichier de sortie")));
         QCOMPARE(questions.size(), 1);
         QVERIFY(questions.front().contains(QStringLiteral("«\u00a0%1\u00a0»").arg(link)));
         QCOMPARE(kind_of_name(link), name_kind::link);
