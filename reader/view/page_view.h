@@ -209,6 +209,8 @@ private:
     void paint_focus_ring(QPainter& painter) const;
     /// The links of the page being read, as the link source gives them.
     std::vector<page_link_area> links_here() const;
+    /// The link the keyboard is on, when it is on one of the page being read.
+    std::optional<page_link_area> focused_link_area() const;
     /// The keyboard on the link `index` of the page being read (-1: on none);
     /// screen readers are told where it leads.
     void focus_link(int index);

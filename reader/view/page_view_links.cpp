@@ -41,21 +41,25 @@ bool page_view::focus_next_link(bool forward) {
     return next.has_value();
 }
 
+std::optional<page_link_area> page_view::focused_link_area() const {
+    if (link_.page != current_page() || link_.index < 0)
+        return std::nullopt;
+    std::vector<page_link_area> links = links_here();
+    if (link_.index >= static_cast<int>(links.size()))
+        return std::nullopt;
+    return std::move(links[static_cast<std::size_t>(link_.index)]);
+}
+
 bool page_view::follow_focused_link() {
-    const std::vector<page_link_area> links = links_here();
-    if (link_.page != current_page() || link_.index < 0 ||
-        link_.index >= static_cast<int>(links.size()))
-        return false;
-    emit spot_clicked(link_.page, links[static_cast<std::size_t>(link_.index)].rect.center());
-    return true;
+    const std::optional<page_link_area> link = focused_link_area();
+    if (link)
+        emit spot_clicked(link_.page, link->rect.center());
+    return link.has_value();
 }
 
 QString page_view::focused_link_target() const {
-    const std::vector<page_link_area> links = links_here();
-    if (link_.page != current_page() || link_.index < 0 ||
-        link_.index >= static_cast<int>(links.size()))
-        return {};
-    return links[static_cast<std::size_t>(link_.index)].target;
+    const std::optional<page_link_area> link = focused_link_area();
+    return link ? link->target : QString();
 }
 
 void page_view::focus_link(int index) {

@@ -171,10 +171,8 @@ void page_view::paint_focus_ring(QPainter& painter) const {
     };
     painter.save();
     ring(QRectF(viewport()->rect())); // round the pages
-    const std::vector<page_link_area> links = links_here();
-    if (link_.page == current_page() && link_.index >= 0 &&
-        link_.index < static_cast<int>(links.size())) {
-        const QRectF& r = links[static_cast<std::size_t>(link_.index)].rect;
+    if (const std::optional<page_link_area> link = focused_link_area()) {
+        const QRectF& r = link->rect;
         const QRectF on_screen(to_viewport(link_.page, r.topLeft()), r.size() * layout_.scale);
         ring(on_screen.adjusted(-4, -4, 4, 4)); // round the link, clear of its text
     }
